@@ -1,0 +1,180 @@
+#include "Form1.h"
+
+#include "BoardLayout.h"
+#include "PanelPicture.h"
+#include "WindowShape.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWindow>
+
+void SeiriLabel::mousePressEvent(QMouseEvent* e) { e->accept(); }
+
+namespace {
+
+// A fare digit keeps presses to itself; only the panel picture drags the board.
+class BoardDigit : public M_Degit {
+public:
+    using M_Degit::M_Degit;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+};
+
+class BoardChimei : public ChimeiCtl_DX {
+public:
+    using ChimeiCtl_DX::ChimeiCtl_DX;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override { e->accept(); }
+};
+
+SeiriLabel* makeLabel(QWidget* parent, const QRect& r, const QString& face, double points) {
+    auto* l = new SeiriLabel(parent);
+    l->setGeometry(r);
+    l->setAlignment(Qt::AlignCenter);
+    l->setAttribute(Qt::WA_TranslucentBackground);
+    l->setAutoFillBackground(false);
+    QFont f(face);
+    f.setBold(true);
+    f.setPointSizeF(points);
+    l->setFont(f);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, Qt::white);
+    l->setPalette(pal);
+    return l;
+}
+
+} // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Window) {
+    using namespace board;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Form2"));
+    setFixedSize(kClientWidth, kClientHeight);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+
+    imgRes[0] = builtInPanelPicture();
+
+    for (int n = 1; n <= kFareCells; ++n) {
+        lblSeiriNum[n] = makeLabel(this, labelRect(n), QStringLiteral("ＭＳ Ｐゴシック"), 14.25);
+        lblSeiriNum[n]->setObjectName(QStringLiteral("lblSeiriNum(%1)").arg(n));
+        auto* d = new BoardDigit(this);
+        d->setObjectName(QStringLiteral("Degit(%1)").arg(n));
+        d->setKeta(3);
+        d->setDegitSize(2);
+        d->setDegitStyle(1);
+        d->move(degitRect(n).topLeft());
+        Degit[n] = d;
+        connect(d, &M_Degit::DblClick, this, [this, n] { Degit_DblClick(n); });
+    }
+    // Hidden spares and the clock: created invisible, nothing shows them.
+    Degit[0] = new M_Degit(this);
+    Degit[0]->setGeometry(pxRect(2100, 30, 780, 300));
+    Degit[0]->hide();
+    lblSeiriNum[0] = makeLabel(this, pxRect(1185, 45, 780, 240),
+                               QStringLiteral("テサリー数字平体"), 12.75);
+    lblSeiriNum[0]->hide();
+    const int clockLeft[2] = {5445, 5850};
+    for (int i = 0; i < 2; ++i) {
+        TimeDegit[i] = new M_Degit(this);
+        TimeDegit[i]->setKeta(2);
+        TimeDegit[i]->move(pxRect(clockLeft[i], 30, 390, 300).topLeft());
+        TimeDegit[i]->hide();
+    }
+
+    ChimeiCtl = new BoardChimei(this);
+    ChimeiCtl->setObjectName(QStringLiteral("ChimeiCtl"));
+    ChimeiCtl->move(chimeiRect().topLeft());
+    ChimeiCtl->setBackColor(4210752);
+    ChimeiCtl->setForeColor(8438015);
+
+    Timer1.setInterval(1000);
+    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    Timer1.start();
+}
+
+void Form1::setPicture(const QImage& img) {
+    picture_ = img;
+    update();
+}
+
+int Form1::LeftTwips() const { return x() * board::kTwipsPerPixel; }
+int Form1::TopTwips() const { return y() * board::kTwipsPerPixel; }
+void Form1::moveTwips(int left, int top) {
+    move(board::px(left), board::px(top));
+}
+
+void Form1::applyShape() {
+    QRegion shape;
+    const auto spans = roundRectSpans(width(), height(), 3, 3);
+    for (int y = 0; y < static_cast<int>(spans.size()); ++y) {
+        const auto [l, r] = spans[static_cast<size_t>(y)];
+        shape += QRect(l, y, r - l, 1);
+    }
+    setMask(shape);
+    update();
+}
+
+void Form1::Timer1_Timer() {
+    const QString t = clock().toString(QStringLiteral("HH:mm:ss"));
+    TimeDegit[0]->setValue(t.mid(0, 2).toDouble());
+    TimeDegit[1]->setValue(t.mid(3, 2).toDouble());
+}
+
+void Form1::Degit_DblClick(int index) {
+    M_Degit* clicked = Degit[static_cast<size_t>(index)];
+    if (!clicked->UserSet())
+        return;
+    setPanelEnabled(false);
+    const int32_t result = clicked->ShowSetDlg();
+    if (result == 1) {
+        const int16_t zero = clicked->ZeroMode();
+        const int16_t shift = clicked->Shift();
+        const int16_t fill = clicked->FillZero();
+        for (int j = 1; j <= board::kFareCells; ++j) {
+            M_Degit* d = Degit[static_cast<size_t>(j)];
+            const DigitValue v = d->Value();
+            d->setShift(shift);
+            d->setFillZero(fill);
+            d->setZeroMode(zero);
+            d->setValue(v);
+        }
+    }
+    setPanelEnabled(true);
+}
+
+QImage Form1::snapshot() {
+    QImage flat(size(), QImage::Format_ARGB32);
+    flat.fill(Qt::transparent);
+    render(&flat, QPoint(), QRegion(rect()), QWidget::DrawChildren | QWidget::DrawWindowBackground);
+    const QRegion shape = mask().isEmpty() ? QRegion(rect()) : mask();
+    for (int y = 0; y < flat.height(); ++y)
+        for (int x = 0; x < flat.width(); ++x)
+            if (!shape.contains(QPoint(x, y)))
+                flat.setPixel(x, y, qRgba(0, 0, 0, 0));
+    return flat;
+}
+
+void Form1::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    // A picture smaller than the board leaves the window's own grey showing.
+    p.fillRect(rect(), palette().color(QPalette::Window));
+    p.drawImage(0, 0, picture_);
+}
+
+void Form1::mousePressEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton)
+        return;
+    // The window system moves the board as if its title bar were grabbed; without a
+    // window manager that refuses, so the board follows the mouse by itself.
+    manualDrag_ = !(windowHandle() && windowHandle()->startSystemMove());
+    dragOffset_ = e->globalPosition().toPoint() - frameGeometry().topLeft();
+}
+
+void Form1::mouseMoveEvent(QMouseEvent* e) {
+    if (manualDrag_ && (e->buttons() & Qt::LeftButton))
+        move(e->globalPosition().toPoint() - dragOffset_);
+}
+
+void Form1::mouseReleaseEvent(QMouseEvent*) { manualDrag_ = false; }

@@ -1,0 +1,71 @@
+#pragma once
+// The fare board window: borderless, rounded, the panel picture as its face with the 32
+// fare digits, their ticket-number labels and the stop-name line on top.
+#include "ChimeiCtl_DX.h"
+#include "M_Degit.h"
+
+#include <QImage>
+#include <QLabel>
+#include <QTime>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+// A ticket-number label; it keeps presses to itself so they do not drag the board.
+class SeiriLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+};
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* parent = nullptr);
+
+    std::array<M_Degit*, 33> Degit{};          // 0 is the hidden spare
+    std::array<SeiriLabel*, 33> lblSeiriNum{}; // 0 is the hidden spare
+    std::array<M_Degit*, 2> TimeDegit{};       // hidden clock: hours, minutes
+    ChimeiCtl_DX* ChimeiCtl = nullptr;
+    std::array<QImage, 3> imgRes;              // built-in panels for OFF, ON1, ON2
+    QTimer Timer1;
+
+    const QImage& Picture() const { return picture_; }
+    void setPicture(const QImage& img);
+
+    // Position in twips, as the settings file keeps it.
+    int LeftTwips() const;
+    int TopTwips() const;
+    void moveTwips(int left, int top);
+
+    // Gives the window its rounded shape (a 3 x 3 corner ellipse).
+    void applyShape();
+    // Shutdown hook of the shape: the window system owns it, so nothing is released.
+    void DeleteRgn() {}
+
+    void Timer1_Timer();
+    void Degit_DblClick(int index);
+
+    // Time source of the clock; tests inject a fixed time.
+    std::function<QTime()> clock = [] { return QTime::currentTime(); };
+    // Called with false before and true after the per-digit dialog (the panel's
+    // enabled state).
+    std::function<void(bool)> setPanelEnabled = [](bool) {};
+
+    // The board as it looks on screen, with its rounded corners transparent.
+    QImage snapshot();
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+
+private:
+    QImage picture_;
+    QPoint dragOffset_;
+    bool manualDrag_ = false;
+};

@@ -1,0 +1,117 @@
+#include "mdl527_000.h"
+
+#include "AppError.h"
+#include "BoardLayout.h"
+#include "Companion.h"
+#include "Form1.h"
+#include "Numbering.h"
+#include "Options.h"
+
+#include <QFileInfo>
+
+namespace mdl527_000 {
+
+void ClearFares(Form1& board) {
+    for (int n = 1; n <= board::kFareCells; ++n)
+        board.Degit[static_cast<size_t>(n)]->setValue(0.0);
+}
+
+void ApplyDefaultStyle(Options& options, Form1& board, int backlight,
+                       const std::function<void(int)>& option4Click) {
+    options.AutoTicketNumbers = 1;
+    options.TicketColorOff = 16777215;
+    options.TicketColorOn1 = 12648384;
+    options.TicketColorOn2 = 12648384;
+    board.setPicture(board.imgRes[0]);
+    board.imgRes[1] = board.imgRes[0];
+    board.imgRes[2] = board.imgRes[0];
+    SetProp(options, board, backlight, option4Click);
+}
+
+void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
+    try {
+        const NumberingPlan plan = numberingPlan(mode, leadingZero);
+        QLabel* first = board.lblSeiriNum[1];
+        QFont f = first->font();
+        f.setFamily(QStringLiteral("ＭＳ Ｐゴシック"));
+        first->setFont(f);
+        if (plan.label1Text)
+            first->setText(*plan.label1Text);
+        for (int n = 2; n <= board::kFareCells; ++n)
+            board.lblSeiriNum[static_cast<size_t>(n)]->setText(plan.others[static_cast<size_t>(n - 2)]);
+        f.setPointSizeF(plan.label1Points);
+        first->setFont(f);
+    } catch (const AppError& e) {
+        Companion::current().messageBox(
+            &board, {QStringLiteral("エラー！"),
+                     QStringLiteral("エラーです！\n\nコード：%1\n\n内容：%2\n\nモジュール：IniIO-SeirikenNumSet( )")
+                         .arg(e.number())
+                         .arg(e.description()),
+                     MsgIcon::Error, MsgButtons::Ok});
+    }
+}
+
+} // namespace mdl527_000
+
+void SetProp(const Options& o, Form1& board, int backlight,
+             const std::function<void(int)>& option4Click) {
+    for (int i = 1; i <= board::kFareCells; ++i)
+        board.lblSeiriNum[static_cast<size_t>(i)]->setVisible(o.AutoTicketNumbers != 0);
+    mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
+    const int32_t ticketColor =
+        backlight == 0 ? o.TicketColorOff : backlight == 1 ? o.TicketColorOn1 : o.TicketColorOn2;
+    for (int i = 1; i <= board::kFareCells; ++i) {
+        QLabel* l = board.lblSeiriNum[static_cast<size_t>(i)];
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(ticketColor)));
+        l->setPalette(pal);
+    }
+    auto colourDigit = [&](M_Degit* d) {
+        d->setBackColor(static_cast<uint32_t>(o.DigitBackColor));
+        d->setBaseForeColor(static_cast<uint32_t>(o.DigitUnlitColor));
+        d->setDegitForeColor(static_cast<uint32_t>(o.DigitLitColor));
+    };
+    for (int i = 1; i <= board::kFareCells; ++i)
+        colourDigit(board.Degit[static_cast<size_t>(i)]);
+    for (M_Degit* d : board.TimeDegit)
+        colourDigit(d);
+    ChimeiCtl_DX& c = *board.ChimeiCtl;
+    c.setBackColor(static_cast<uint32_t>(o.ChimeiBackColor));
+    c.setForeColor(static_cast<uint32_t>(o.ChimeiForeColor));
+    c.setFontMode(o.ChimeiFont);
+    c.setFontBold(o.ChimeiBold == 1);
+    c.setTsugiwaMode(o.TsugiwaDisplay);
+    c.setTsugiwaColor(static_cast<uint32_t>(o.TsugiwaColorValue));
+    c.setTsugiwaFontMode(o.TsugiwaFont);
+    c.setTsugiwaBold(o.TsugiwaBoldFlag == 1);
+    option4Click(backlight == 0 ? 0 : backlight == 1 ? 1 : 2);
+}
+
+void applyBacklight(const Options& o, Form1& board, int index) {
+    const int32_t colors[3] = {o.TicketColorOff, o.TicketColorOn1, o.TicketColorOn2};
+    const int i = std::clamp(index, 0, 2);
+    const int16_t userChoice[3] = {o.OffUser, o.On1User, o.On2User};
+    const QString files[3] = {o.OffImageFile, o.On1ImageFile, o.On2ImageFile};
+    if (o.PanelIndividual != 0 && userChoice[i] != 0) {
+        const QFileInfo fi(files[i]);
+        if (!files[i].isEmpty() && fi.isFile() && !fi.isHidden()) {
+            QImage img(files[i]);
+            if (img.isNull()) {
+                Companion::current().messageBox(
+                    &board, {QStringLiteral("エラー"),
+                             QStringLiteral("エラーです。\n\nエラーコード：481　指定した画像の内容が不正です。この部分では扱えません。"),
+                             MsgIcon::Error, MsgButtons::Ok});
+            } else {
+                board.setPicture(img);
+            }
+        }
+    } else {
+        board.setPicture(board.imgRes[static_cast<size_t>(i)]);
+    }
+    for (int n = 1; n <= board::kFareCells; ++n) {
+        QLabel* l = board.lblSeiriNum[static_cast<size_t>(n)];
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(colors[i])));
+        l->setPalette(pal);
+    }
+}

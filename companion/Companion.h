@@ -1,0 +1,47 @@
+#pragma once
+// The seam to everything that waits for a person: the companion dialogs and message
+// boxes. The program installs the real Qt implementation; tests and unattended scripts
+// install implementations that answer at once.
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+class QWidget;
+
+enum class MsgIcon { None, Error, Question, Warning, Information };
+enum class MsgButtons { Ok, YesNo };
+enum class MsgResult { Ok, Yes, No };
+
+struct MessageSpec {
+    QString title;
+    QString text;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+};
+
+// Values the per-digit settings dialog edits.
+struct DigitDialogValues {
+    int16_t zeroMode = 0;
+    int16_t shift = 0;
+    int16_t fillZero = 0;
+};
+
+class Companion {
+public:
+    virtual ~Companion() = default;
+
+    // Per-digit settings dialog: edits the three values for an element of `keta`
+    // positions and returns 1 when the operator confirmed.
+    virtual int32_t Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) = 0;
+    // Information dialog showing `text` (the version text).
+    virtual void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) = 0;
+    virtual MsgResult messageBox(QWidget* owner, const MessageSpec& spec) = 0;
+
+    // The implementation in use; never null once the program or a test has started.
+    static Companion& current();
+    // Installs `c` and returns the one it replaces.
+    static std::unique_ptr<Companion> install(std::unique_ptr<Companion> c);
+};
+
+// The application title that message boxes without their own title carry.
+QString appTitle();

@@ -1,0 +1,97 @@
+#pragma once
+// The stop-name element: one line of Japanese text as a dot matrix, with the optional
+// 「次は」 prefix, scrolling right to left when it does not fit. The strip is a cached
+// image; a timer moves it one iteration per elapsed millisecond.
+#include "ScrollMotion.h"
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+#include <cstdint>
+#include <map>
+#include <optional>
+
+class ChimeiCtl_DX : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChimeiCtl_DX(QWidget* parent = nullptr);
+
+    uint32_t BackColor() const { return backColor_; }
+    void setBackColor(uint32_t c);
+    uint32_t ForeColor() const { return foreColor_; }
+    void setForeColor(uint32_t c) { foreColor_ = c; }
+    int16_t Speed() const { return speed_; }
+    void setSpeed(int16_t v) { speed_ = v; }
+    int32_t ScrollStartWait() const { return startWait_; }
+    void setScrollStartWait(int32_t v) { startWait_ = v; }
+    int16_t Mode() const { return mode_; }
+    void setMode(int16_t v) { mode_ = v; }
+    int16_t Appearance() const { return appearance_; }
+    void setAppearance(int16_t v);
+    int16_t FontMode() const { return fontMode_; }
+    void setFontMode(int16_t v) { fontMode_ = v; }
+    bool FontBold() const { return fontBold_; }
+    void setFontBold(bool v) { fontBold_ = v; }
+    int16_t TsugiwaMode() const { return tsugiwaMode_; }
+    void setTsugiwaMode(int16_t v) { tsugiwaMode_ = (v > 2 || v < 0) ? 0 : v; }
+    uint32_t TsugiwaColor() const { return tsugiwaColor_; }
+    void setTsugiwaColor(uint32_t c) { tsugiwaColor_ = c; }
+    int16_t TsugiwaFontMode() const { return tsugiwaFontMode_; }
+    void setTsugiwaFontMode(int16_t v) { tsugiwaFontMode_ = v; }
+    bool TsugiwaBold() const { return tsugiwaBold_; }
+    void setTsugiwaBold(bool v) { tsugiwaBold_ = v; }
+
+    // Shows `name`, replacing what was there; a name that does not fit starts to scroll
+    // and every earlier scroll ends. An empty name only clears the line.
+    void SetChimei(const QString& name);
+    void Refresh() { update(); }
+    void DrawDot54(int x, int y, const QString& text);
+    void DrawTsugiwa();
+
+    // Advances a running scroll by `elapsedMs` iterations (the timer calls this with the
+    // real elapsed time; tests call it directly).
+    void tick(int64_t elapsedMs);
+    // Whether the scroll timer runs by itself; tests turn it off and call tick().
+    void setAutoScroll(bool on);
+
+    const QString& name() const { return name_; }
+    int stripLeft() const { return stripLeft_; }
+    int stripWidth() const { return strip_.width(); }
+    bool scrolling() const { return motion_.has_value(); }
+    const QImage& strip() const { return strip_; }
+
+    std::map<QString, QString> saveProperties() const;
+    void restoreProperties(const std::map<QString, QString>& bag);
+
+    QSize sizeHint() const override { return {432, 56}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override;
+
+private:
+    void clearStrip(int width);
+    void onTimer();
+
+    uint32_t backColor_ = 0x404040;
+    uint32_t foreColor_ = 0x80C0FF;
+    int16_t speed_ = 5;
+    int32_t startWait_ = 1500;
+    int16_t mode_ = 0;
+    int16_t appearance_ = 1;
+    int16_t fontMode_ = 0;
+    bool fontBold_ = false;
+    int16_t tsugiwaMode_ = 0;
+    uint32_t tsugiwaColor_ = 7977471;
+    int16_t tsugiwaFontMode_ = 0;
+    bool tsugiwaBold_ = false;
+    int lastFace_ = 0; // typeface the glyph scratch last had (0 Gothic, 1 Mincho)
+
+    QString name_;
+    QImage strip_;
+    int stripLeft_ = 0;
+    std::optional<ScrollMotion> motion_;
+    QTimer timer_;
+    QElapsedTimer elapsed_;
+    bool autoScroll_ = true;
+};

@@ -1,0 +1,78 @@
+#include "DotRaster.h"
+
+#include "ApiLib.h"
+
+#include <QFont>
+#include <QHash>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace {
+constexpr int kScratch = 18;
+constexpr int kSampled = 19;
+} // namespace
+
+QString familyOf(Face face) {
+    return face == Face::Mincho ? ApiLib::minchoFamily() : ApiLib::gothicFamily();
+}
+
+namespace {
+std::vector<QPoint> rasterise(const QString& text, const GlyphStyle& style);
+}
+
+std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style) {
+    if (text.isEmpty())
+        return {};
+    // Stop names repeat along a route; remember what each character sampled to.
+    static QHash<QString, std::vector<QPoint>> cache;
+    const QString key = QStringLiteral("%1|%2|%3|%4|%5")
+                            .arg(text)
+                            .arg(static_cast<int>(style.face))
+                            .arg(style.bold)
+                            .arg(style.pixelSize)
+                            .arg(style.yOffset);
+    auto it = cache.constFind(key);
+    if (it != cache.constEnd())
+        return *it;
+    if (cache.size() > 4096)
+        cache.clear();
+    auto lit = rasterise(text, style);
+    cache.insert(key, lit);
+    return lit;
+}
+
+namespace {
+std::vector<QPoint> rasterise(const QString& text, const GlyphStyle& style) {
+    std::vector<QPoint> lit;
+    QImage scratch(kScratch, kScratch, QImage::Format_RGB32);
+    scratch.fill(Qt::white);
+    {
+        QFont font(familyOf(style.face));
+        font.setPixelSize(style.pixelSize);
+        font.setStyleStrategy(QFont::StyleStrategy(QFont::NoAntialias | QFont::PreferBitmap));
+        font.setHintingPreference(QFont::PreferFullHinting);
+        QPainter p(&scratch);
+        p.setRenderHint(QPainter::TextAntialiasing, false);
+        p.setFont(font);
+        p.setPen(Qt::black);
+        // Qt places text by its baseline; the cell is addressed by its top-left corner.
+        const int baseline = style.yOffset + QFontMetrics(font).ascent();
+        p.drawText(0, baseline, text);
+        // The typefaces have no bold design: a bold stroke is the glyph laid over itself
+        // one pixel to the right, the way bitmap displays embolden.
+        if (style.bold)
+            p.drawText(1, baseline, text);
+    }
+    for (int c = 0; c < kSampled; ++c)
+        for (int r = 0; r < kSampled; ++r)
+            if (c < kScratch && r < kScratch && (scratch.pixel(c, r) & 0xFFFFFF) == 0)
+                lit.emplace_back(c, r);
+    return lit;
+}
+} // namespace
+
+void paintDots(QImage& strip, int x, int y, const std::vector<QPoint>& lit, QRgb color) {
+    QPainter p(&strip);
+    for (const QPoint& d : lit)
+        p.fillRect(x + kDotPitch * d.x(), y + kDotPitch * d.y(), 2, 2, QColor::fromRgb(color));
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Turns one character into dots: the character is drawn black on white, unsmoothed,
+// on an 18 x 18 scratch image and every pure-black pixel becomes one dot.
+#include "ChimeiLayout.h"
+
+#include <QImage>
+#include <QPoint>
+#include <vector>
+
+struct GlyphStyle {
+    Face face = Face::Gothic;
+    bool bold = false;
+    int pixelSize = 19;
+    int yOffset = 0; // text drawn this many pixels down on the scratch
+};
+
+// Lit scratch pixels (column, row) of `text`, columns and rows 0-18; the 19th column
+// and row lie outside the scratch and never light.
+std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style);
+
+// Paints the dots of `lit` as 2 x 2 squares on a 3-pixel pitch with the cell's
+// top-left corner at (x, y).
+void paintDots(QImage& strip, int x, int y, const std::vector<QPoint>& lit, QRgb color);
+
+QString familyOf(Face face);
