@@ -1,10 +1,101 @@
+// The fare board simulator: starts the board and the control panel, optionally runs a
+// script of operator actions against them.
 #include "ApiLib.h"
-#include "Form1.h"
-#include <QApplication>
+#include "AppError.h"
+#include "FatalHandler.h"
+#include "Program.h"
+#include "QtCompanion.h"
+#include "ScriptRunner.h"
+#include "ScriptedCompanion.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+QStringList readScript(const QString& path, bool& ok) {
+    QFile f;
+    if (path == QLatin1String("-"))
+        ok = f.open(stdin, QIODevice::ReadOnly);
+    else {
+        f.setFileName(path);
+        ok = f.open(QIODevice::ReadOnly);
+    }
+    if (!ok)
+        return {};
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
+    MinamoApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("minamo"));
     ApiLib::installFontSubstitutes();
-    Form1 f;
-    f.show();
+    QFont ui(ApiLib::pGothicFamily());
+    ui.setPointSize(9);
+    QApplication::setFont(ui);
+
+    QCommandLineParser cli;
+    cli.setApplicationDescription(QStringLiteral("Fare board simulator (model 527)."));
+    cli.addHelpOption();
+    QCommandLineOption script(QStringLiteral("script"),
+                              QStringLiteral("Run the commands in FILE after start-up (- for standard input)."),
+                              QStringLiteral("FILE"));
+    QCommandLineOption unattended(QStringLiteral("unattended"),
+                                  QStringLiteral("Never wait for a person: message boxes go to standard error as JSON and take their default answer; the end of the script quits."));
+    QCommandLineOption settings(QStringLiteral("settings"),
+                                QStringLiteral("Use FILE as the settings file instead of the one next to the program."),
+                                QStringLiteral("FILE"));
+    cli.addOptions({script, unattended, settings});
+    cli.process(app);
+
+    const bool scripted = cli.isSet(script);
+    ScriptedCompanion* scriptedCompanion = nullptr;
+    if (scripted || cli.isSet(unattended)) {
+        auto c = std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(), cli.isSet(unattended));
+        scriptedCompanion = c.get();
+        Companion::install(std::move(c));
+    }
+
+    const QFileInfo self(QCoreApplication::applicationFilePath());
+    Program program;
+    program.sound = std::make_unique<SilentSoundChannels>();
+    program.tape = std::make_unique<NoSpeechPlayer>();
+    program.settingsPath = cli.isSet(settings)
+                               ? cli.value(settings)
+                               : self.absolutePath() + QLatin1Char('/') + self.completeBaseName() + QStringLiteral(".in4");
+    try {
+        program.start(self.completeBaseName());
+    } catch (const AppError& e) {
+        fatalFailure(e.number(), e.description());
+    }
+
+    if (scripted) {
+        bool ok = false;
+        const QStringList lines = readScript(cli.value(script), ok);
+        if (!ok) {
+            std::fprintf(stderr, "cannot read script %s\n", qPrintable(cli.value(script)));
+            return 2;
+        }
+        const bool endAfter = cli.isSet(unattended);
+        QTimer::singleShot(0, &app, [&program, scriptedCompanion, lines, endAfter] {
+            ScriptRunner runner(program, *scriptedCompanion);
+            const ScriptRunner::Outcome o = runner.run(lines);
+            if (o == ScriptRunner::Outcome::Error) {
+                std::fprintf(stderr, "%s\n", qPrintable(runner.error()));
+                std::fflush(stderr);
+                std::_Exit(2);
+            }
+            if (o == ScriptRunner::Outcome::Finished && endAfter) {
+                scriptedCompanion->answerYesNext();
+                program.panel->close();
+            }
+        });
+    }
     return app.exec();
 }

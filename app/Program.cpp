@@ -1,0 +1,55 @@
+#include "Program.h"
+
+#include "mdl527_000.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <QTimer>
+
+void waitWithoutInput(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void waitProcessing(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void Program::applyOptions() {
+    SetProp(options, *board, panel ? panel->backlight() : 0, [this](int i) {
+        if (panel)
+            panel->Option4_Click(i);
+        else
+            applyBacklight(options, *board, i);
+    });
+}
+
+void Program::start(const QString& modelName) {
+    board = std::make_unique<Form1>();
+    PanelContext ctx{*board, options, table, state, *sound, *tape, waitWithoutInput};
+    ctx.modelName = modelName;
+    ctx.endProgram = [] { QCoreApplication::exit(0); };
+    panel = std::make_unique<frmCtl>(std::move(ctx));
+    board->setPanelEnabled = [this](bool on) { panel->setEnabled(on); };
+
+    mdl527_000::ClearFares(*board);
+    mdl527_000::ApplyDefaultStyle(options, *board, 0,
+                                  [this](int i) { panel->Option4_Click(i); });
+    panel->Form_Load();
+    panel->show();
+    panel->raise();
+    board->move(0, 0);
+    if (QScreen* s = QGuiApplication::primaryScreen()) {
+        const QRect g = s->geometry();
+        const QSize frame = panel->frameGeometry().size();
+        panel->move(g.right() + 1 - frame.width(), g.bottom() + 1 - frame.height());
+    }
+    board->applyShape();
+    board->update();
+    board->show();
+    panel->raise();
+}

@@ -1,0 +1,214 @@
+#include "ScriptRunner.h"
+
+#include "Program.h"
+#include "ScriptedCompanion.h"
+#include "StateDump.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QJsonDocument>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <cstdio>
+
+namespace {
+
+std::optional<int> toInt(const QString& s) {
+    bool ok = false;
+    const int v = s.toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+std::optional<bool> onOff(const QString& s) {
+    if (s == QLatin1String("on"))
+        return true;
+    if (s == QLatin1String("off"))
+        return false;
+    return std::nullopt;
+}
+
+void doubleClick(QWidget* w) {
+    const QPointF pos(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent ev(QEvent::MouseButtonDblClick, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &ev);
+}
+
+// Sets a check box the way a click does: only an enabled box changes.
+void setChecked(QAbstractButton* b, bool on) {
+    if (b->isChecked() != on)
+        b->click();
+}
+
+} // namespace
+
+ScriptRunner::ScriptRunner(Program& program, ScriptedCompanion& companion)
+    : p_(program), companion_(companion) {}
+
+ScriptRunner::Outcome ScriptRunner::run(const QStringList& lines) {
+    for (int i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        const qsizetype restAt = line.indexOf(QLatin1Char(' '));
+        bool quit = false;
+        if (auto err = execute(words, restAt < 0 ? QString() : line.mid(restAt + 1), quit)) {
+            error_ = QStringLiteral("script line %1: %2: %3").arg(i + 1).arg(line, *err);
+            return Outcome::Error;
+        }
+        if (quit)
+            return Outcome::Quit;
+    }
+    return Outcome::Finished;
+}
+
+std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString& rest, bool& quit) {
+    frmCtl& panel = *p_.panel;
+    const QString& cmd = w[0];
+    auto arg = [&](int i) { return i < w.size() ? w[i] : QString(); };
+    auto needArgs = [&](int n) -> std::optional<QString> {
+        if (w.size() != n + 1)
+            return QStringLiteral("needs %1 argument(s)").arg(n);
+        return std::nullopt;
+    };
+
+    if (cmd == QLatin1String("key")) {
+        if (auto e = needArgs(1))
+            return e;
+        int index = -1;
+        if (arg(1) == QLatin1String("route"))
+            index = 10;
+        else if (arg(1) == QLatin1String("section"))
+            index = 11;
+        else if (auto d = toInt(arg(1)); d && *d >= 0 && *d <= 9 && arg(1).size() == 1)
+            index = *d;
+        if (index < 0)
+            return QStringLiteral("key takes 0-9, route or section");
+        panel.CommandButton1[static_cast<size_t>(index)]->click();
+    } else if (cmd == QLatin1String("list")) {
+        const bool route = arg(1) == QLatin1String("route");
+        if (!route && arg(1) != QLatin1String("section"))
+            return QStringLiteral("list takes route or section");
+        const int count = route ? 5 : 3;
+        if (w.size() != count + 2)
+            return QStringLiteral("list %1 needs %2 digits or -").arg(arg(1)).arg(count);
+        for (int k = 0; k < count; ++k) {
+            const QString d = arg(k + 2);
+            QListWidget* l = route ? panel.List2[static_cast<size_t>(k)] : panel.List3[static_cast<size_t>(k)];
+            if (d == QLatin1String("-")) {
+                l->setCurrentRow(-1);
+                continue;
+            }
+            const auto v = toInt(d);
+            if (!v || *v < 0 || *v > 9 || d.size() != 1)
+                return QStringLiteral("\"%1\" is not a digit or -").arg(d);
+            l->setCurrentRow(*v);
+        }
+    } else if (cmd == QLatin1String("reset")) {
+        if (arg(1) == QLatin1String("keypad"))
+            panel.Command1[1]->click();
+        else if (arg(1) == QLatin1String("list"))
+            panel.Command1[0]->click();
+        else
+            return QStringLiteral("reset takes keypad or list");
+    } else if (cmd == QLatin1String("next") || cmd == QLatin1String("back")) {
+        panel.Command2[cmd == QLatin1String("next") ? 1 : 0]->click();
+    } else if (cmd == QLatin1String("blank") || cmd == QLatin1String("latenight") ||
+               cmd == QLatin1String("preview")) {
+        const auto on = onOff(arg(1));
+        if (!on || w.size() != 2)
+            return QStringLiteral("takes on or off");
+        QAbstractButton* b = cmd == QLatin1String("blank")       ? static_cast<QAbstractButton*>(panel.Check1)
+                             : cmd == QLatin1String("latenight") ? static_cast<QAbstractButton*>(panel.Check2)
+                                                                 : static_cast<QAbstractButton*>(panel.Check4);
+        setChecked(b, *on);
+    } else if (cmd == QLatin1String("backlight")) {
+        const auto v = toInt(arg(1));
+        if (!v || *v < 0 || *v > 2)
+            return QStringLiteral("backlight takes 0, 1 or 2");
+        panel.Option4[static_cast<size_t>(*v)]->click();
+    } else if (cmd == QLatin1String("speed") || cmd == QLatin1String("interval")) {
+        const auto v = toInt(arg(1));
+        QScrollBar* bar = panel.HScroll1[cmd == QLatin1String("speed") ? 0 : 1];
+        if (!v || *v < bar->minimum() || *v > bar->maximum())
+            return QStringLiteral("takes a number from %1 to %2").arg(bar->minimum()).arg(bar->maximum());
+        bar->setValue(*v);
+    } else if (cmd == QLatin1String("page")) {
+        const auto v = toInt(arg(1));
+        if (!v || *v < 0 || *v > 1)
+            return QStringLiteral("page takes 0 or 1");
+        doubleClick(panel.Frame1[static_cast<size_t>(*v)]);
+    } else if (cmd == QLatin1String("digit-dialog")) {
+        if (auto e = needArgs(5))
+            return e;
+        int v[5];
+        for (int i = 0; i < 5; ++i) {
+            const auto x = toInt(arg(i + 1));
+            if (!x)
+                return QStringLiteral("\"%1\" is not a number").arg(arg(i + 1));
+            v[i] = *x;
+        }
+        if (v[0] < 1 || v[0] > 32)
+            return QStringLiteral("fare digit must be 1-32");
+        companion_.queueDigitAnswer({{static_cast<int16_t>(v[1]), static_cast<int16_t>(v[2]),
+                                      static_cast<int16_t>(v[3])},
+                                     v[4]});
+        doubleClick(p_.board->Degit[static_cast<size_t>(v[0])]);
+    } else if (cmd == QLatin1String("option")) {
+        if (w.size() < 2)
+            return QStringLiteral("option needs a name and a value");
+        const qsizetype at = rest.indexOf(QLatin1Char(' '));
+        const QString value = at < 0 ? QString() : rest.mid(at + 1);
+        if (auto e = setOption(p_.options, arg(1), value))
+            return *e;
+    } else if (cmd == QLatin1String("apply")) {
+        p_.applyOptions();
+    } else if (cmd == QLatin1String("settings")) {
+        panel.Command4->click();
+    } else if (cmd == QLatin1String("version")) {
+        panel.Command8->click();
+    } else if (cmd == QLatin1String("wait")) {
+        const auto v = toInt(arg(1));
+        if (!v || *v < 0)
+            return QStringLiteral("wait takes milliseconds");
+        waitProcessing(*v);
+    } else if (cmd == QLatin1String("state")) {
+        const QByteArray json = QJsonDocument(dumpState(p_)).toJson(QJsonDocument::Compact);
+        if (w.size() >= 2) {
+            QFile f(rest);
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                return QStringLiteral("cannot write %1").arg(rest);
+            f.write(json + '\n');
+        } else {
+            std::fprintf(stdout, "%s\n", json.constData());
+            std::fflush(stdout);
+        }
+    } else if (cmd == QLatin1String("snapshot")) {
+        if (w.size() < 3)
+            return QStringLiteral("snapshot takes board or panel and a file name");
+        const QString file = rest.mid(rest.indexOf(QLatin1Char(' ')) + 1);
+        QImage img;
+        if (arg(1) == QLatin1String("board"))
+            img = p_.board->snapshot();
+        else if (arg(1) == QLatin1String("panel"))
+            img = p_.panel->grab().toImage();
+        else
+            return QStringLiteral("snapshot takes board or panel");
+        if (!img.save(file, "PNG"))
+            return QStringLiteral("cannot write %1").arg(file);
+    } else if (cmd == QLatin1String("quit")) {
+        companion_.answerYesNext();
+        quit = panel.close();
+        if (!quit)
+            return QStringLiteral("the close was refused");
+    } else {
+        return QStringLiteral("unknown command");
+    }
+    return std::nullopt;
+}

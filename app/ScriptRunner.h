@@ -1,0 +1,27 @@
+#pragma once
+// Runs a script of commands against the running simulator, one per line, each through
+// the handler an operator's click or key reaches.
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct Program;
+class ScriptedCompanion;
+
+class ScriptRunner {
+public:
+    ScriptRunner(Program& program, ScriptedCompanion& companion);
+
+    enum class Outcome { Finished, Quit, Error };
+    // Runs all lines; on an error, `error()` names the line and nothing after it runs.
+    Outcome run(const QStringList& lines);
+    const QString& error() const { return error_; }
+
+private:
+    // Runs one command; returns an error message, or nothing.
+    std::optional<QString> execute(const QStringList& words, const QString& rest, bool& quit);
+
+    Program& p_;
+    ScriptedCompanion& companion_;
+    QString error_;
+};

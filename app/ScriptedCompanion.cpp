@@ -1,0 +1,68 @@
+#include "ScriptedCompanion.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
+
+namespace {
+QString iconName(MsgIcon i) {
+    switch (i) {
+    case MsgIcon::Error: return QStringLiteral("error");
+    case MsgIcon::Question: return QStringLiteral("question");
+    case MsgIcon::Warning: return QStringLiteral("warning");
+    case MsgIcon::Information: return QStringLiteral("information");
+    case MsgIcon::None: break;
+    }
+    return QStringLiteral("none");
+}
+
+void report(const QString& title, const QString& text, MsgIcon icon, MsgButtons buttons) {
+    QJsonObject m;
+    m[QStringLiteral("title")] = title;
+    m[QStringLiteral("text")] = text;
+    m[QStringLiteral("icon")] = iconName(icon);
+    m[QStringLiteral("buttons")] = buttons == MsgButtons::YesNo ? QStringLiteral("yesno")
+                                                                : QStringLiteral("ok");
+    const QByteArray line =
+        QJsonDocument(QJsonObject{{QStringLiteral("message"), m}}).toJson(QJsonDocument::Compact);
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+}
+} // namespace
+
+ScriptedCompanion::ScriptedCompanion(std::unique_ptr<Companion> interactive, bool unattended)
+    : interactive_(std::move(interactive)), unattended_(unattended) {}
+
+int32_t ScriptedCompanion::Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) {
+    if (digitAnswer_) {
+        values = digitAnswer_->values;
+        const int32_t r = digitAnswer_->result;
+        digitAnswer_.reset();
+        return r;
+    }
+    if (unattended_)
+        return 2; // cancelled
+    return interactive_->Call_dlg100(owner, keta, values);
+}
+
+void ScriptedCompanion::Call_dlg110(QWidget* owner, int32_t kind, const QString& text) {
+    if (unattended_) {
+        report(QStringLiteral("バージョン情報"), text, MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
+    interactive_->Call_dlg110(owner, kind, text);
+}
+
+MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageSpec& spec) {
+    if (spec.buttons == MsgButtons::YesNo && yesNext_) {
+        yesNext_ = false;
+        if (unattended_)
+            report(spec.title.isEmpty() ? appTitle() : spec.title, spec.text, spec.icon, spec.buttons);
+        return MsgResult::Yes;
+    }
+    if (unattended_) {
+        report(spec.title.isEmpty() ? appTitle() : spec.title, spec.text, spec.icon, spec.buttons);
+        return spec.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+    }
+    return interactive_->messageBox(owner, spec);
+}

@@ -1,0 +1,102 @@
+#include "StateDump.h"
+
+#include "M_Degit.h"
+#include "Program.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QJsonArray>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+QJsonValue valueJson(const DigitValue& v) {
+    if (v.isNumber())
+        return v.asNumber();
+    return v.asText();
+}
+} // namespace
+
+QJsonObject dumpState(const Program& p) {
+    QJsonObject o;
+    o[QStringLiteral("RouteDigits")] = p.state.RouteDigits;
+    o[QStringLiteral("StartSection")] = p.state.StartSection;
+    o[QStringLiteral("CurrentRow")] = p.state.CurrentRow;
+    o[QStringLiteral("RowCount")] = p.state.RowCount;
+    o[QStringLiteral("RouteDate")] = p.panel->RouteDate;
+
+    QJsonArray digits, labels;
+    for (int n = 1; n <= 32; ++n) {
+        const M_Degit& d = *p.board->Degit[static_cast<size_t>(n)];
+        QJsonObject j;
+        j[QStringLiteral("index")] = n;
+        j[QStringLiteral("Value")] = valueJson(d.Value());
+        j[QStringLiteral("lit")] = d.litNow();
+        j[QStringLiteral("Keta")] = d.Keta();
+        j[QStringLiteral("ZeroMode")] = d.ZeroMode();
+        j[QStringLiteral("Shift")] = d.Shift();
+        j[QStringLiteral("FillZero")] = d.FillZero();
+        j[QStringLiteral("BackColor")] = static_cast<qint64>(d.BackColor());
+        j[QStringLiteral("BaseForeColor")] = static_cast<qint64>(d.BaseForeColor());
+        j[QStringLiteral("DegitForeColor")] = static_cast<qint64>(d.DegitForeColor());
+        digits.append(j);
+
+        const QLabel& l = *p.board->lblSeiriNum[static_cast<size_t>(n)];
+        QJsonObject k;
+        k[QStringLiteral("index")] = n;
+        k[QStringLiteral("Caption")] = l.text();
+        k[QStringLiteral("Visible")] = !l.isHidden();
+        k[QStringLiteral("ForeColor")] =
+            static_cast<qint64>(bgrFromColor(l.palette().color(QPalette::WindowText)));
+        k[QStringLiteral("FontSize")] = l.font().pointSizeF();
+        labels.append(k);
+    }
+    o[QStringLiteral("Degit")] = digits;
+    o[QStringLiteral("lblSeiriNum")] = labels;
+
+    const ChimeiCtl_DX& c = *p.board->ChimeiCtl;
+    QJsonObject ch;
+    ch[QStringLiteral("name")] = c.name();
+    ch[QStringLiteral("TsugiwaMode")] = c.TsugiwaMode();
+    ch[QStringLiteral("Speed")] = c.Speed();
+    ch[QStringLiteral("ScrollStartWait")] = c.ScrollStartWait();
+    ch[QStringLiteral("stripLeft")] = c.stripLeft();
+    ch[QStringLiteral("stripWidth")] = c.stripWidth();
+    ch[QStringLiteral("scrolling")] = c.scrolling();
+    ch[QStringLiteral("BackColor")] = static_cast<qint64>(c.BackColor());
+    ch[QStringLiteral("ForeColor")] = static_cast<qint64>(c.ForeColor());
+    ch[QStringLiteral("FontMode")] = c.FontMode();
+    o[QStringLiteral("ChimeiCtl")] = ch;
+
+    QJsonObject f1;
+    f1[QStringLiteral("Left")] = p.board->LeftTwips();
+    f1[QStringLiteral("Top")] = p.board->TopTwips();
+    f1[QStringLiteral("Caption")] = p.board->windowTitle();
+    f1[QStringLiteral("backlight")] = p.panel->backlight();
+    f1[QStringLiteral("Timer1")] = p.board->Timer1.isActive();
+    o[QStringLiteral("Form1")] = f1;
+
+    const frmCtl& f = *p.panel;
+    QJsonObject fc;
+    fc[QStringLiteral("Left")] = f.LeftTwips();
+    fc[QStringLiteral("Top")] = f.TopTwips();
+    fc[QStringLiteral("Width")] = f.widthTwips();
+    fc[QStringLiteral("Label2")] = QJsonArray{f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text()};
+    fc[QStringLiteral("PanelPage")] = f.PanelPage;
+    fc[QStringLiteral("Check1")] = f.Check1->isChecked() ? 1 : 0;
+    fc[QStringLiteral("Check2")] = f.Check2->isChecked() ? 1 : 0;
+    fc[QStringLiteral("Check4")] = f.Check4->isChecked() ? 1 : 0;
+    fc[QStringLiteral("Check4Caption")] = f.Check4->text();
+    fc[QStringLiteral("grpM_TapeCaption")] = f.grpM_Tape->title();
+    QJsonObject en;
+    en[QStringLiteral("Command2(0)")] = f.Command2[0]->isEnabled();
+    en[QStringLiteral("Command2(1)")] = f.Command2[1]->isEnabled();
+    en[QStringLiteral("Check1")] = f.Check1->isEnabled();
+    en[QStringLiteral("Frame1(0)")] = f.Frame1[0]->isEnabled();
+    en[QStringLiteral("Frame1(1)")] = f.Frame1[1]->isEnabled();
+    en[QStringLiteral("Frame6")] = f.Frame6->isEnabled();
+    en[QStringLiteral("grpM_Tape")] = f.grpM_Tape->isEnabled();
+    fc[QStringLiteral("enabled")] = en;
+    o[QStringLiteral("frmCtl")] = fc;
+    return o;
+}

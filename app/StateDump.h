@@ -1,0 +1,7 @@
+#pragma once
+// The whole observable state of the simulator as one JSON object, for scripts.
+#include <QJsonObject>
+
+struct Program;
+
+QJsonObject dumpState(const Program& p);

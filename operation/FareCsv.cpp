@@ -1,0 +1,197 @@
+#include "FareCsv.h"
+
+#include "ChimeiLayout.h"
+#include "Cp932.h"
+
+#include <limits>
+
+namespace farecsv {
+namespace {
+
+QString quoted(const QString& field) {
+    if (!field.contains(QLatin1Char(',')) && !field.contains(QLatin1Char('"')) &&
+        !field.contains(QLatin1Char('\n')) && !field.contains(QLatin1Char('\r')) &&
+        field.trimmed() == field)
+        return field;
+    QString q = field;
+    q.replace(QLatin1String("\""), QLatin1String("\"\""));
+    return QLatin1Char('"') + q + QLatin1Char('"');
+}
+
+// Splits CSV text into records of fields (RFC 4180 quoting, CR LF or LF line ends).
+std::vector<std::pair<int, QStringList>> records(const QString& text) {
+    std::vector<std::pair<int, QStringList>> out;
+    QStringList fields;
+    QString cur;
+    bool inQuotes = false, any = false;
+    int line = 1, recordLine = 1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (inQuotes) {
+            if (c == QLatin1Char('"')) {
+                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
+                    cur += c;
+                    ++i;
+                } else {
+                    inQuotes = false;
+                }
+            } else {
+                if (c == QLatin1Char('\n'))
+                    ++line;
+                cur += c;
+            }
+            continue;
+        }
+        if (c == QLatin1Char('"')) {
+            inQuotes = true;
+            any = true;
+        } else if (c == QLatin1Char(',')) {
+            fields << cur;
+            cur.clear();
+            any = true;
+        } else if (c == QLatin1Char('\r')) {
+            continue;
+        } else if (c == QLatin1Char('\n')) {
+            if (any || !cur.isEmpty()) {
+                fields << cur;
+                out.emplace_back(recordLine, fields);
+            }
+            fields.clear();
+            cur.clear();
+            any = false;
+            recordLine = ++line;
+        } else {
+            cur += c;
+            any = true;
+        }
+    }
+    if (any || !cur.isEmpty()) {
+        fields << cur;
+        out.emplace_back(recordLine, fields);
+    }
+    return out;
+}
+
+std::optional<int16_t> toI16(const QString& s) {
+    const QString t = s.trimmed();
+    if (t.isEmpty())
+        return 0;
+    bool ok = false;
+    const long long v = t.toLongLong(&ok);
+    if (!ok || v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
+        return std::nullopt;
+    return static_cast<int16_t>(v);
+}
+
+} // namespace
+
+QString toCsv(const hy3::File& f) {
+    int widest = 0;
+    for (const hy3::Row& r : f.rows)
+        for (int k = 150; k > widest; --k)
+            if (r.columns[static_cast<size_t>(k - 1)] != 0) {
+                widest = k;
+                break;
+            }
+    QString out = QStringLiteral("停留所名,整理券番号");
+    for (int k = 1; k <= widest; ++k)
+        out += QLatin1Char(',') + QString::number(k);
+    out += QLatin1Char('\n');
+    for (const hy3::Row& r : f.rows) {
+        int last = 0;
+        for (int k = 150; k >= 1; --k)
+            if (r.columns[static_cast<size_t>(k - 1)] != 0) {
+                last = k;
+                break;
+            }
+        out += quoted(cp932::decode(r.name)) + QLatin1Char(',') + QString::number(r.ticketNo);
+        for (int k = 1; k <= last; ++k)
+            out += QLatin1Char(',') + QString::number(r.columns[static_cast<size_t>(k - 1)]);
+        out += QLatin1Char('\n');
+    }
+    return out;
+}
+
+FromCsvResult fromCsv(const QString& text) {
+    FromCsvResult res;
+    hy3::File f;
+    auto recs = records(text);
+    size_t start = 0;
+    if (!recs.empty() && (recs[0].second.size() < 2 || !toI16(recs[0].second[1]) ||
+                          recs[0].second[1].trimmed().isEmpty()))
+        start = 1; // header line
+    for (size_t i = start; i < recs.size(); ++i) {
+        const auto& [line, fields] = recs[i];
+        if (fields.size() > 152) {
+            res.error = QStringLiteral("line %1: %2 fields; a stop has at most 152 (name, ticket number, 150 columns)")
+                            .arg(line)
+                            .arg(fields.size());
+            return res;
+        }
+        hy3::Row row;
+        row.name = cp932::encode(fields[0]);
+        if (row.name.size() > 0xFFFF) {
+            res.error = QStringLiteral("line %1: the stop name is too long").arg(line);
+            return res;
+        }
+        for (qsizetype k = 1; k < fields.size(); ++k) {
+            const std::optional<int16_t> v = toI16(fields[k]);
+            if (!v) {
+                res.error = QStringLiteral("line %1, field %2: \"%3\" is not a whole number from -32768 to 32767")
+                                .arg(line)
+                                .arg(k + 1)
+                                .arg(fields[k]);
+                return res;
+            }
+            if (k == 1)
+                row.ticketNo = *v;
+            else
+                row.columns[static_cast<size_t>(k - 2)] = *v;
+        }
+        f.rows.push_back(std::move(row));
+    }
+    if (f.rows.size() > static_cast<size_t>(hy3::kMaxRows)) {
+        res.error = QStringLiteral("%1 stops; a route holds at most 301").arg(f.rows.size());
+        return res;
+    }
+    f.declaredRows = static_cast<int16_t>(f.rows.size());
+    res.file = std::move(f);
+    return res;
+}
+
+CheckReport check(const hy3::File& f) {
+    CheckReport rep;
+    if (f.declaredRows <= 0)
+        rep.problems << QStringLiteral("the file declares %1 stops: no trip can start on it").arg(f.declaredRows);
+    else if (f.declaredRows == 1)
+        rep.problems << QStringLiteral("only one stop: the last stop can never be a starting section, so no trip can start");
+    if (f.trailingBytes > 0)
+        rep.problems << QStringLiteral("%1 bytes after the last stop are ignored").arg(f.trailingBytes);
+    int row = 0;
+    for (const hy3::Row& r : f.rows) {
+        ++row;
+        const QString name = cp932::decode(r.name);
+        if (!cp932::isValid(r.name))
+            rep.problems << QStringLiteral("stop %1: the name is not valid Shift-JIS (shown as \"%2\")").arg(row).arg(name);
+        const int chars = static_cast<int>(r.name.size()) / 2;
+        if (layoutChimei(static_cast<int>(r.name.size()), false).scrolls)
+            rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls on the display").arg(row).arg(name).arg(chars);
+        else if (chars >= 7 && row > 1)
+            rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls when 「次は」 is shown").arg(row).arg(name).arg(chars);
+        for (int k = 1; k <= 32; ++k) {
+            const int16_t v = r.columns[static_cast<size_t>(k - 1)];
+            if (v > 16383 || v < -16384) {
+                if (v != -1)
+                    rep.problems << QStringLiteral("stop %1, column %2: fare %3 doubles beyond 32767 at late-night rates")
+                                        .arg(row).arg(k).arg(v);
+            }
+        }
+    }
+    if (f.declaredRows >= 2 && !f.rows.empty())
+        rep.notes << QStringLiteral("the last stop \"%1\" can never be a starting section (sections 1-%2 can)")
+                         .arg(cp932::decode(f.rows.back().name))
+                         .arg(f.declaredRows - 1);
+    return rep;
+}
+
+} // namespace farecsv

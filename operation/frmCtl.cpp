@@ -1,0 +1,489 @@
+#include "frmCtl.h"
+
+#include "AnnouncementPlayer.h"
+#include "ApiLib.h"
+#include "BoardLayout.h"
+#include "Companion.h"
+#include "Form1.h"
+#include "Options.h"
+#include "SoundChannels.h"
+#include "WindowShape.h"
+#include "mdl527_000.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+namespace {
+
+constexpr int kDesignWidthTwips = 5385;
+constexpr int kExpandedWidthTwips = 9000;
+constexpr int kPanelHeight = 268;
+
+QLabel* sunkenLabel(QWidget* parent, const QRect& r) {
+    auto* l = new QLabel(parent);
+    l->setGeometry(r);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setAlignment(Qt::AlignCenter);
+    l->setAutoFillBackground(true);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    l->setPalette(pal);
+    return l;
+}
+
+QRegion keyShape() {
+    QRegion r;
+    const auto spans = roundRectSpans(26, 23, 2, 2);
+    for (int y = 0; y < static_cast<int>(spans.size()); ++y)
+        r += QRect(2 + spans[static_cast<size_t>(y)].first, 2 + y,
+                   spans[static_cast<size_t>(y)].second - spans[static_cast<size_t>(y)].first, 1);
+    return r;
+}
+
+} // namespace
+
+frmCtl::frmCtl(PanelContext ctx, QWidget* parent) : QWidget(parent), ctx_(std::move(ctx)) {
+    setObjectName(QStringLiteral("frmCtl"));
+    setWindowTitle(QStringLiteral("集中操作盤"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::WindowMinimizeButtonHint);
+    setFixedSize(board::px(kDesignWidthTwips), kPanelHeight);
+    buildEntryPages();
+    buildRightSide();
+}
+
+frmCtl::~frmCtl() = default;
+
+void frmCtl::buildEntryPages() {
+    // List page: five route digit lists and three section digit lists.
+    Frame1[0] = new QGroupBox(QStringLiteral("系統設定"), this);
+    Frame1[0]->setGeometry(4, 2, 180, 194);
+    Frame1[0]->setAutoFillBackground(true);
+    auto* lr = new QLabel(QStringLiteral("系　統"), Frame1[0]);
+    lr->setGeometry(8, 18, 90, 14);
+    auto* ls = new QLabel(QStringLiteral("区間"), Frame1[0]);
+    ls->setGeometry(114, 18, 60, 14);
+    auto makeList = [this](int x) {
+        auto* l = new QListWidget(Frame1[0]);
+        l->setGeometry(x, 34, 19, 124);
+        l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        for (int d = 0; d <= 9; ++d)
+            l->addItem(QString::number(d));
+        l->setCurrentRow(-1);
+        return l;
+    };
+    for (int k = 0; k < 5; ++k) {
+        List2[static_cast<size_t>(k)] = makeList(8 + k * 20);
+        connect(List2[static_cast<size_t>(k)], &QListWidget::currentRowChanged, this,
+                [this, k](int row) {
+                    if (row >= 0)
+                        List2_Click(k);
+                });
+    }
+    for (int k = 0; k < 3; ++k) {
+        List3[static_cast<size_t>(k)] = makeList(114 + k * 20);
+        connect(List3[static_cast<size_t>(k)], &QListWidget::currentRowChanged, this,
+                [this, k](int row) {
+                    if (row >= 0)
+                        List3_Click(k);
+                });
+    }
+    Command1[0] = new QPushButton(QStringLiteral("リセット"), Frame1[0]);
+    Command1[0]->setGeometry(8, 162, 164, 26);
+    connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
+
+    // Keypad page, in front at start.
+    Frame1[1] = new QGroupBox(QStringLiteral("系統設定"), this);
+    Frame1[1]->setGeometry(4, 2, 180, 194);
+    Frame1[1]->setAutoFillBackground(true);
+    Label2[0] = sunkenLabel(Frame1[1], {8, 20, 78, 24});
+    auto* dash = new QLabel(QStringLiteral("-"), Frame1[1]);
+    dash->setGeometry(88, 20, 12, 24);
+    dash->setAlignment(Qt::AlignCenter);
+    Label2[1] = dash;
+    Label2[2] = sunkenLabel(Frame1[1], {102, 20, 70, 24});
+    const int layout[4][3] = {{7, 8, 9}, {4, 5, 6}, {1, 2, 3}, {0, 10, 11}};
+    for (int r = 0; r < 4; ++r)
+        for (int c = 0; c < 3; ++c) {
+            const int i = layout[r][c];
+            const QString caption = i == 10   ? QStringLiteral("系統")
+                                    : i == 11 ? QStringLiteral("区間")
+                                              : QString::number(i);
+            auto* b = new QPushButton(caption, Frame1[1]);
+            b->setGeometry(6 + c * 30, 50 + r * 27, 30, 27);
+            b->setFocusPolicy(Qt::NoFocus);
+            CommandButton1[static_cast<size_t>(i)] = b;
+            connect(b, &QPushButton::clicked, this, [this, i] { CommandButton1_Click(i); });
+        }
+    Command1[1] = new QPushButton(QStringLiteral("リセット"), Frame1[1]);
+    Command1[1]->setGeometry(104, 52, 68, 104);
+    connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    Frame1[0]->installEventFilter(this);
+    Frame1[1]->installEventFilter(this);
+    Frame1[1]->raise();
+
+    // Announcement group, below the entry pages.
+    grpM_Tape = new QGroupBox(QStringLiteral("音合使用不可"), this);
+    grpM_Tape->setGeometry(4, 200, 180, 60);
+    grpM_Tape->setEnabled(false);
+    const QString tapeCaptions[4] = {QStringLiteral("調整"), QStringLiteral("戻し"),
+                                     QStringLiteral("送り"), QStringLiteral("■")};
+    std::array<QPushButton**, 4> tapeButtons = {&cmdTapeSet, &cmdTapeBack, &cmdTapeNext, &cmdTapeStop};
+    for (int i = 0; i < 4; ++i) {
+        *tapeButtons[static_cast<size_t>(i)] = new QPushButton(tapeCaptions[i], grpM_Tape);
+        (*tapeButtons[static_cast<size_t>(i)])->setGeometry(6 + i * 42, 20, 40, 32);
+    }
+    connect(cmdTapeSet, &QPushButton::clicked, this, &frmCtl::cmdTapeSet_Click);
+    connect(cmdTapeBack, &QPushButton::clicked, this, &frmCtl::cmdTapeBack_Click);
+    connect(cmdTapeNext, &QPushButton::clicked, this, &frmCtl::cmdTapeNext_Click);
+    connect(cmdTapeStop, &QPushButton::clicked, this, &frmCtl::cmdTapeStop_Click);
+}
+
+void frmCtl::buildRightSide() {
+    Command2[0] = new QPushButton(QStringLiteral("データ戻し"), this);
+    Command2[0]->setGeometry(190, 8, 80, 32);
+    Command2[1] = new QPushButton(QStringLiteral("データ送り"), this);
+    Command2[1]->setGeometry(274, 8, 80, 32);
+    for (int i = 0; i < 2; ++i) {
+        Command2[static_cast<size_t>(i)]->setEnabled(false);
+        connect(Command2[static_cast<size_t>(i)], &QPushButton::clicked, this,
+                [this, i] { Command2_Click(i); });
+    }
+    Check1 = new QCheckBox(QStringLiteral("表示消去"), this);
+    Check1->setGeometry(192, 44, 100, 20);
+    Check1->setEnabled(false);
+    connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
+
+    Frame6 = new QGroupBox(this);
+    Frame6->setGeometry(190, 66, 165, 92);
+    Check2 = new QCheckBox(QStringLiteral("深夜料金"), Frame6);
+    Check2->setGeometry(8, 8, 100, 20);
+    const QString names[2] = {QStringLiteral("ｽｸﾛｰﾙ速度"), QStringLiteral("ｽｸﾛｰﾙ間隔")};
+    const int ranges[2][2] = {{1, 2000}, {0, 3000}};
+    for (int i = 0; i < 2; ++i) {
+        auto* cap = new QLabel(names[i], Frame6);
+        cap->setGeometry(8, 36 + i * 26, 56, 18);
+        auto* bar = new QScrollBar(Qt::Horizontal, Frame6);
+        bar->setGeometry(64, 36 + i * 26, 62, 18);
+        bar->setRange(ranges[i][0], ranges[i][1]);
+        bar->setValue(ranges[i][0]);
+        HScroll1[static_cast<size_t>(i)] = bar;
+        Label1[static_cast<size_t>(i)] = new QLabel(QString::number(bar->value()), Frame6);
+        Label1[static_cast<size_t>(i)]->setGeometry(128, 36 + i * 26, 34, 18);
+        Label1[static_cast<size_t>(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        connect(bar, &QScrollBar::valueChanged, this, [this, i] { HScroll1_Change(i); });
+    }
+
+    auto* light = new QGroupBox(QStringLiteral("バックライト"), this);
+    light->setGeometry(190, 160, 165, 42);
+    const QString lightNames[3] = {QStringLiteral("OFF"), QStringLiteral("ON1"), QStringLiteral("ON2")};
+    for (int i = 0; i < 3; ++i) {
+        Option4[static_cast<size_t>(i)] = new QRadioButton(lightNames[i], light);
+        Option4[static_cast<size_t>(i)]->setGeometry(8 + i * 52, 18, 50, 20);
+        connect(Option4[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                Option4_Click(i);
+        });
+    }
+    Option4[0]->blockSignals(true);
+    Option4[0]->setChecked(true);
+    Option4[0]->blockSignals(false);
+
+    Command4 = new QPushButton(QStringLiteral("設定..."), this);
+    Command4->setGeometry(190, 208, 54, 26);
+    connect(Command4, &QPushButton::clicked, this, &frmCtl::Command4_Click);
+    Command8 = new QPushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), this);
+    Command8->setGeometry(248, 208, 54, 26);
+    connect(Command8, &QPushButton::clicked, this, &frmCtl::Command8_Click);
+    Check4 = new QPushButton(QStringLiteral(">>"), this);
+    Check4->setCheckable(true);
+    Check4->setGeometry(306, 208, 48, 26);
+    Check4->setToolTip(QStringLiteral("整理券プレビューを開きます"));
+    connect(Check4, &QPushButton::toggled, this, &frmCtl::Check4_Click);
+
+    // The preview side, revealed by the wider panel.
+    auto* prevCap = new QLabel(QStringLiteral("整理券プレビュー"), this);
+    prevCap->setGeometry(366, 4, 200, 16);
+    picSeirikenPrev = new QLabel(this);
+    picSeirikenPrev->setGeometry(366, 22, 228, 200);
+    picSeirikenPrev->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    picSeirikenPrev->setAutoFillBackground(true);
+    QPalette pal = picSeirikenPrev->palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    picSeirikenPrev->setPalette(pal);
+    Combo1 = new QComboBox(this);
+    Combo1->setGeometry(366, 228, 228, 24);
+}
+
+bool frmCtl::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::MouseButtonDblClick) {
+        for (int i = 0; i < 2; ++i)
+            if (watched == Frame1[static_cast<size_t>(i)]) {
+                Frame1_DblClick(i);
+                return true;
+            }
+    }
+    return QWidget::eventFilter(watched, e);
+}
+
+void frmCtl::Form_Load() {
+    ctx_.board.setWindowTitle(QStringLiteral("ミナモ - 型番:") + ctx_.modelName);
+    const QRegion shape = keyShape();
+    for (size_t i = 0; i < CommandButton1.size(); ++i) {
+        CommandButton1[i]->setMask(shape);
+        keypadRegions_[i] = true;
+    }
+    if (ctx_.tape.InitSpeech()) {
+        grpM_Tape->setEnabled(true);
+        grpM_Tape->setTitle(QStringLiteral("音合使用可"));
+    } else {
+        grpM_Tape->setEnabled(false);
+        grpM_Tape->setTitle(QStringLiteral("音合使用不可"));
+    }
+}
+
+bool frmCtl::Form_QueryUnload() {
+    const MsgResult r = Companion::current().messageBox(
+        this, {QStringLiteral("ミナモの終了確認"), QStringLiteral("ミナモを終了しますか？"),
+               MsgIcon::Question, MsgButtons::YesNo});
+    if (r != MsgResult::Yes)
+        return false;
+    ctx_.board.ChimeiCtl->SetChimei({});
+    ctx_.board.DeleteRgn();
+    for (size_t i = 0; i < CommandButton1.size(); ++i) {
+        CommandButton1[i]->clearMask();
+        keypadRegions_[i] = false;
+    }
+    ctx_.sound.CloseAllSnd();
+    ctx_.tape.ReleaseSpeech();
+    ctx_.saveSettings();
+    closing_ = true;
+    ctx_.endProgram();
+    return true;
+}
+
+void frmCtl::closeEvent(QCloseEvent* e) {
+    if (closing_ || Form_QueryUnload())
+        e->accept();
+    else
+        e->ignore();
+}
+
+void frmCtl::CommandButton1_Click(int index) {
+    ctx_.sound.PlaySnd(ctx_.options.ResetSound, QStringLiteral("S1"), false, 0);
+    keypad_.press(index);
+    Label2[0]->setText(keypad_.route);
+    Label2[2]->setText(keypad_.section);
+}
+
+void frmCtl::List2_Click(int) {
+    ctx_.sound.PlaySnd(ctx_.options.ResetSound, QStringLiteral("S1"), false, 0);
+}
+
+void frmCtl::List3_Click(int) {
+    ctx_.sound.PlaySnd(ctx_.options.RouteSetSound, QStringLiteral("S1"), false, 0);
+}
+
+void frmCtl::showChimeiFixed(const QString& text) {
+    ChimeiCtl_DX& c = *ctx_.board.ChimeiCtl;
+    const int16_t remembered = c.TsugiwaMode();
+    c.setTsugiwaMode(0);
+    c.SetChimei(text);
+    c.setTsugiwaMode(remembered);
+}
+
+void frmCtl::Command1_Click(int index) {
+    const QString broadcastFolder = ApiLib::withTrailingSeparator(ctx_.options.BroadcastDataFolder);
+    ctx_.sound.PlaySnd(ctx_.options.RouteSetSound, QStringLiteral("S1"), false, 0);
+    QString digits, sectionText;
+    if (index == 1) {
+        digits = Label2[0]->text();
+        sectionText = Label2[2]->text();
+    } else {
+        for (QListWidget* l : List2)
+            if (l->currentRow() >= 0)
+                digits += l->currentItem()->text();
+        for (QListWidget* l : List3)
+            if (l->currentRow() >= 0)
+                sectionText += l->currentItem()->text();
+    }
+    ctx_.state.RouteDigits = digits;
+    ctx_.state.StartSection = normalizeSection(sectionText);
+    ctx_.tape.LoadTape(broadcastFolder, routeFileNumber(digits));
+    if (!LoadFareData(ctx_.table, ctx_.state, ctx_.options.FareDataFolder, this))
+        return;
+
+    const int16_t remembered = ctx_.board.ChimeiCtl->TsugiwaMode();
+    showChimeiFixed(QStringLiteral("系統選別中"));
+    for (int n = 1; n <= board::kFareCells; ++n)
+        ctx_.board.Degit[static_cast<size_t>(n)]->ResetDegit(-1);
+    // The lamp test: every segment lit for three seconds; the operator's input waits.
+    ctx_.waitWithoutInput(3000);
+    for (int n = 1; n <= board::kFareCells; ++n)
+        ctx_.board.Degit[static_cast<size_t>(n)]->setValue(0.0);
+    Command2[0]->setEnabled(true);
+    Command2[1]->setEnabled(true);
+    Check1->setEnabled(true);
+    RouteDate = ctx_.options.DateFixed != 0 ? ctx_.options.FixedDateText
+                                            : routeDateText(ctx_.today());
+    ctx_.board.ChimeiCtl->setTsugiwaMode(remembered);
+    DispData(ctx_.state.CurrentRow);
+}
+
+void frmCtl::Command2_Click(int index) {
+    const std::optional<int16_t> target = stepTarget(ctx_.state, index == 1);
+    if (!target)
+        return;
+    ctx_.state.CurrentRow = *target;
+    ctx_.sound.PlaySnd(stepSoundFor(ctx_.options, ctx_.table, ctx_.state.CurrentRow),
+                       QStringLiteral("S2"), ctx_.options.StepSoundSync != 0, 0);
+    DispData(ctx_.state.CurrentRow);
+}
+
+void frmCtl::Check1_Click() {
+    Form1& b = ctx_.board;
+    if (Check1->isChecked()) {
+        b.ChimeiCtl->SetChimei({});
+        for (int n = 1; n <= board::kFareCells; ++n)
+            b.Degit[static_cast<size_t>(n)]->ResetDegit(0);
+        b.Timer1.stop();
+        b.TimeDegit[0]->setValue(QString());
+        b.TimeDegit[1]->setValue(QString());
+        Frame1[0]->setEnabled(false);
+        Frame1[1]->setEnabled(false);
+        Command2[0]->setEnabled(false);
+        Command2[1]->setEnabled(false);
+        grpM_Tape->setEnabled(false);
+        Frame6->setEnabled(false);
+        return;
+    }
+    Frame1[0]->setEnabled(true);
+    Frame1[1]->setEnabled(true);
+    Command2[0]->setEnabled(true);
+    Command2[1]->setEnabled(true);
+    Frame6->setEnabled(true);
+    if (b.TimeDegit[0]->isVisible())
+        b.Timer1.start();
+    grpM_Tape->setEnabled(ctx_.tape.SpeechUsable());
+    DispData(ctx_.state.CurrentRow);
+}
+
+void frmCtl::Check4_Click() {
+    if (Check4->isChecked()) {
+        setFixedWidth(board::px(kExpandedWidthTwips));
+        Check4->setText(QStringLiteral("<<"));
+        Check4->setToolTip(QStringLiteral("整理券プレビューを隠します"));
+    } else {
+        setFixedWidth(board::px(kDesignWidthTwips));
+        Check4->setText(QStringLiteral(">>"));
+        Check4->setToolTip(QStringLiteral("整理券プレビューを開きます"));
+    }
+}
+
+void frmCtl::HScroll1_Change(int index) {
+    Label1[static_cast<size_t>(index)]->setText(QString::number(HScroll1[static_cast<size_t>(index)]->value()));
+    ctx_.board.ChimeiCtl->setSpeed(static_cast<int16_t>(HScroll1[0]->value()));
+    ctx_.board.ChimeiCtl->setScrollStartWait(HScroll1[1]->value());
+}
+
+void frmCtl::Frame1_DblClick(int index) {
+    PanelPage = static_cast<int16_t>(index);
+    Frame1[static_cast<size_t>(index)]->lower();
+}
+
+void frmCtl::Option4_Click(int index) { applyBacklight(ctx_.options, ctx_.board, index); }
+
+int frmCtl::backlight() const {
+    if (Option4[0]->isChecked())
+        return 0;
+    return Option4[1]->isChecked() ? 1 : 2;
+}
+
+void frmCtl::Command4_Click() {
+    ctx_.board.setEnabled(false);
+    setEnabled(false);
+    ctx_.showOptions();
+    ctx_.board.setEnabled(true);
+    setEnabled(true);
+    ctx_.board.ChimeiCtl->SetChimei({});
+    ctx_.board.ChimeiCtl->SetChimei(ctx_.table.row(ctx_.state.CurrentRow).StopName);
+}
+
+QString frmCtl::versionText() const {
+    const QString crlf = QStringLiteral("\r\n");
+    return QStringLiteral("機種：") + ctx_.modelName + crlf + QStringLiteral("バージョン：") +
+           QStringLiteral(MINAMO_VERSION) + QStringLiteral("  ServiceRelease 1") + crlf + crlf +
+           QStringLiteral("販売：ミナモ運賃表示研究会") + crlf +
+           QStringLiteral("開発：ミナモ開発チーム 2004-%1").arg(ctx_.today().year()) + crlf;
+}
+
+void frmCtl::Command8_Click() {
+    ctx_.board.setEnabled(false);
+    Companion::current().Call_dlg110(this, 1, versionText());
+    ctx_.board.setEnabled(true);
+}
+
+void frmCtl::cmdTapeBack_Click() {
+    ctx_.tape.TapeBack();
+    if (ctx_.tape.GetAdvanceFlag(ctx_.tape.GetTapePos()) == 1)
+        Command2_Click(0);
+}
+
+void frmCtl::cmdTapeNext_Click() {
+    ctx_.tape.TapeNext();
+    if (ctx_.tape.GetAdvanceFlag(ctx_.tape.GetTapePos()) == 1)
+        Command2_Click(1);
+}
+
+void frmCtl::cmdTapeSet_Click() { ctx_.tape.TapeAdjust(); }
+void frmCtl::cmdTapeStop_Click() { ctx_.tape.TapeStop(); }
+
+void frmCtl::DispData(int n) {
+    const DispPlan plan = planDispData(ctx_.table, ctx_.state, ctx_.options, Check2->isChecked(), n);
+    for (const DigitWrite& w : plan.writes)
+        ctx_.board.Degit[static_cast<size_t>(w.position)]->setValue(w.value);
+    // The ticket preview is cleared at every update; drawing it needs a ticket plug-in.
+    picSeirikenPrev->clear();
+    ChimeiCtl_DX& c = *ctx_.board.ChimeiCtl;
+    if (plan.firstRow) {
+        c.setTsugiwaMode(0);
+        c.SetChimei(plan.stopName);
+        c.setTsugiwaMode(ctx_.options.TsugiwaDisplay);
+    } else {
+        c.setTsugiwaMode(ctx_.options.TsugiwaDisplay);
+        c.SetChimei(plan.stopName);
+    }
+}
+
+void frmCtl::GetCtrlDataInfo(CtrlDataInfo& info) const {
+    info.PanelLeft = LeftTwips();
+    info.PanelTop = TopTwips();
+    info.ScrollSpeedValue = HScroll1[0]->value();
+    info.ScrollIntervalValue = HScroll1[1]->value();
+    info.PanelPage = PanelPage;
+    info.PanelExpand = Check4->isChecked() ? 1 : 0;
+    info.LateNightFare = Check2->isChecked() ? 1 : 0;
+}
+
+void frmCtl::SetCtrlDataInfo(const CtrlDataInfo& info) {
+    moveTwips(info.PanelLeft, info.PanelTop);
+    HScroll1[0]->setValue(info.ScrollSpeedValue);
+    HScroll1[1]->setValue(info.ScrollIntervalValue);
+    PanelPage = info.PanelPage;
+    Check4->setChecked(info.PanelExpand != 0);
+    Check2->setChecked(info.LateNightFare != 0);
+    Frame1_DblClick(PanelPage);
+}
+
+int frmCtl::widthTwips() const { return width() * board::kTwipsPerPixel; }
+int frmCtl::LeftTwips() const { return frameGeometry().x() * board::kTwipsPerPixel; }
+int frmCtl::TopTwips() const { return frameGeometry().y() * board::kTwipsPerPixel; }
+void frmCtl::moveTwips(int left, int top) { move(board::px(left), board::px(top)); }

@@ -1,0 +1,124 @@
+#pragma once
+// The control panel 集中操作盤: route and section entry on two pages, route setting,
+// stepping, blanking, late-night fares, backlight, scroll bars, preview toggle and the
+// announcement group. Handlers carry the names of the controls they serve.
+#include "CtrlDataInfo.h"
+#include "DataIo.h"
+#include "RouteRules.h"
+
+#include <QWidget>
+#include <array>
+#include <functional>
+
+class AnnouncementPlayer;
+class Form1;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QScrollBar;
+struct Options;
+class SoundChannels;
+
+// What the panel works with; owned by the application.
+struct PanelContext {
+    Form1& board;
+    Options& options;
+    RouteTable& table;
+    RouteState& state;
+    SoundChannels& sound;
+    AnnouncementPlayer& tape;
+    // Waits `ms` with user input held back while the windows keep painting.
+    std::function<void(int)> waitWithoutInput;
+    std::function<QDate()> today = [] { return QDate::currentDate(); };
+    // Shows the options dialog modally.
+    std::function<void()> showOptions = [] {};
+    std::function<void()> saveSettings = [] {};
+    // Ends the program at once after a confirmed close.
+    std::function<void()> endProgram = [] {};
+    // The program's file name without extension: the model number.
+    QString modelName = QStringLiteral("527");
+};
+
+class frmCtl : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmCtl(PanelContext ctx, QWidget* parent = nullptr);
+    ~frmCtl() override;
+
+    void Form_Load();
+    bool Form_QueryUnload(); // true when the close goes ahead
+    void CommandButton1_Click(int index);
+    void List2_Click(int index);
+    void List3_Click(int index);
+    void Command1_Click(int index);
+    void Command2_Click(int index);
+    void Check1_Click();
+    void Check4_Click();
+    void HScroll1_Change(int index);
+    void Frame1_DblClick(int index);
+    void Option4_Click(int index);
+    void Command4_Click();
+    void Command8_Click();
+    void cmdTapeBack_Click();
+    void cmdTapeNext_Click();
+    void cmdTapeSet_Click();
+    void cmdTapeStop_Click();
+    void DispData(int n);
+
+    void GetCtrlDataInfo(CtrlDataInfo& info) const;
+    void SetCtrlDataInfo(const CtrlDataInfo& info);
+
+    QString versionText() const;
+    int backlight() const;
+    int widthTwips() const;
+    int LeftTwips() const;
+    int TopTwips() const;
+    void moveTwips(int left, int top);
+
+    // Controls, reached by scripts and tests.
+    std::array<QPushButton*, 12> CommandButton1{};
+    std::array<QLabel*, 3> Label2{};
+    std::array<QListWidget*, 5> List2{};
+    std::array<QListWidget*, 3> List3{};
+    std::array<QPushButton*, 2> Command1{};
+    std::array<QPushButton*, 2> Command2{};
+    QCheckBox* Check1 = nullptr;
+    QCheckBox* Check2 = nullptr;
+    QPushButton* Check4 = nullptr;
+    std::array<QScrollBar*, 2> HScroll1{};
+    std::array<QLabel*, 2> Label1{};
+    std::array<QGroupBox*, 2> Frame1{};
+    QGroupBox* Frame6 = nullptr;
+    std::array<QRadioButton*, 3> Option4{};
+    QPushButton* Command4 = nullptr;
+    QPushButton* Command8 = nullptr;
+    QGroupBox* grpM_Tape = nullptr;
+    QPushButton* cmdTapeSet = nullptr;
+    QPushButton* cmdTapeBack = nullptr;
+    QPushButton* cmdTapeNext = nullptr;
+    QPushButton* cmdTapeStop = nullptr;
+    QLabel* picSeirikenPrev = nullptr;
+    QComboBox* Combo1 = nullptr;
+
+    int16_t PanelPage = 0;
+    QString RouteDate;
+    const KeypadEntry& keypad() const { return keypad_; }
+
+protected:
+    void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* watched, QEvent* e) override;
+
+private:
+    void buildEntryPages();
+    void buildRightSide();
+    void showChimeiFixed(const QString& text);
+
+    PanelContext ctx_;
+    KeypadEntry keypad_;
+    std::array<bool, 12> keypadRegions_{}; // the keys' rounded shapes are in place
+    bool closing_ = false;
+};
