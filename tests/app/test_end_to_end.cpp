@@ -1,0 +1,165 @@
+// Runs the real simulator with scripts and checks what it reports and shows.
+#include <QFile>
+#include <QImage>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::vector<QJsonObject> states;
+    std::vector<QJsonObject> messages;
+    QString stderrText;
+};
+
+class EndToEnd : public ::testing::Test {
+protected:
+    RunResult run(const QString& script, const QStringList& extra = {}) {
+        const QString path = dir.filePath(QStringLiteral("s%1.script").arg(++count));
+        QFile f(path);
+        f.open(QIODevice::WriteOnly);
+        f.write(script.toUtf8());
+        f.close();
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(SIMULATOR),
+                QStringList{QStringLiteral("--unattended"), QStringLiteral("--settings"),
+                            dir.filePath(QStringLiteral("test.in4")), QStringLiteral("--script"), path} + extra);
+        EXPECT_TRUE(p.waitForFinished(60000));
+        RunResult r;
+        r.exitCode = p.exitCode();
+        for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+            if (!line.trimmed().isEmpty())
+                r.states.push_back(QJsonDocument::fromJson(line).object());
+        r.stderrText = QString::fromUtf8(p.readAllStandardError());
+        for (const QString& line : r.stderrText.split(QLatin1Char('\n'))) {
+            const QJsonObject o = QJsonDocument::fromJson(line.toUtf8()).object();
+            if (o.contains(QStringLiteral("message")))
+                r.messages.push_back(o[QStringLiteral("message")].toObject());
+        }
+        return r;
+    }
+    static QString lit(const QJsonObject& s, int n) {
+        return s[QStringLiteral("Degit")].toArray()[n - 1].toObject()[QStringLiteral("lit")].toString();
+    }
+    static QString demo() { return QStringLiteral("option FareDataFolder %1\n").arg(QStringLiteral(DEMO_DIR)); }
+
+    QTemporaryDir dir;
+    int count = 0;
+};
+
+} // namespace
+
+TEST_F(EndToEnd, WholeTripOnTheDemoRoute) {
+    QString s = demo() + QStringLiteral("key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n");
+    for (int i = 0; i < 15; ++i)
+        s += QStringLiteral("next\n");
+    s += QStringLiteral("state\n");
+    for (int i = 0; i < 15; ++i)
+        s += QStringLiteral("back\n");
+    s += QStringLiteral("state\n");
+    const RunResult r = run(s);
+    EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 3u);
+    EXPECT_EQ(r.states[0][QStringLiteral("CurrentRow")].toInt(), 1);
+    EXPECT_EQ(r.states[0][QStringLiteral("RowCount")].toInt(), 14);
+    EXPECT_EQ(r.states[0][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(), QStringLiteral("ミナモ駅"));
+    EXPECT_EQ(r.states[1][QStringLiteral("CurrentRow")].toInt(), 14);
+    EXPECT_EQ(r.states[1][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(), QStringLiteral("東ミナモ車庫"));
+    EXPECT_EQ(lit(r.states[1], 1), QStringLiteral("540"));
+    EXPECT_EQ(r.states[2][QStringLiteral("CurrentRow")].toInt(), 1);
+    const QJsonObject form = r.states[0][QStringLiteral("Form1")].toObject();
+    EXPECT_EQ(form[QStringLiteral("Caption")].toString(), QStringLiteral("ミナモ - 型番:527"));
+    // The quit at the end of an unattended script asks first.
+    ASSERT_FALSE(r.messages.empty());
+    EXPECT_EQ(r.messages.back()[QStringLiteral("text")].toString(), QStringLiteral("ミナモを終了しますか？"));
+}
+
+TEST_F(EndToEnd, RouteSettingFailuresShowTheirMessages) {
+    const QString tmp = dir.path();
+    QFile zero(dir.filePath(QStringLiteral("3.hy3")));
+    zero.open(QIODevice::WriteOnly);
+    zero.write(QByteArray(2, '\0'));
+    zero.close();
+    QFile::copy(QStringLiteral(DEMO_DIR "/105.hy3"), dir.filePath(QStringLiteral("105.hy3")));
+    const RunResult r = run(QStringLiteral("option FareDataFolder %1\n"
+                                     "key route\nkey 7\nreset keypad\n"
+                                     "key route\nkey 3\nreset keypad\n"
+                                     "key route\nkey 1\nkey 0\nkey 5\nkey section\nkey 1\nkey 2\nreset keypad\n"
+                                     "key section\nkey 2\nreset keypad\nstate\n"
+                                     "key route\nkey 7\nreset keypad\nstate\n")
+                          .arg(tmp));
+    EXPECT_EQ(r.exitCode, 0);
+    ASSERT_GE(r.messages.size(), 4u);
+    EXPECT_EQ(r.messages[0][QStringLiteral("text")].toString(), QStringLiteral("指定した系統のデータがありません..."));
+    EXPECT_EQ(r.messages[0][QStringLiteral("title")].toString(), QStringLiteral("ミナモVer4"));
+    EXPECT_EQ(r.messages[0][QStringLiteral("icon")].toString(), QStringLiteral("none"));
+    EXPECT_EQ(r.messages[1][QStringLiteral("text")].toString(), QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
+    EXPECT_TRUE(r.messages[2][QStringLiteral("text")].toString().startsWith(QStringLiteral("指定した区間はデータの数よりも多いです...")));
+    ASSERT_EQ(r.states.size(), 2u);
+    EXPECT_EQ(r.states[0][QStringLiteral("CurrentRow")].toInt(), 2);
+    // A failure keeps the trip: still route 105 at row 2.
+    EXPECT_EQ(r.states[1][QStringLiteral("CurrentRow")].toInt(), 2);
+    EXPECT_EQ(r.states[1][QStringLiteral("RowCount")].toInt(), 12);
+    EXPECT_EQ(r.states[1][QStringLiteral("RouteDigits")].toString(), QStringLiteral("7"));
+}
+
+TEST_F(EndToEnd, LateNightBlankingAndNumberingModes) {
+    const RunResult r = run(demo() + QStringLiteral(
+        "list route - - - 0 1\nlist section - 0 4\nreset list\nlatenight on\nnext\nstate\n"
+        "blank on\nstate\nblank off\nstate\n"
+        "option NumberingMode 7\noption LeadingZero 1\napply\nstate\n"));
+    EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 4u);
+    EXPECT_EQ(lit(r.states[0], 4), QStringLiteral("360")); // 180 doubled
+    EXPECT_EQ(lit(r.states[0], 1), QString());            // below the start section
+    EXPECT_EQ(lit(r.states[0], 6), QStringLiteral("-1"));
+    EXPECT_EQ(lit(r.states[1], 4), QString());
+    const QJsonObject enabled = r.states[1][QStringLiteral("frmCtl")].toObject()[QStringLiteral("enabled")].toObject();
+    EXPECT_FALSE(enabled[QStringLiteral("Command2(1)")].toBool());
+    EXPECT_FALSE(enabled[QStringLiteral("Frame6")].toBool());
+    EXPECT_EQ(lit(r.states[2], 4), QStringLiteral("360"));
+    EXPECT_EQ(lit(r.states[2], 1), QString()); // stays dark after blanking
+    const QJsonArray labels = r.states[3][QStringLiteral("lblSeiriNum")].toArray();
+    EXPECT_EQ(labels[0].toObject()[QStringLiteral("Caption")].toString(), QStringLiteral("券なし"));
+    EXPECT_EQ(labels[0].toObject()[QStringLiteral("FontSize")].toDouble(), 12.0);
+    EXPECT_EQ(labels[1].toObject()[QStringLiteral("Caption")].toString(), QStringLiteral("02"));
+}
+
+TEST_F(EndToEnd, AScrollingNameMovesBetweenTwoStates) {
+    const RunResult r = run(demo() + QStringLiteral(
+        "speed 400\nkey route\nkey 1\nkey section\nkey 9\nreset keypad\nnext\nstate\nwait 300\nstate\n"));
+    ASSERT_EQ(r.states.size(), 2u);
+    const QJsonObject a = r.states[0][QStringLiteral("ChimeiCtl")].toObject();
+    const QJsonObject b = r.states[1][QStringLiteral("ChimeiCtl")].toObject();
+    EXPECT_TRUE(a[QStringLiteral("scrolling")].toBool());
+    EXPECT_EQ(a[QStringLiteral("stripWidth")].toInt(), 15 * 54);
+    EXPECT_LT(b[QStringLiteral("stripLeft")].toInt(), a[QStringLiteral("stripLeft")].toInt() - 100);
+}
+
+TEST_F(EndToEnd, DigitDialogAndSnapshot) {
+    const QString png = dir.filePath(QStringLiteral("board.png"));
+    const RunResult r = run(demo() + QStringLiteral("list route - - - - 1\nlist section - - 3\nreset list\n"
+                                              "digit-dialog 5 0 1 0 1\nstate\nsnapshot board %1\n").arg(png));
+    ASSERT_EQ(r.states.size(), 1u);
+    EXPECT_EQ(r.states[0][QStringLiteral("Degit")].toArray()[20].toObject()[QStringLiteral("Shift")].toInt(), 1);
+    EXPECT_EQ(lit(r.states[0], 3), QStringLiteral("-1 "));
+    const QImage img(png);
+    ASSERT_EQ(img.size(), QSize(582, 344));
+    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(img.pixel(10, 10)), 255);
+}
+
+TEST_F(EndToEnd, ScriptErrorsNameTheLineAndStopThere) {
+    const RunResult r = run(QStringLiteral("state\nfrobnicate 3\nstate\n"));
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_EQ(r.states.size(), 1u);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("script line 2"))) << r.stderrText.toStdString();
+}

@@ -1,0 +1,300 @@
+#include "FakeCompanion.h"
+#include "Form1.h"
+#include "Hy3Builder.h"
+#include "Options.h"
+#include "Recorders.h"
+#include "frmCtl.h"
+#include "mdl527_000.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A board, a panel and recording doubles over a temporary fare data folder.
+class PanelTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fake = &FakeCompanion::reset();
+        options.FareDataFolder = dir.path();
+        options.RouteSetSound = QStringLiteral("route.wav");
+        options.ResetSound = QStringLiteral("key.wav");
+        PanelContext ctx{board, options, table, state, sound, tape, [this](int ms) {
+                             waits.push_back(ms);
+                             lampDuringWait = board.Degit[17]->litNow();
+                         }};
+        ctx.today = [] { return QDate(2026, 12, 6); };
+        ctx.saveSettings = [this] { events << QStringLiteral("save"); };
+        ctx.endProgram = [this] { events << QStringLiteral("end"); };
+        panel = std::make_unique<frmCtl>(std::move(ctx));
+        mdl527_000::ClearFares(board);
+        mdl527_000::ApplyDefaultStyle(options, board, 0, [this](int i) { panel->Option4_Click(i); });
+        panel->Form_Load();
+        // Fares: column k of row i is 100*i + k, column 7 is -1, column 40 the sound code.
+        writeBytes(dir.filePath(QStringLiteral("12.hy3")),
+                   hy3::write(makeRoute(6, [](int r, int c) -> int16_t {
+                       return c == 7 ? -1 : c == 40 ? static_cast<int16_t>(r % 5) : static_cast<int16_t>(100 * r + c);
+                   })));
+    }
+    void keys(std::initializer_list<int> ks) {
+        for (int k : ks)
+            panel->CommandButton1[static_cast<size_t>(k)]->click();
+    }
+    void setRoute(int section) {
+        keys({10, 1, 2, 11});
+        keys({section});
+        panel->Command1[1]->click();
+    }
+    QString lit(int n) const { return board.Degit[static_cast<size_t>(n)]->litNow(); }
+
+    QTemporaryDir dir;
+    FakeCompanion* fake = nullptr;
+    Options options;
+    RouteTable table;
+    RouteState state;
+    RecordingSound sound;
+    RecordingTape tape;
+    Form1 board;
+    std::unique_ptr<frmCtl> panel;
+    std::vector<int> waits;
+    QString lampDuringWait;
+    QStringList events;
+};
+
+} // namespace
+
+TEST_F(PanelTest, StartsWithCaptionAndDisabledControls) {
+    EXPECT_EQ(board.windowTitle(), QStringLiteral("ミナモ - 型番:527"));
+    EXPECT_FALSE(panel->Command2[0]->isEnabled());
+    EXPECT_FALSE(panel->Check1->isEnabled());
+    EXPECT_FALSE(panel->grpM_Tape->isEnabled());
+    EXPECT_EQ(panel->grpM_Tape->title(), QStringLiteral("音合使用不可"));
+    EXPECT_EQ(panel->widthTwips(), 5385);
+    EXPECT_EQ(tape.log, QStringList{QStringLiteral("InitSpeech")});
+    EXPECT_FALSE(panel->CommandButton1[0]->mask().isEmpty());
+    EXPECT_EQ(panel->CommandButton1[0]->mask().boundingRect(), QRect(2, 2, 26, 23));
+}
+
+TEST_F(PanelTest, RouteSettingRunsTheLampTestAndShowsTheStartRow) {
+    setRoute(3);
+    EXPECT_EQ(waits, std::vector<int>{3000});
+    EXPECT_EQ(lampDuringWait, QStringLiteral("888"));
+    EXPECT_EQ(state.RouteDigits, QStringLiteral("12"));
+    EXPECT_EQ(state.CurrentRow, 3);
+    EXPECT_EQ(lit(1), QString()); // below the start section: the 0 of the lamp test
+    EXPECT_EQ(lit(3), QStringLiteral("303"));
+    EXPECT_EQ(lit(7), QStringLiteral("-1"));
+    EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所3"));
+    EXPECT_TRUE(panel->Command2[1]->isEnabled());
+    EXPECT_TRUE(panel->Check1->isEnabled());
+    EXPECT_EQ(panel->RouteDate, QStringLiteral("12-06-2026"));
+    ASSERT_FALSE(sound.calls.empty());
+    EXPECT_EQ(sound.calls.back().file, QStringLiteral("route.wav"));
+    EXPECT_EQ(sound.calls.back().alias, QStringLiteral("S1"));
+    EXPECT_FALSE(sound.calls.back().wait);
+    EXPECT_TRUE(tape.log.contains(QStringLiteral("LoadTape  12")));
+}
+
+TEST_F(PanelTest, KeypadSoundsAndLabels) {
+    keys({10, 0, 0, 1, 2, 3, 4});
+    EXPECT_EQ(panel->Label2[0]->text(), QStringLiteral("00123"));
+    EXPECT_EQ(sound.calls.size(), 7u);
+    for (const auto& c : sound.calls)
+        EXPECT_EQ(c.file, QStringLiteral("key.wav"));
+}
+
+TEST_F(PanelTest, NoRouteOpensZeroAndFailuresKeepTheTrip) {
+    setRoute(2);
+    panel->Command2[1]->click();
+    ASSERT_EQ(state.CurrentRow, 3);
+    panel->Command1[1]->click(); // the same route again restarts the trip
+    EXPECT_EQ(state.CurrentRow, 2);
+    keys({10, 11});
+    panel->Command1[1]->click(); // no route: 0.hy3 does not exist
+    EXPECT_EQ(fake->messages.back().text, msgNoRouteData());
+    EXPECT_EQ(state.RouteDigits, QString());
+    EXPECT_EQ(state.RowCount, 6);
+    EXPECT_TRUE(panel->Command2[1]->isEnabled());
+    panel->Command2[1]->click();
+    EXPECT_EQ(state.CurrentRow, 3);
+}
+
+TEST_F(PanelTest, ListPageBuildsTheRouteFromItsSelections) {
+    panel->List2[3]->setCurrentRow(1);
+    panel->List2[4]->setCurrentRow(2);
+    panel->List3[2]->setCurrentRow(2);
+    panel->Command1[0]->click();
+    EXPECT_EQ(state.RouteDigits, QStringLiteral("12"));
+    EXPECT_EQ(state.CurrentRow, 2);
+    EXPECT_EQ(sound.calls[0].file, QStringLiteral("key.wav"));   // route digit
+    EXPECT_EQ(sound.calls[2].file, QStringLiteral("route.wav")); // section digit
+}
+
+TEST_F(PanelTest, StepsStopAtTheEndsWithoutSoundOrUpdate) {
+    setRoute(1);
+    const size_t before = sound.calls.size();
+    panel->Command2[0]->click();
+    EXPECT_EQ(sound.calls.size(), before);
+    for (int i = 0; i < 10; ++i)
+        panel->Command2[1]->click();
+    EXPECT_EQ(state.CurrentRow, 6);
+    EXPECT_EQ(sound.calls.size(), before + 5);
+    EXPECT_EQ(sound.calls.back().alias, QStringLiteral("S2"));
+    EXPECT_FALSE(sound.calls.back().wait); // asynchronous by default
+}
+
+TEST_F(PanelTest, StepSoundByColumnIsSilentForZeroAndFour) {
+    options.StepSoundFixed = 0;
+    options.StepSoundByColumn = -1;
+    options.StepSoundColumn = 39;
+    options.StepSound1 = QStringLiteral("1.wav");
+    options.StepSound2 = QStringLiteral("2.wav");
+    options.StepSoundSync = -1;
+    setRoute(1);
+    panel->Command2[1]->click(); // row 2: code 2
+    EXPECT_EQ(sound.calls.back().file, QStringLiteral("2.wav"));
+    EXPECT_TRUE(sound.calls.back().wait);
+    panel->Command2[1]->click();
+    panel->Command2[1]->click(); // row 4: code 4, silent but updated
+    EXPECT_EQ(sound.calls.back().file, QString());
+    EXPECT_EQ(lit(8), QStringLiteral("408"));
+}
+
+TEST_F(PanelTest, LateNightTakesEffectAtTheNextUpdate) {
+    setRoute(1);
+    panel->Check2->click();
+    EXPECT_EQ(lit(2), QStringLiteral("102"));
+    panel->Command2[1]->click();
+    EXPECT_EQ(lit(2), QStringLiteral("404"));
+    EXPECT_EQ(lit(7), QStringLiteral("-1"));
+}
+
+TEST_F(PanelTest, RouteNumberInformationDigitKeepsItsZeros) {
+    options.ShowRouteNumber = 1;
+    options.RouteNumberCell = 31;
+    keys({10, 0, 0, 0, 1, 2, 11, 1});
+    panel->Command1[1]->click();
+    EXPECT_EQ(board.Degit[32]->Value(), DigitValue::text(QStringLiteral("00012")));
+    EXPECT_EQ(lit(32), QStringLiteral("012"));
+}
+
+TEST_F(PanelTest, BlankingAndRestoringTheSameRow) {
+    setRoute(3);
+    panel->Check1->click();
+    EXPECT_EQ(lit(5), QString());
+    EXPECT_EQ(board.ChimeiCtl->name(), QString());
+    EXPECT_FALSE(board.Timer1.isActive());
+    EXPECT_FALSE(panel->Frame1[0]->isEnabled());
+    EXPECT_FALSE(panel->Frame1[1]->isEnabled());
+    EXPECT_FALSE(panel->Command2[1]->isEnabled());
+    EXPECT_FALSE(panel->Frame6->isEnabled());
+    EXPECT_TRUE(panel->Command4->isEnabled());
+    EXPECT_TRUE(panel->Option4[1]->isEnabled());
+    panel->Check1->click();
+    EXPECT_EQ(lit(5), QStringLiteral("305"));
+    EXPECT_EQ(lit(1), QString());
+    EXPECT_EQ(lit(2), QString());
+    EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所3"));
+    EXPECT_FALSE(board.Timer1.isActive()); // the hidden clock is not restarted
+    EXPECT_FALSE(panel->grpM_Tape->isEnabled());
+    EXPECT_TRUE(panel->Command2[1]->isEnabled());
+}
+
+TEST_F(PanelTest, FirstRowNeverShowsThePrefix) {
+    options.TsugiwaDisplay = 1;
+    setRoute(1);
+    EXPECT_EQ(board.ChimeiCtl->TsugiwaMode(), 1); // restored after drawing without it
+    const QImage noPrefix = board.ChimeiCtl->strip();
+    panel->Command2[1]->click();
+    panel->Command2[0]->click();
+    EXPECT_EQ(board.ChimeiCtl->strip(), noPrefix);
+}
+
+TEST_F(PanelTest, ScrollBarsSetSpeedAndPauseTogether) {
+    panel->HScroll1[1]->setValue(2500);
+    EXPECT_EQ(board.ChimeiCtl->ScrollStartWait(), 2500);
+    EXPECT_EQ(board.ChimeiCtl->Speed(), 1);
+    panel->HScroll1[0]->setValue(400);
+    EXPECT_EQ(board.ChimeiCtl->Speed(), 400);
+    EXPECT_EQ(panel->Label1[0]->text(), QStringLiteral("400"));
+}
+
+TEST_F(PanelTest, PreviewTogglePageSwitchAndPersistedFields) {
+    panel->Check4->click();
+    EXPECT_EQ(panel->widthTwips(), 9000);
+    EXPECT_EQ(panel->Check4->text(), QStringLiteral("<<"));
+    EXPECT_EQ(panel->Check4->toolTip(), QStringLiteral("整理券プレビューを隠します"));
+    panel->Frame1_DblClick(1);
+    EXPECT_EQ(panel->PanelPage, 1);
+    CtrlDataInfo info;
+    panel->Check2->click();
+    panel->GetCtrlDataInfo(info);
+    EXPECT_EQ(info.PanelExpand, 1);
+    EXPECT_EQ(info.PanelPage, 1);
+    EXPECT_EQ(info.LateNightFare, 1);
+
+    info.PanelExpand = 0;
+    info.PanelPage = 0;
+    info.ScrollSpeedValue = 300;
+    info.ScrollIntervalValue = 700;
+    panel->SetCtrlDataInfo(info);
+    EXPECT_EQ(panel->widthTwips(), 5385);
+    EXPECT_EQ(panel->PanelPage, 0);
+    EXPECT_EQ(board.ChimeiCtl->Speed(), 300);
+    EXPECT_EQ(board.ChimeiCtl->ScrollStartWait(), 700);
+}
+
+TEST_F(PanelTest, VersionTextNamesTheModel) {
+    panel->Command8->click();
+    ASSERT_EQ(fake->dlg110Texts.size(), 1u);
+    EXPECT_TRUE(fake->dlg110Texts[0].startsWith(QStringLiteral("機種：527\r\nバージョン：")));
+    EXPECT_TRUE(fake->dlg110Texts[0].contains(QStringLiteral("ServiceRelease 1")));
+    EXPECT_TRUE(fake->dlg110Texts[0].contains(QStringLiteral("2026")));
+    EXPECT_TRUE(board.isEnabled());
+}
+
+TEST_F(PanelTest, AnnouncementButtonsStepWhenTheFlagSaysSo) {
+    setRoute(1);
+    tape.flag = 1;
+    panel->cmdTapeNext_Click();
+    EXPECT_EQ(state.CurrentRow, 2);
+    tape.flag = 0;
+    panel->cmdTapeNext_Click();
+    EXPECT_EQ(state.CurrentRow, 2);
+    tape.flag = 1;
+    panel->cmdTapeBack_Click();
+    EXPECT_EQ(state.CurrentRow, 1);
+}
+
+TEST_F(PanelTest, CloseAnsweredNoKeepsEverythingYesShutsDownInOrder) {
+    setRoute(2);
+    fake->answers = {MsgResult::No};
+    EXPECT_FALSE(panel->Form_QueryUnload());
+    EXPECT_EQ(fake->messages.back().text, QStringLiteral("ミナモを終了しますか？"));
+    EXPECT_EQ(fake->messages.back().title, QStringLiteral("ミナモの終了確認"));
+    EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所2"));
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_EQ(sound.closed, 0);
+
+    EXPECT_TRUE(panel->Form_QueryUnload());
+    EXPECT_EQ(board.ChimeiCtl->name(), QString());
+    EXPECT_EQ(sound.closed, 1);
+    EXPECT_EQ(tape.log.last(), QStringLiteral("ReleaseSpeech"));
+    EXPECT_EQ(events, (QStringList{QStringLiteral("save"), QStringLiteral("end")}));
+    EXPECT_TRUE(panel->CommandButton1[0]->mask().isEmpty());
+}
+
+TEST_F(PanelTest, BacklightRecoloursTheTicketNumbers) {
+    panel->Option4[1]->click();
+    EXPECT_EQ(bgrFromColor(board.lblSeiriNum[3]->palette().color(QPalette::WindowText)), 12648384u);
+    EXPECT_EQ(panel->backlight(), 1);
+    panel->Option4[0]->click();
+    EXPECT_EQ(bgrFromColor(board.lblSeiriNum[3]->palette().color(QPalette::WindowText)), 16777215u);
+}

@@ -1,0 +1,19 @@
+// Shared test main: offscreen platform, fixed time zone and locale, the program's font
+// substitutes, and a companion that never blocks.
+#include "ApiLib.h"
+#include "FakeCompanion.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qputenv("TZ", "UTC");
+    QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
+    QApplication app(argc, argv);
+    ApiLib::installFontSubstitutes();
+    Companion::install(std::make_unique<FakeCompanion>());
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
