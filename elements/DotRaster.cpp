@@ -20,11 +20,20 @@ namespace {
 std::vector<QPoint> rasterise(const QString& text, const GlyphStyle& style);
 }
 
+namespace {
+// Stop names repeat along a route; remember what each character sampled to.
+QHash<QString, std::vector<QPoint>>& glyphCache() {
+    static QHash<QString, std::vector<QPoint>> cache;
+    return cache;
+}
+} // namespace
+
+void clearGlyphCache() { glyphCache().clear(); }
+
 std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style) {
     if (text.isEmpty())
         return {};
-    // Stop names repeat along a route; remember what each character sampled to.
-    static QHash<QString, std::vector<QPoint>> cache;
+    auto& cache = glyphCache();
     const QString key = QStringLiteral("%1|%2|%3|%4|%5")
                             .arg(text)
                             .arg(static_cast<int>(style.face))

@@ -23,3 +23,6 @@ std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style);
 void paintDots(QImage& strip, int x, int y, const std::vector<QPoint>& lit, QRgb color);
 
 QString familyOf(Face face);
+
+// Forgets the remembered glyph samples (benchmarks measure the cold path with it).
+void clearGlyphCache();
