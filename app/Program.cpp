@@ -33,6 +33,14 @@ void Program::start(const QString& modelName) {
     PanelContext ctx{*board, options, table, state, *sound, *tape, waitWithoutInput};
     ctx.modelName = modelName;
     ctx.endProgram = [] { QCoreApplication::exit(0); };
+    // The options dialog is not built yet; its OK (apply the options to the board) is
+    // reached from scripts through the same button and the same redraw afterwards.
+    ctx.showOptions = [this] {
+        if (applyPending) {
+            applyPending = false;
+            applyOptions();
+        }
+    };
     panel = std::make_unique<frmCtl>(std::move(ctx));
     board->setPanelEnabled = [this](bool on) { panel->setEnabled(on); };
 

@@ -20,6 +20,8 @@ struct Program {
     std::unique_ptr<Form1> board;
     std::unique_ptr<frmCtl> panel;
     QString settingsPath;
+    // Set by a script's apply: the options button then applies them as OK would.
+    bool applyPending = false;
 
     // Runs the board's load step: blank fares, default style, panel shown and placed,
     // board shape, then the settings.

@@ -168,7 +168,10 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         if (auto e = setOption(p_.options, arg(1), value))
             return *e;
     } else if (cmd == QLatin1String("apply")) {
-        p_.applyOptions();
+        // OK of the options dialog, shown from 設定... so the stop name is drawn again.
+        p_.applyPending = true;
+        panel.Command4_Click();
+        p_.applyPending = false;
     } else if (cmd == QLatin1String("settings")) {
         panel.Command4->click();
     } else if (cmd == QLatin1String("version")) {

@@ -75,8 +75,12 @@ void frmCtl::buildEntryPages() {
         l->setGeometry(x, 34, 19, 124);
         l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        for (int d = 0; d <= 9; ++d)
-            l->addItem(QString::number(d));
+        l->setUniformItemSizes(true);
+        for (int d = 0; d <= 9; ++d) {
+            auto* item = new QListWidgetItem(QString::number(d), l);
+            item->setSizeHint(QSize(15, 12));
+            item->setTextAlignment(Qt::AlignCenter);
+        }
         l->setCurrentRow(-1);
         return l;
     };
@@ -120,6 +124,12 @@ void frmCtl::buildEntryPages() {
             auto* b = new QPushButton(caption, Frame1[1]);
             b->setGeometry(6 + c * 30, 50 + r * 27, 30, 27);
             b->setFocusPolicy(Qt::NoFocus);
+            // The key face is drawn inside the rounded region the key is clipped to.
+            b->setStyleSheet(QStringLiteral(
+                "QPushButton { margin: 2px; border: 1px solid #6a6a6a; border-radius: 2px;"
+                " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 #d8d8d8); }"
+                "QPushButton:pressed { background: #c4c4c4; }"
+                "QPushButton:disabled { color: #a0a0a0; border-color: #b0b0b0; }"));
             CommandButton1[static_cast<size_t>(i)] = b;
             connect(b, &QPushButton::clicked, this, [this, i] { CommandButton1_Click(i); });
         }
