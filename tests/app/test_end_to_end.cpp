@@ -163,3 +163,24 @@ TEST_F(EndToEnd, ScriptErrorsNameTheLineAndStopThere) {
     EXPECT_EQ(r.states.size(), 1u);
     EXPECT_TRUE(r.stderrText.contains(QStringLiteral("script line 2"))) << r.stderrText.toStdString();
 }
+
+TEST_F(EndToEnd, TheModelNumberIsTheProgramsOwnName) {
+    const QString copy = dir.filePath(QStringLiteral("999"));
+    ASSERT_TRUE(QFile::copy(QStringLiteral(SIMULATOR), copy));
+    QFile::setPermissions(copy, QFile::permissions(QStringLiteral(SIMULATOR)));
+    const QString script = dir.filePath(QStringLiteral("v.script"));
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("version\nstate\n");
+    f.close();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(copy, {QStringLiteral("--unattended"), QStringLiteral("--script"), script});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 0);
+    const QJsonObject s = QJsonDocument::fromJson(p.readAllStandardOutput().split('\n').first()).object();
+    EXPECT_EQ(s[QStringLiteral("Form1")].toObject()[QStringLiteral("Caption")].toString(), QStringLiteral("ミナモ - 型番:999"));
+    EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("機種：999")));
+}

@@ -3,6 +3,7 @@
 #include "Options.h"
 #include "mdl527_000.h"
 
+#include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -124,4 +125,19 @@ TEST(Form1, OnlyTheLeftButtonOnThePanelStartsADrag) {
     QTest::mouseMove(&b, QPoint(50, 320));
     QTest::mouseRelease(&b, Qt::RightButton, {}, QPoint(50, 320));
     EXPECT_EQ(b.pos(), QPoint(0, 0));
+}
+
+TEST(Form1, LeftButtonDragMovesTheWholeBoardWhereTheWindowSystemCannot) {
+    Form1 b;
+    b.move(0, 0);
+    QTest::mousePress(&b, Qt::LeftButton, {}, QPoint(5, 300));
+    QMouseEvent move(QEvent::MouseMove, QPointF(55, 320), b.mapToGlobal(QPointF(55, 320)),
+                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&b, &move);
+    QTest::mouseRelease(&b, Qt::LeftButton, {}, QPoint(55, 320));
+    EXPECT_EQ(b.pos(), QPoint(50, 20));
+    // Presses on a digit or a label do not drag.
+    QTest::mousePress(b.Degit[3], Qt::LeftButton);
+    QTest::mousePress(b.lblSeiriNum[3], Qt::LeftButton);
+    EXPECT_EQ(b.pos(), QPoint(50, 20));
 }
