@@ -9,8 +9,9 @@
 
 void fatalFailure(int number, const QString& description) {
     Companion::current().messageBox(
-        nullptr, {appTitle(), QStringLiteral("実行時エラー '%1':\n\n%2").arg(number).arg(description),
-                  MsgIcon::Error, MsgButtons::Ok});
+        nullptr,
+        {appTitle(), QStringLiteral("実行時エラー '%1':\n\n%2").arg(number).arg(description),
+         MsgIcon::Error, MsgButtons::Ok});
     std::fflush(stdout);
     std::fflush(stderr);
     std::_Exit(1);
@@ -26,6 +27,7 @@ bool MinamoApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::out_of_range&) {
         fatalFailure(9, AppError::describe(9));
     } catch (const std::exception& e) {
-        fatalFailure(51, QStringLiteral("内部エラーです。(%1)").arg(QString::fromLocal8Bit(e.what())));
+        fatalFailure(51,
+                     QStringLiteral("内部エラーです。(%1)").arg(QString::fromLocal8Bit(e.what())));
     }
 }

@@ -6,7 +6,7 @@
 [[noreturn]] void fatalFailure(int number, const QString& description);
 
 class MinamoApplication : public QApplication {
-public:
+  public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* event) override;
 };

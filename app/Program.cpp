@@ -45,8 +45,7 @@ void Program::start(const QString& modelName) {
     board->setPanelEnabled = [this](bool on) { panel->setEnabled(on); };
 
     mdl527_000::ClearFares(*board);
-    mdl527_000::ApplyDefaultStyle(options, *board, 0,
-                                  [this](int i) { panel->Option4_Click(i); });
+    mdl527_000::ApplyDefaultStyle(options, *board, 0, [this](int i) { panel->Option4_Click(i); });
     panel->Form_Load();
     panel->show();
     panel->raise();

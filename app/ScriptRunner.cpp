@@ -68,7 +68,8 @@ ScriptRunner::Outcome ScriptRunner::run(const QStringList& lines) {
     return Outcome::Finished;
 }
 
-std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString& rest, bool& quit) {
+std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString& rest,
+                                             bool& quit) {
     frmCtl& panel = *p_.panel;
     const QString& cmd = w[0];
     auto arg = [&](int i) { return i < w.size() ? w[i] : QString(); };
@@ -100,7 +101,8 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             return QStringLiteral("list %1 needs %2 digits or -").arg(arg(1)).arg(count);
         for (int k = 0; k < count; ++k) {
             const QString d = arg(k + 2);
-            QListWidget* l = route ? panel.List2[static_cast<size_t>(k)] : panel.List3[static_cast<size_t>(k)];
+            QListWidget* l =
+                route ? panel.List2[static_cast<size_t>(k)] : panel.List3[static_cast<size_t>(k)];
             if (d == QLatin1String("-")) {
                 l->setCurrentRow(-1);
                 continue;
@@ -124,9 +126,10 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         const auto on = onOff(arg(1));
         if (!on || w.size() != 2)
             return QStringLiteral("takes on or off");
-        QAbstractButton* b = cmd == QLatin1String("blank")       ? static_cast<QAbstractButton*>(panel.Check1)
-                             : cmd == QLatin1String("latenight") ? static_cast<QAbstractButton*>(panel.Check2)
-                                                                 : static_cast<QAbstractButton*>(panel.Check4);
+        QAbstractButton* b =
+            cmd == QLatin1String("blank")       ? static_cast<QAbstractButton*>(panel.Check1)
+            : cmd == QLatin1String("latenight") ? static_cast<QAbstractButton*>(panel.Check2)
+                                                : static_cast<QAbstractButton*>(panel.Check4);
         setChecked(b, *on);
     } else if (cmd == QLatin1String("backlight")) {
         const auto v = toInt(arg(1));
@@ -137,7 +140,9 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         const auto v = toInt(arg(1));
         QScrollBar* bar = panel.HScroll1[cmd == QLatin1String("speed") ? 0 : 1];
         if (!v || *v < bar->minimum() || *v > bar->maximum())
-            return QStringLiteral("takes a number from %1 to %2").arg(bar->minimum()).arg(bar->maximum());
+            return QStringLiteral("takes a number from %1 to %2")
+                .arg(bar->minimum())
+                .arg(bar->maximum());
         bar->setValue(*v);
     } else if (cmd == QLatin1String("page")) {
         const auto v = toInt(arg(1));
@@ -156,9 +161,9 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         }
         if (v[0] < 1 || v[0] > 32)
             return QStringLiteral("fare digit must be 1-32");
-        companion_.queueDigitAnswer({{static_cast<int16_t>(v[1]), static_cast<int16_t>(v[2]),
-                                      static_cast<int16_t>(v[3])},
-                                     v[4]});
+        companion_.queueDigitAnswer(
+            {{static_cast<int16_t>(v[1]), static_cast<int16_t>(v[2]), static_cast<int16_t>(v[3])},
+             v[4]});
         doubleClick(p_.board->Degit[static_cast<size_t>(v[0])]);
     } else if (cmd == QLatin1String("option")) {
         if (w.size() < 2)

@@ -9,7 +9,7 @@ struct Program;
 class ScriptedCompanion;
 
 class ScriptRunner {
-public:
+  public:
     ScriptRunner(Program& program, ScriptedCompanion& companion);
 
     enum class Outcome { Finished, Quit, Error };
@@ -17,7 +17,7 @@ public:
     Outcome run(const QStringList& lines);
     const QString& error() const { return error_; }
 
-private:
+  private:
     // Runs one command; returns an error message, or nothing.
     std::optional<QString> execute(const QStringList& words, const QString& rest, bool& quit);
 

@@ -7,11 +7,16 @@
 namespace {
 QString iconName(MsgIcon i) {
     switch (i) {
-    case MsgIcon::Error: return QStringLiteral("error");
-    case MsgIcon::Question: return QStringLiteral("question");
-    case MsgIcon::Warning: return QStringLiteral("warning");
-    case MsgIcon::Information: return QStringLiteral("information");
-    case MsgIcon::None: break;
+    case MsgIcon::Error:
+        return QStringLiteral("error");
+    case MsgIcon::Question:
+        return QStringLiteral("question");
+    case MsgIcon::Warning:
+        return QStringLiteral("warning");
+    case MsgIcon::Information:
+        return QStringLiteral("information");
+    case MsgIcon::None:
+        break;
     }
     return QStringLiteral("none");
 }
@@ -21,8 +26,8 @@ void report(const QString& title, const QString& text, MsgIcon icon, MsgButtons 
     m[QStringLiteral("title")] = title;
     m[QStringLiteral("text")] = text;
     m[QStringLiteral("icon")] = iconName(icon);
-    m[QStringLiteral("buttons")] = buttons == MsgButtons::YesNo ? QStringLiteral("yesno")
-                                                                : QStringLiteral("ok");
+    m[QStringLiteral("buttons")] =
+        buttons == MsgButtons::YesNo ? QStringLiteral("yesno") : QStringLiteral("ok");
     const QByteArray line =
         QJsonDocument(QJsonObject{{QStringLiteral("message"), m}}).toJson(QJsonDocument::Compact);
     std::fprintf(stderr, "%s\n", line.constData());
@@ -57,7 +62,8 @@ MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageSpec& spec)
     if (spec.buttons == MsgButtons::YesNo && yesNext_) {
         yesNext_ = false;
         if (unattended_)
-            report(spec.title.isEmpty() ? appTitle() : spec.title, spec.text, spec.icon, spec.buttons);
+            report(spec.title.isEmpty() ? appTitle() : spec.title, spec.text, spec.icon,
+                   spec.buttons);
         return MsgResult::Yes;
     }
     if (unattended_) {

@@ -7,7 +7,7 @@
 #include <optional>
 
 class ScriptedCompanion : public Companion {
-public:
+  public:
     ScriptedCompanion(std::unique_ptr<Companion> interactive, bool unattended);
 
     struct DigitAnswer {
@@ -22,7 +22,7 @@ public:
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
     MsgResult messageBox(QWidget* owner, const MessageSpec& spec) override;
 
-private:
+  private:
     std::unique_ptr<Companion> interactive_;
     bool unattended_;
     bool yesNext_ = false;

@@ -81,7 +81,8 @@ QJsonObject dumpState(const Program& p) {
     fc[QStringLiteral("Left")] = f.LeftTwips();
     fc[QStringLiteral("Top")] = f.TopTwips();
     fc[QStringLiteral("Width")] = f.widthTwips();
-    fc[QStringLiteral("Label2")] = QJsonArray{f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text()};
+    fc[QStringLiteral("Label2")] =
+        QJsonArray{f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text()};
     fc[QStringLiteral("PanelPage")] = f.PanelPage;
     fc[QStringLiteral("Check1")] = f.Check1->isChecked() ? 1 : 0;
     fc[QStringLiteral("Check2")] = f.Check2->isChecked() ? 1 : 0;

@@ -46,10 +46,14 @@ bool readAll(const QString& path, QByteArray& out) {
 
 const char* problemText(hy3::Problem p) {
     switch (p) {
-    case hy3::Problem::TooShortForCount: return "the file is too short to hold a row count";
-    case hy3::Problem::TooManyRows: return "the file declares more than 301 stops";
-    case hy3::Problem::Truncated: return "the file ends in the middle of a stop";
-    case hy3::Problem::None: break;
+    case hy3::Problem::TooShortForCount:
+        return "the file is too short to hold a row count";
+    case hy3::Problem::TooManyRows:
+        return "the file declares more than 301 stops";
+    case hy3::Problem::Truncated:
+        return "the file ends in the middle of a stop";
+    case hy3::Problem::None:
+        break;
     }
     return "unreadable";
 }
@@ -59,7 +63,8 @@ const char* problemText(hy3::Problem p) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
+    if (args.isEmpty() || args.contains(QStringLiteral("--help")) ||
+        args.contains(QStringLiteral("-h"))) {
         std::fputs(kHelp, args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;
     }
@@ -107,13 +112,15 @@ int main(int argc, char** argv) {
             return rep.problems.isEmpty() ? 0 : 1;
         }
         const QString csv = farecsv::toCsv(*r.file);
-        const QByteArray encoded = sjis ? QByteArray::fromStdString(cp932::encode(csv)) : csv.toUtf8();
+        const QByteArray encoded =
+            sjis ? QByteArray::fromStdString(cp932::encode(csv)) : csv.toUtf8();
         if (out.isEmpty()) {
             std::fwrite(encoded.constData(), 1, static_cast<size_t>(encoded.size()), stdout);
             return 0;
         }
         QFile f(out);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(encoded) != encoded.size()) {
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(encoded) != encoded.size()) {
             std::fprintf(stderr, "hy3: cannot write %s\n", qPrintable(out));
             return 2;
         }
@@ -131,7 +138,8 @@ int main(int argc, char** argv) {
         const std::string written = hy3::write(*r.file);
         QFile f(out);
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            f.write(written.data(), static_cast<qint64>(written.size())) != static_cast<qint64>(written.size())) {
+            f.write(written.data(), static_cast<qint64>(written.size())) !=
+                static_cast<qint64>(written.size())) {
             std::fprintf(stderr, "hy3: cannot write %s\n", qPrintable(out));
             return 2;
         }

@@ -43,21 +43,26 @@ int main(int argc, char** argv) {
     QCommandLineParser cli;
     cli.setApplicationDescription(QStringLiteral("Fare board simulator (model 527)."));
     cli.addHelpOption();
-    QCommandLineOption script(QStringLiteral("script"),
-                              QStringLiteral("Run the commands in FILE after start-up (- for standard input)."),
-                              QStringLiteral("FILE"));
-    QCommandLineOption unattended(QStringLiteral("unattended"),
-                                  QStringLiteral("Never wait for a person: message boxes go to standard error as JSON and take their default answer; the end of the script quits."));
-    QCommandLineOption settings(QStringLiteral("settings"),
-                                QStringLiteral("Use FILE as the settings file instead of the one next to the program."),
-                                QStringLiteral("FILE"));
+    QCommandLineOption script(
+        QStringLiteral("script"),
+        QStringLiteral("Run the commands in FILE after start-up (- for standard input)."),
+        QStringLiteral("FILE"));
+    QCommandLineOption unattended(
+        QStringLiteral("unattended"),
+        QStringLiteral("Never wait for a person: message boxes go to standard error as JSON and "
+                       "take their default answer; the end of the script quits."));
+    QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Use FILE as the settings file instead of the one next to the program."),
+        QStringLiteral("FILE"));
     cli.addOptions({script, unattended, settings});
     cli.process(app);
 
     const bool scripted = cli.isSet(script);
     ScriptedCompanion* scriptedCompanion = nullptr;
     if (scripted || cli.isSet(unattended)) {
-        auto c = std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(), cli.isSet(unattended));
+        auto c = std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(),
+                                                     cli.isSet(unattended));
         scriptedCompanion = c.get();
         Companion::install(std::move(c));
     }
@@ -68,7 +73,8 @@ int main(int argc, char** argv) {
     program.tape = std::make_unique<NoSpeechPlayer>();
     program.settingsPath = cli.isSet(settings)
                                ? cli.value(settings)
-                               : self.absolutePath() + QLatin1Char('/') + self.completeBaseName() + QStringLiteral(".in4");
+                               : self.absolutePath() + QLatin1Char('/') + self.completeBaseName() +
+                                     QStringLiteral(".in4");
     try {
         program.start(self.completeBaseName());
     } catch (const AppError& e) {

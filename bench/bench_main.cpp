@@ -49,7 +49,8 @@ BENCHMARK(BM_Rasterise20CharacterName)->Unit(benchmark::kMicrosecond);
 
 void BM_SetChimeiEightCharacters(benchmark::State& state) {
     ChimeiCtl_DX c;
-    const QString names[2] = {QStringLiteral("県立図書館前広場"), QStringLiteral("ミナモ駅北口広場")};
+    const QString names[2] = {QStringLiteral("県立図書館前広場"),
+                              QStringLiteral("ミナモ駅北口広場")};
     int i = 0;
     for (auto _ : state)
         c.SetChimei(names[i++ % 2]);

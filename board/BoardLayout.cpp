@@ -19,7 +19,9 @@ void check(int n) {
 }
 } // namespace
 
-int px(int twips) { return static_cast<int>(std::lround(twips / double(kTwipsPerPixel))); }
+int px(int twips) {
+    return static_cast<int>(std::lround(twips / double(kTwipsPerPixel)));
+}
 
 QRect pxRect(int left, int top, int width, int height) {
     return {px(left), px(top), px(width), px(height)};
@@ -47,6 +49,8 @@ QRect labelRect(int n) {
     return pxRect(p.x(), p.y(), 780, 240);
 }
 
-QRect chimeiRect() { return pxRect(1635, 277, 6480, 840); }
+QRect chimeiRect() {
+    return pxRect(1635, 277, 6480, 840);
+}
 
 } // namespace board

@@ -8,24 +8,26 @@
 #include <QPainter>
 #include <QWindow>
 
-void SeiriLabel::mousePressEvent(QMouseEvent* e) { e->accept(); }
+void SeiriLabel::mousePressEvent(QMouseEvent* e) {
+    e->accept();
+}
 
 namespace {
 
 // A fare digit keeps presses to itself; only the panel picture drags the board.
 class BoardDigit : public M_Degit {
-public:
+  public:
     using M_Degit::M_Degit;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override { e->accept(); }
 };
 
 class BoardChimei : public ChimeiCtl_DX {
-public:
+  public:
     using ChimeiCtl_DX::ChimeiCtl_DX;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override { e->accept(); }
 };
 
@@ -72,8 +74,8 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     Degit[0] = new M_Degit(this);
     Degit[0]->setGeometry(pxRect(2100, 30, 780, 300));
     Degit[0]->hide();
-    lblSeiriNum[0] = makeLabel(this, pxRect(1185, 45, 780, 240),
-                               QStringLiteral("テサリー数字平体"), 12.75);
+    lblSeiriNum[0] =
+        makeLabel(this, pxRect(1185, 45, 780, 240), QStringLiteral("テサリー数字平体"), 12.75);
     lblSeiriNum[0]->hide();
     const int clockLeft[2] = {5445, 5850};
     for (int i = 0; i < 2; ++i) {
@@ -99,8 +101,12 @@ void Form1::setPicture(const QImage& img) {
     update();
 }
 
-int Form1::LeftTwips() const { return x() * board::kTwipsPerPixel; }
-int Form1::TopTwips() const { return y() * board::kTwipsPerPixel; }
+int Form1::LeftTwips() const {
+    return x() * board::kTwipsPerPixel;
+}
+int Form1::TopTwips() const {
+    return y() * board::kTwipsPerPixel;
+}
 void Form1::moveTwips(int left, int top) {
     move(board::px(left), board::px(top));
 }
@@ -177,4 +183,6 @@ void Form1::mouseMoveEvent(QMouseEvent* e) {
         move(e->globalPosition().toPoint() - dragOffset_);
 }
 
-void Form1::mouseReleaseEvent(QMouseEvent*) { manualDrag_ = false; }
+void Form1::mouseReleaseEvent(QMouseEvent*) {
+    manualDrag_ = false;
+}

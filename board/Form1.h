@@ -14,23 +14,23 @@
 
 // A ticket-number label; it keeps presses to itself so they do not drag the board.
 class SeiriLabel : public QLabel {
-public:
+  public:
     using QLabel::QLabel;
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* e) override;
 };
 
 class Form1 : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit Form1(QWidget* parent = nullptr);
 
     std::array<M_Degit*, 33> Degit{};          // 0 is the hidden spare
     std::array<SeiriLabel*, 33> lblSeiriNum{}; // 0 is the hidden spare
     std::array<M_Degit*, 2> TimeDegit{};       // hidden clock: hours, minutes
     ChimeiCtl_DX* ChimeiCtl = nullptr;
-    std::array<QImage, 3> imgRes;              // built-in panels for OFF, ON1, ON2
+    std::array<QImage, 3> imgRes; // built-in panels for OFF, ON1, ON2
     QTimer Timer1;
 
     const QImage& Picture() const { return picture_; }
@@ -58,13 +58,13 @@ public:
     // The board as it looks on screen, with its rounded corners transparent.
     QImage snapshot();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
-private:
+  private:
     QImage picture_;
     QPoint dragOffset_;
     bool manualDrag_ = false;

@@ -38,16 +38,19 @@ void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
         if (plan.label1Text)
             first->setText(*plan.label1Text);
         for (int n = 2; n <= board::kFareCells; ++n)
-            board.lblSeiriNum[static_cast<size_t>(n)]->setText(plan.others[static_cast<size_t>(n - 2)]);
+            board.lblSeiriNum[static_cast<size_t>(n)]->setText(
+                plan.others[static_cast<size_t>(n - 2)]);
         f.setPointSizeF(plan.label1Points);
         first->setFont(f);
     } catch (const AppError& e) {
         Companion::current().messageBox(
-            &board, {QStringLiteral("エラー！"),
-                     QStringLiteral("エラーです！\n\nコード：%1\n\n内容：%2\n\nモジュール：IniIO-SeirikenNumSet( )")
-                         .arg(e.number())
-                         .arg(e.description()),
-                     MsgIcon::Error, MsgButtons::Ok});
+            &board,
+            {QStringLiteral("エラー！"),
+             QStringLiteral(
+                 "エラーです！\n\nコード：%1\n\n内容：%2\n\nモジュール：IniIO-SeirikenNumSet( )")
+                 .arg(e.number())
+                 .arg(e.description()),
+             MsgIcon::Error, MsgButtons::Ok});
     }
 }
 
@@ -58,8 +61,9 @@ void SetProp(const Options& o, Form1& board, int backlight,
     for (int i = 1; i <= board::kFareCells; ++i)
         board.lblSeiriNum[static_cast<size_t>(i)]->setVisible(o.AutoTicketNumbers != 0);
     mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
-    const int32_t ticketColor =
-        backlight == 0 ? o.TicketColorOff : backlight == 1 ? o.TicketColorOn1 : o.TicketColorOn2;
+    const int32_t ticketColor = backlight == 0   ? o.TicketColorOff
+                                : backlight == 1 ? o.TicketColorOn1
+                                                 : o.TicketColorOn2;
     for (int i = 1; i <= board::kFareCells; ++i) {
         QLabel* l = board.lblSeiriNum[static_cast<size_t>(i)];
         QPalette pal = l->palette();
@@ -99,7 +103,8 @@ void applyBacklight(const Options& o, Form1& board, int index) {
             if (img.isNull()) {
                 Companion::current().messageBox(
                     &board, {QStringLiteral("エラー"),
-                             QStringLiteral("エラーです。\n\nエラーコード：481　指定した画像の内容が不正です。この部分では扱えません。"),
+                             QStringLiteral("エラーです。\n\nエラーコード：481　指定した画像の内容"
+                                            "が不正です。この部分では扱えません。"),
                              MsgIcon::Error, MsgButtons::Ok});
             } else {
                 board.setPicture(img);

@@ -8,7 +8,9 @@
 
 namespace ApiLib {
 
-int LenB_ASCII(const QString& text) { return static_cast<int>(cp932::encode(text).size()); }
+int LenB_ASCII(const QString& text) {
+    return static_cast<int>(cp932::encode(text).size());
+}
 
 std::string MidB_ASCII(const QString& text, int start, int count) {
     const std::string bytes = cp932::encode(text);
@@ -24,9 +26,13 @@ QString GetOsInfo() {
     return QString::fromLocal8Bit(u.sysname) + QLatin1Char(' ') + QString::fromLocal8Bit(u.release);
 }
 
-bool isLegacyDisplaySystem() { return false; }
+bool isLegacyDisplaySystem() {
+    return false;
+}
 
-QChar pathSeparator() { return QLatin1Char('/'); }
+QChar pathSeparator() {
+    return QLatin1Char('/');
+}
 
 QString withTrailingSeparator(const QString& folder) {
     if (folder.isEmpty() || folder.endsWith(pathSeparator()))
@@ -34,9 +40,15 @@ QString withTrailingSeparator(const QString& folder) {
     return folder + pathSeparator();
 }
 
-QString gothicFamily() { return QStringLiteral("IPAGothic"); }
-QString minchoFamily() { return QStringLiteral("IPAMincho"); }
-QString pGothicFamily() { return QStringLiteral("IPAPGothic"); }
+QString gothicFamily() {
+    return QStringLiteral("IPAGothic");
+}
+QString minchoFamily() {
+    return QStringLiteral("IPAMincho");
+}
+QString pGothicFamily() {
+    return QStringLiteral("IPAPGothic");
+}
 
 void installFontSubstitutes() {
     QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {gothicFamily()});

@@ -18,14 +18,14 @@ enum class ErrNo : int {
 };
 
 class AppError : public std::runtime_error {
-public:
+  public:
     explicit AppError(ErrNo number, QString description = {});
     int number() const { return number_; }
     const QString& description() const { return description_; }
 
     static QString describe(int number);
 
-private:
+  private:
     int number_;
     QString description_;
 };

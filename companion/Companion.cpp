@@ -20,4 +20,6 @@ std::unique_ptr<Companion> Companion::install(std::unique_ptr<Companion> c) {
     return c;
 }
 
-QString appTitle() { return QStringLiteral("ミナモVer4"); }
+QString appTitle() {
+    return QStringLiteral("ミナモVer4");
+}

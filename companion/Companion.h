@@ -27,7 +27,7 @@ struct DigitDialogValues {
 };
 
 class Companion {
-public:
+  public:
     virtual ~Companion() = default;
 
     // Per-digit settings dialog: edits the three values for an element of `keta`

@@ -10,11 +10,11 @@ class QSpinBox;
 
 class Dlg100 : public QDialog {
     Q_OBJECT
-public:
+  public:
     Dlg100(QWidget* owner, int16_t keta, const DigitDialogValues& initial);
     DigitDialogValues values() const;
 
-private:
+  private:
     QComboBox* zeroMode_;
     QSpinBox* shift_;
     QSpinBox* fillZero_;

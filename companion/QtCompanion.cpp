@@ -21,11 +21,20 @@ void QtCompanion::Call_dlg110(QWidget* owner, int32_t, const QString& text) {
 MsgResult QtCompanion::messageBox(QWidget* owner, const MessageSpec& spec) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (spec.icon) {
-    case MsgIcon::Error: icon = QMessageBox::Critical; break;
-    case MsgIcon::Question: icon = QMessageBox::Question; break;
-    case MsgIcon::Warning: icon = QMessageBox::Warning; break;
-    case MsgIcon::Information: icon = QMessageBox::Information; break;
-    case MsgIcon::None: break;
+    case MsgIcon::Error:
+        icon = QMessageBox::Critical;
+        break;
+    case MsgIcon::Question:
+        icon = QMessageBox::Question;
+        break;
+    case MsgIcon::Warning:
+        icon = QMessageBox::Warning;
+        break;
+    case MsgIcon::Information:
+        icon = QMessageBox::Information;
+        break;
+    case MsgIcon::None:
+        break;
     }
     QMessageBox box(icon, spec.title.isEmpty() ? appTitle() : spec.title, spec.text,
                     QMessageBox::NoButton, owner);

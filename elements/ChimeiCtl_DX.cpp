@@ -12,7 +12,9 @@ namespace {
 constexpr int kElementHeight = 56;
 constexpr int kFrameMs = 15;
 
-QRgb rgbOf(uint32_t bgr) { return colorFromBgr(bgr).rgb(); }
+QRgb rgbOf(uint32_t bgr) {
+    return colorFromBgr(bgr).rgb();
+}
 } // namespace
 
 ChimeiCtl_DX::ChimeiCtl_DX(QWidget* parent) : QWidget(parent) {

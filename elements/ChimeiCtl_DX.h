@@ -14,7 +14,7 @@
 
 class ChimeiCtl_DX : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit ChimeiCtl_DX(QWidget* parent = nullptr);
 
     uint32_t BackColor() const { return backColor_; }
@@ -66,10 +66,10 @@ public:
 
     QSize sizeHint() const override { return {432, 56}; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
 
-private:
+  private:
     void clearStrip(int width);
     void onTimer();
 

@@ -13,9 +13,15 @@ struct Placement {
 // Indexed by the character count (0-8, 8 standing for 8 or more).
 constexpr std::array<Placement, 9> kPlain = {
     {{0, 0}, {188, 0}, {135, 108}, {81, 108}, {67, 81}, {27, 81}, {21, 66}, {18, 57}, {0, 54}}};
-constexpr std::array<Placement, 9> kWithPrefix = {
-    {{0, 0}, {242, 0}, {188, 108}, {162, 81}, {135, 72}, {135, 54}, {108, 54}, {108, 54},
-     {108, 54}}};
+constexpr std::array<Placement, 9> kWithPrefix = {{{0, 0},
+                                                   {242, 0},
+                                                   {188, 108},
+                                                   {162, 81},
+                                                   {135, 72},
+                                                   {135, 54},
+                                                   {108, 54},
+                                                   {108, 54},
+                                                   {108, 54}}};
 } // namespace
 
 ChimeiLayout layoutChimei(int byteLength, bool prefixShown) {
@@ -62,22 +68,34 @@ Face faceForName(int fontMode, unsigned code) {
     const bool nonKanji = code >= 0x8000 && code <= 0x889E;
     const bool alnum = code >= 0x824F && code <= 0x829A;
     switch (fontMode) {
-    case 1: return Face::Mincho;
-    case 2: return nonKanji ? Face::Mincho : Face::Gothic;
-    case 3: return nonKanji ? Face::Gothic : Face::Mincho;
-    case 4: return alnum ? Face::Gothic : Face::Mincho;
-    default: return Face::Gothic;
+    case 1:
+        return Face::Mincho;
+    case 2:
+        return nonKanji ? Face::Mincho : Face::Gothic;
+    case 3:
+        return nonKanji ? Face::Gothic : Face::Mincho;
+    case 4:
+        return alnum ? Face::Gothic : Face::Mincho;
+    default:
+        return Face::Gothic;
     }
 }
 
 std::optional<std::pair<Face, Face>> tsugiwaFaces(int mode) {
     switch (mode) {
-    case 0: return std::pair{Face::Gothic, Face::Gothic};
-    case 1: return std::pair{Face::Gothic, Face::Mincho};
-    case 2: return std::pair{Face::Mincho, Face::Mincho};
-    case 3: return std::pair{Face::Mincho, Face::Gothic};
-    default: return std::nullopt;
+    case 0:
+        return std::pair{Face::Gothic, Face::Gothic};
+    case 1:
+        return std::pair{Face::Gothic, Face::Mincho};
+    case 2:
+        return std::pair{Face::Mincho, Face::Mincho};
+    case 3:
+        return std::pair{Face::Mincho, Face::Gothic};
+    default:
+        return std::nullopt;
     }
 }
 
-double scrollStepPerIteration(int speed) { return (speed / 200) + speed / 200.0; }
+double scrollStepPerIteration(int speed) {
+    return (speed / 200) + speed / 200.0;
+}

@@ -11,13 +11,13 @@ constexpr int kCellPixels = 54;
 constexpr int kDotPitch = 3;
 
 struct ChimeiLayout {
-    int byteLength = 0;  // L
-    int charCount = 0;   // k = L div 2
-    int units = 0;       // cells drawn: L div 2, one more when L is odd
-    int x0 = 0;          // left edge of the first cell
-    int pitch = 0;       // distance between cells
+    int byteLength = 0; // L
+    int charCount = 0;  // k = L div 2
+    int units = 0;      // cells drawn: L div 2, one more when L is odd
+    int x0 = 0;         // left edge of the first cell
+    int pitch = 0;      // distance between cells
     int stripWidth = kViewportWidth;
-    int startLeft = 0;   // strip position right after drawing
+    int startLeft = 0; // strip position right after drawing
     bool scrolls = false;
 };
 

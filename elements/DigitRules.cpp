@@ -20,18 +20,25 @@ QString DigitValue::toText() const {
 
 DigitSizeClass digitSizeClass(int16_t degitSize) {
     switch (degitSize) {
-    case 1: return {255, 390, 24};
-    case 2: return {285, 435, 27};
-    case 3: return {165, 225, 14};
-    default: return {195, 300, 18};
+    case 1:
+        return {255, 390, 24};
+    case 2:
+        return {285, 435, 27};
+    case 3:
+        return {165, 225, 14};
+    default:
+        return {195, 300, 18};
     }
 }
 
 QString digitFaceName(int16_t degitStyle) {
     switch (degitStyle) {
-    case 1: return QStringLiteral("M_DegitB");
-    case 2: return QStringLiteral("M_DegitC");
-    default: return QStringLiteral("M_DegitA");
+    case 1:
+        return QStringLiteral("M_DegitB");
+    case 2:
+        return QStringLiteral("M_DegitC");
+    default:
+        return QStringLiteral("M_DegitA");
     }
 }
 
@@ -72,7 +79,8 @@ QString litText(const DigitValue& value, const DigitState& st) {
         if (isMinusOne || isZero || isEmpty)
             v = DigitValue::number(0);
         break;
-    default: break;
+    default:
+        break;
     }
 
     QString text;

@@ -5,7 +5,7 @@
 #include <variant>
 
 class DigitValue {
-public:
+  public:
     DigitValue() : v_(0.0) {}
     static DigitValue number(double n) { return DigitValue(n); }
     static DigitValue text(QString t) { return DigitValue(std::move(t)); }
@@ -22,7 +22,7 @@ public:
 
     bool operator==(const DigitValue&) const = default;
 
-private:
+  private:
     explicit DigitValue(double n) : v_(n) {}
     explicit DigitValue(QString t) : v_(std::move(t)) {}
     std::variant<double, QString> v_;

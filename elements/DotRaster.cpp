@@ -3,8 +3,8 @@
 #include "ApiLib.h"
 
 #include <QFont>
-#include <QHash>
 #include <QFontMetrics>
+#include <QHash>
 #include <QPainter>
 
 namespace {
@@ -28,7 +28,9 @@ QHash<QString, std::vector<QPoint>>& glyphCache() {
 }
 } // namespace
 
-void clearGlyphCache() { glyphCache().clear(); }
+void clearGlyphCache() {
+    glyphCache().clear();
+}
 
 std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style) {
     if (text.isEmpty())

@@ -16,8 +16,7 @@ uint32_t bgrFromColor(const QColor& c) {
            (static_cast<uint32_t>(c.blue()) << 16);
 }
 
-M_Degit::M_Degit(QWidget* parent)
-    : QWidget(parent), bold_(!ApiLib::isLegacyDisplaySystem()) {
+M_Degit::M_Degit(QWidget* parent) : QWidget(parent), bold_(!ApiLib::isLegacyDisplaySystem()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(QStringLiteral("運賃表示"));
     resizeToClass();
@@ -28,11 +27,23 @@ M_Degit::M_Degit(QWidget* parent)
 
 M_Degit::~M_Degit() = default;
 
-void M_Degit::setBaseForeColor(uint32_t c) { st_.BaseForeColor = c; DrawDegit(); }
-void M_Degit::setDegitForeColor(uint32_t c) { st_.DegitForeColor = c; DrawDegit(); }
-void M_Degit::setFillZero(int16_t v) { st_.setFillZero(v); }
-void M_Degit::setZeroMode(int16_t v) { st_.setZeroMode(v); }
-void M_Degit::setShift(int16_t v) { st_.setShift(v); }
+void M_Degit::setBaseForeColor(uint32_t c) {
+    st_.BaseForeColor = c;
+    DrawDegit();
+}
+void M_Degit::setDegitForeColor(uint32_t c) {
+    st_.DegitForeColor = c;
+    DrawDegit();
+}
+void M_Degit::setFillZero(int16_t v) {
+    st_.setFillZero(v);
+}
+void M_Degit::setZeroMode(int16_t v) {
+    st_.setZeroMode(v);
+}
+void M_Degit::setShift(int16_t v) {
+    st_.setShift(v);
+}
 void M_Degit::setKeta(int16_t v) {
     st_.setKeta(v);
     resizeToClass();
@@ -52,7 +63,9 @@ void M_Degit::setValue(const DigitValue& v) {
     st_.Value = v;
     DrawDegit();
 }
-void M_Degit::setUserSet(bool v) { st_.UserSet = v; }
+void M_Degit::setUserSet(bool v) {
+    st_.UserSet = v;
+}
 void M_Degit::setBackColor(uint32_t c) {
     st_.BackColor = c;
     DrawDegit();
@@ -122,9 +135,13 @@ void M_Degit::paintEvent(QPaintEvent*) {
     p.drawImage(0, 0, image_);
 }
 
-void M_Degit::mouseDoubleClickEvent(QMouseEvent*) { Q_EMIT DblClick(); }
+void M_Degit::mouseDoubleClickEvent(QMouseEvent*) {
+    Q_EMIT DblClick();
+}
 
-QSize M_Degit::sizeHint() const { return {st_.pixelWidth(), st_.pixelHeight()}; }
+QSize M_Degit::sizeHint() const {
+    return {st_.pixelWidth(), st_.pixelHeight()};
+}
 
 std::map<QString, QString> M_Degit::saveProperties() const {
     const DigitState d;
@@ -142,9 +159,8 @@ std::map<QString, QString> M_Degit::saveProperties() const {
     put("DegitSize", st_.DegitSize, d.DegitSize);
     put("DegitStyle", st_.DegitStyle, d.DegitStyle);
     if (!(st_.Value == d.Value))
-        bag[QStringLiteral("Value")] = st_.Value.isNumber()
-                                           ? st_.Value.toText()
-                                           : QLatin1Char('"') + st_.Value.asText();
+        bag[QStringLiteral("Value")] =
+            st_.Value.isNumber() ? st_.Value.toText() : QLatin1Char('"') + st_.Value.asText();
     put("UserSet", static_cast<int>(st_.UserSet), static_cast<int>(d.UserSet));
     put("BackColor", st_.BackColor, d.BackColor);
     return bag;

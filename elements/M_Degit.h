@@ -12,7 +12,7 @@ class SegmentGlyphs;
 
 class M_Degit : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit M_Degit(QWidget* parent = nullptr);
     ~M_Degit() override;
 
@@ -60,14 +60,14 @@ public:
 
     QSize sizeHint() const override;
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void DblClick();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mouseDoubleClickEvent(QMouseEvent*) override;
 
-private:
+  private:
     void resizeToClass();
     void DrawDegit();
     const SegmentGlyphs& glyphs();

@@ -5,18 +5,18 @@
 #include <cstdint>
 
 class ScrollMotion {
-public:
+  public:
     explicit ScrollMotion(int stripWidth, int viewportWidth = 432);
 
     // Runs the iterations of `elapsedMs` milliseconds with the current speed and pause.
     void advance(int64_t elapsedMs, int speed, int32_t startWait);
 
-    int left() const { return left_; }          // strip left edge shown now, pixels
-    double position() const { return pos_; }   // exact scroll position
+    int left() const { return left_; }       // strip left edge shown now, pixels
+    double position() const { return pos_; } // exact scroll position
     bool pausing() const { return pauseLeft_ > 0; }
     int64_t passes() const { return passes_; }
 
-private:
+  private:
     void iterate(int speed, int32_t startWait);
 
     int stripWidth_;

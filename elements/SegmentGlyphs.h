@@ -8,7 +8,7 @@
 #include <QString>
 
 class SegmentGlyphs {
-public:
+  public:
     // Outlines of `face` (a segment face name such as "M_DegitB") in a position of
     // cellWidth x cellHeight pixels.
     SegmentGlyphs(const QString& face, bool bold, int cellWidth, int cellHeight);
@@ -16,7 +16,7 @@ public:
     // Outline of `c` placed in position `index` (0 = leftmost); empty for a space.
     QPainterPath glyph(QChar c, int index) const;
 
-private:
+  private:
     QPainterPath rawGlyph(QChar c) const;
 
     QString face_;

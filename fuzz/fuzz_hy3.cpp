@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const hy3::Row& b = back.file->rows[i];
         if (a.ticketNo != b.ticketNo || a.columns != b.columns)
             std::abort();
-        if (cp932::isValid(a.name) && cp932::encode(cp932::decode(a.name)) == a.name && a.name != b.name)
+        if (cp932::isValid(a.name) && cp932::encode(cp932::decode(a.name)) == a.name &&
+            a.name != b.name)
             std::abort();
     }
     return 0;

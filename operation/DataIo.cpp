@@ -76,12 +76,15 @@ QString fareDataPath(const QString& folder, const QString& routeDigits) {
            QStringLiteral(".hy3");
 }
 
-QString msgNoRouteData() { return QStringLiteral("指定した系統のデータがありません..."); }
+QString msgNoRouteData() {
+    return QStringLiteral("指定した系統のデータがありません...");
+}
 QString msgZeroRows() {
     return QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります...");
 }
 QString msgSectionTooLarge() {
-    return QStringLiteral("指定した区間はデータの数よりも多いです...\r\n  解決法：正しい区間を入力して下さい.");
+    return QStringLiteral(
+        "指定した区間はデータの数よりも多いです...\r\n  解決法：正しい区間を入力して下さい.");
 }
 
 namespace {
@@ -106,8 +109,9 @@ bool LoadFareData(RouteTable& table, RouteState& state, const QString& folder, Q
     QFile f(path);
     const QFileInfo info(path);
     if (!info.exists()) {
-        tell(owner, info.absoluteDir().exists() ? msgNoRouteData()
-                                                : AppError::describe(static_cast<int>(ErrNo::PathNotFound)));
+        tell(owner, info.absoluteDir().exists()
+                        ? msgNoRouteData()
+                        : AppError::describe(static_cast<int>(ErrNo::PathNotFound)));
         return false;
     }
     if (info.isDir() || !f.open(QIODevice::ReadOnly)) {
@@ -140,8 +144,10 @@ bool LoadFareData(RouteTable& table, RouteState& state, const QString& folder, Q
         return false;
     }
     if (!parsed.file) {
-        tell(owner, QStringLiteral("運賃データファイルが %1 行目の途中で終わっています。ファイルが壊れている可能性があります...")
-                        .arg(parsed.failedRow));
+        tell(owner,
+             QStringLiteral("運賃データファイルが %1 "
+                            "行目の途中で終わっています。ファイルが壊れている可能性があります...")
+                 .arg(parsed.failedRow));
         return false;
     }
 

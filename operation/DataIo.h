@@ -29,7 +29,7 @@ struct RouteState {
 };
 
 class RouteTable {
-public:
+  public:
     RouteTable();
 
     const RouteRow& row(int i) const;
@@ -40,7 +40,7 @@ public:
     void SetRouteCell(int row, int field, const QString& text);
     void SetRouteCell(int row, int field, long long value);
 
-private:
+  private:
     std::vector<RouteRow> rows_;
 };
 

@@ -123,9 +123,11 @@ FromCsvResult fromCsv(const QString& text) {
     for (size_t i = start; i < recs.size(); ++i) {
         const auto& [line, fields] = recs[i];
         if (fields.size() > 152) {
-            res.error = QStringLiteral("line %1: %2 fields; a stop has at most 152 (name, ticket number, 150 columns)")
-                            .arg(line)
-                            .arg(fields.size());
+            res.error =
+                QStringLiteral(
+                    "line %1: %2 fields; a stop has at most 152 (name, ticket number, 150 columns)")
+                    .arg(line)
+                    .arg(fields.size());
             return res;
         }
         hy3::Row row;
@@ -137,10 +139,12 @@ FromCsvResult fromCsv(const QString& text) {
         for (qsizetype k = 1; k < fields.size(); ++k) {
             const std::optional<int16_t> v = toI16(fields[k]);
             if (!v) {
-                res.error = QStringLiteral("line %1, field %2: \"%3\" is not a whole number from -32768 to 32767")
-                                .arg(line)
-                                .arg(k + 1)
-                                .arg(fields[k]);
+                res.error =
+                    QStringLiteral(
+                        "line %1, field %2: \"%3\" is not a whole number from -32768 to 32767")
+                        .arg(line)
+                        .arg(k + 1)
+                        .arg(fields[k]);
                 return res;
             }
             if (k == 1)
@@ -162,33 +166,50 @@ FromCsvResult fromCsv(const QString& text) {
 CheckReport check(const hy3::File& f) {
     CheckReport rep;
     if (f.declaredRows <= 0)
-        rep.problems << QStringLiteral("the file declares %1 stops: no trip can start on it").arg(f.declaredRows);
+        rep.problems << QStringLiteral("the file declares %1 stops: no trip can start on it")
+                            .arg(f.declaredRows);
     else if (f.declaredRows == 1)
-        rep.problems << QStringLiteral("only one stop: the last stop can never be a starting section, so no trip can start");
+        rep.problems << QStringLiteral(
+            "only one stop: the last stop can never be a starting section, so no trip can start");
     if (f.trailingBytes > 0)
-        rep.problems << QStringLiteral("%1 bytes after the last stop are ignored").arg(f.trailingBytes);
+        rep.problems
+            << QStringLiteral("%1 bytes after the last stop are ignored").arg(f.trailingBytes);
     int row = 0;
     for (const hy3::Row& r : f.rows) {
         ++row;
         const QString name = cp932::decode(r.name);
         if (!cp932::isValid(r.name))
-            rep.problems << QStringLiteral("stop %1: the name is not valid Shift-JIS (shown as \"%2\")").arg(row).arg(name);
+            rep.problems << QStringLiteral(
+                                "stop %1: the name is not valid Shift-JIS (shown as \"%2\")")
+                                .arg(row)
+                                .arg(name);
         const int chars = static_cast<int>(r.name.size()) / 2;
         if (layoutChimei(static_cast<int>(r.name.size()), false).scrolls)
-            rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls on the display").arg(row).arg(name).arg(chars);
+            rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls on the display")
+                             .arg(row)
+                             .arg(name)
+                             .arg(chars);
         else if (chars >= 7 && row > 1)
-            rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls when 「次は」 is shown").arg(row).arg(name).arg(chars);
+            rep.notes << QStringLiteral(
+                             "stop %1 \"%2\": %3 characters, scrolls when 「次は」 is shown")
+                             .arg(row)
+                             .arg(name)
+                             .arg(chars);
         for (int k = 1; k <= 32; ++k) {
             const int16_t v = r.columns[static_cast<size_t>(k - 1)];
             if (v > 16383 || v < -16384) {
                 if (v != -1)
-                    rep.problems << QStringLiteral("stop %1, column %2: fare %3 doubles beyond 32767 at late-night rates")
-                                        .arg(row).arg(k).arg(v);
+                    rep.problems << QStringLiteral("stop %1, column %2: fare %3 doubles beyond "
+                                                   "32767 at late-night rates")
+                                        .arg(row)
+                                        .arg(k)
+                                        .arg(v);
             }
         }
     }
     if (f.declaredRows >= 2 && !f.rows.empty())
-        rep.notes << QStringLiteral("the last stop \"%1\" can never be a starting section (sections 1-%2 can)")
+        rep.notes << QStringLiteral(
+                         "the last stop \"%1\" can never be a starting section (sections 1-%2 can)")
                          .arg(cp932::decode(f.rows.back().name))
                          .arg(f.declaredRows - 1);
     return rep;

@@ -5,7 +5,7 @@ namespace {
 
 // Reads little-endian fields from a byte range, checking the length before each.
 class LeReader {
-public:
+  public:
     explicit LeReader(std::string_view b) : b_(b) {}
     size_t left() const { return b_.size() - pos_; }
     size_t pos() const { return pos_; }
@@ -32,7 +32,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string_view b_;
     size_t pos_ = 0;
 };

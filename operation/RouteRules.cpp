@@ -48,16 +48,22 @@ QString stepSoundFor(const Options& o, const RouteTable& t, int row) {
         if (col < 1 || col > kDataColumns)
             return {};
         switch (t.row(row).column(col)) {
-        case 1: return o.StepSound1;
-        case 2: return o.StepSound2;
-        case 3: return o.StepSound3;
-        default: return {};
+        case 1:
+            return o.StepSound1;
+        case 2:
+            return o.StepSound2;
+        case 3:
+            return o.StepSound3;
+        default:
+            return {};
         }
     }
     return {};
 }
 
-QString routeDateText(const QDate& d) { return d.toString(QStringLiteral("MM-dd-yyyy")); }
+QString routeDateText(const QDate& d) {
+    return d.toString(QStringLiteral("MM-dd-yyyy"));
+}
 
 DispPlan planDispData(const RouteTable& t, const RouteState& s, const Options& o, bool lateNight,
                       int n) {

@@ -70,7 +70,8 @@ void frmCtl::buildEntryPages() {
     lr->setGeometry(8, 18, 90, 14);
     auto* ls = new QLabel(QStringLiteral("区間"), Frame1[0]);
     ls->setGeometry(114, 18, 60, 14);
-    auto makeList = [this](int x) {
+    // A digit list; choosing a digit (not clearing the choice) calls `click` with its index.
+    auto makeList = [this](int x, int index, void (frmCtl::*click)(int)) {
         auto* l = new QListWidget(Frame1[0]);
         l->setGeometry(x, 34, 19, 124);
         l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -82,24 +83,16 @@ void frmCtl::buildEntryPages() {
             item->setTextAlignment(Qt::AlignCenter);
         }
         l->setCurrentRow(-1);
+        connect(l, &QListWidget::currentRowChanged, this, [this, index, click](int row) {
+            if (row >= 0)
+                (this->*click)(index);
+        });
         return l;
     };
-    for (int k = 0; k < 5; ++k) {
-        List2[static_cast<size_t>(k)] = makeList(8 + k * 20);
-        connect(List2[static_cast<size_t>(k)], &QListWidget::currentRowChanged, this,
-                [this, k](int row) {
-                    if (row >= 0)
-                        List2_Click(k);
-                });
-    }
-    for (int k = 0; k < 3; ++k) {
-        List3[static_cast<size_t>(k)] = makeList(114 + k * 20);
-        connect(List3[static_cast<size_t>(k)], &QListWidget::currentRowChanged, this,
-                [this, k](int row) {
-                    if (row >= 0)
-                        List3_Click(k);
-                });
-    }
+    for (int k = 0; k < 5; ++k)
+        List2[static_cast<size_t>(k)] = makeList(8 + k * 20, k, &frmCtl::List2_Click);
+    for (int k = 0; k < 3; ++k)
+        List3[static_cast<size_t>(k)] = makeList(114 + k * 20, k, &frmCtl::List3_Click);
     Command1[0] = new QPushButton(QStringLiteral("リセット"), Frame1[0]);
     Command1[0]->setGeometry(8, 162, 164, 26);
     connect(Command1[0], &QPushButton::clicked, this, [this] { Command1_Click(0); });
@@ -127,7 +120,8 @@ void frmCtl::buildEntryPages() {
             // The key face is drawn inside the rounded region the key is clipped to.
             b->setStyleSheet(QStringLiteral(
                 "QPushButton { margin: 2px; border: 1px solid #6a6a6a; border-radius: 2px;"
-                " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 #d8d8d8); }"
+                " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fdfdfd, stop:1 "
+                "#d8d8d8); }"
                 "QPushButton:pressed { background: #c4c4c4; }"
                 "QPushButton:disabled { color: #a0a0a0; border-color: #b0b0b0; }"));
             CommandButton1[static_cast<size_t>(i)] = b;
@@ -146,7 +140,8 @@ void frmCtl::buildEntryPages() {
     grpM_Tape->setEnabled(false);
     const QString tapeCaptions[4] = {QStringLiteral("調整"), QStringLiteral("戻し"),
                                      QStringLiteral("送り"), QStringLiteral("■")};
-    std::array<QPushButton**, 4> tapeButtons = {&cmdTapeSet, &cmdTapeBack, &cmdTapeNext, &cmdTapeStop};
+    std::array<QPushButton**, 4> tapeButtons = {&cmdTapeSet, &cmdTapeBack, &cmdTapeNext,
+                                                &cmdTapeStop};
     for (int i = 0; i < 4; ++i) {
         *tapeButtons[static_cast<size_t>(i)] = new QPushButton(tapeCaptions[i], grpM_Tape);
         (*tapeButtons[static_cast<size_t>(i)])->setGeometry(6 + i * 42, 20, 40, 32);
@@ -194,7 +189,8 @@ void frmCtl::buildRightSide() {
 
     auto* light = new QGroupBox(QStringLiteral("バックライト"), this);
     light->setGeometry(190, 160, 165, 42);
-    const QString lightNames[3] = {QStringLiteral("OFF"), QStringLiteral("ON1"), QStringLiteral("ON2")};
+    const QString lightNames[3] = {QStringLiteral("OFF"), QStringLiteral("ON1"),
+                                   QStringLiteral("ON2")};
     for (int i = 0; i < 3; ++i) {
         Option4[static_cast<size_t>(i)] = new QRadioButton(lightNames[i], light);
         Option4[static_cast<size_t>(i)]->setGeometry(8 + i * 52, 18, 50, 20);
@@ -342,8 +338,8 @@ void frmCtl::Command1_Click(int index) {
     Command2[0]->setEnabled(true);
     Command2[1]->setEnabled(true);
     Check1->setEnabled(true);
-    RouteDate = ctx_.options.DateFixed != 0 ? ctx_.options.FixedDateText
-                                            : routeDateText(ctx_.today());
+    RouteDate =
+        ctx_.options.DateFixed != 0 ? ctx_.options.FixedDateText : routeDateText(ctx_.today());
     ctx_.board.ChimeiCtl->setTsugiwaMode(remembered);
     DispData(ctx_.state.CurrentRow);
 }
@@ -399,7 +395,8 @@ void frmCtl::Check4_Click() {
 }
 
 void frmCtl::HScroll1_Change(int index) {
-    Label1[static_cast<size_t>(index)]->setText(QString::number(HScroll1[static_cast<size_t>(index)]->value()));
+    Label1[static_cast<size_t>(index)]->setText(
+        QString::number(HScroll1[static_cast<size_t>(index)]->value()));
     ctx_.board.ChimeiCtl->setSpeed(static_cast<int16_t>(HScroll1[0]->value()));
     ctx_.board.ChimeiCtl->setScrollStartWait(HScroll1[1]->value());
 }
@@ -409,7 +406,9 @@ void frmCtl::Frame1_DblClick(int index) {
     Frame1[static_cast<size_t>(index)]->lower();
 }
 
-void frmCtl::Option4_Click(int index) { applyBacklight(ctx_.options, ctx_.board, index); }
+void frmCtl::Option4_Click(int index) {
+    applyBacklight(ctx_.options, ctx_.board, index);
+}
 
 int frmCtl::backlight() const {
     if (Option4[0]->isChecked())
@@ -453,11 +452,16 @@ void frmCtl::cmdTapeNext_Click() {
         Command2_Click(1);
 }
 
-void frmCtl::cmdTapeSet_Click() { ctx_.tape.TapeAdjust(); }
-void frmCtl::cmdTapeStop_Click() { ctx_.tape.TapeStop(); }
+void frmCtl::cmdTapeSet_Click() {
+    ctx_.tape.TapeAdjust();
+}
+void frmCtl::cmdTapeStop_Click() {
+    ctx_.tape.TapeStop();
+}
 
 void frmCtl::DispData(int n) {
-    const DispPlan plan = planDispData(ctx_.table, ctx_.state, ctx_.options, Check2->isChecked(), n);
+    const DispPlan plan =
+        planDispData(ctx_.table, ctx_.state, ctx_.options, Check2->isChecked(), n);
     for (const DigitWrite& w : plan.writes)
         ctx_.board.Degit[static_cast<size_t>(w.position)]->setValue(w.value);
     // The ticket preview is cleared at every update; drawing it needs a ticket plug-in.
@@ -493,7 +497,15 @@ void frmCtl::SetCtrlDataInfo(const CtrlDataInfo& info) {
     Frame1_DblClick(PanelPage);
 }
 
-int frmCtl::widthTwips() const { return width() * board::kTwipsPerPixel; }
-int frmCtl::LeftTwips() const { return frameGeometry().x() * board::kTwipsPerPixel; }
-int frmCtl::TopTwips() const { return frameGeometry().y() * board::kTwipsPerPixel; }
-void frmCtl::moveTwips(int left, int top) { move(board::px(left), board::px(top)); }
+int frmCtl::widthTwips() const {
+    return width() * board::kTwipsPerPixel;
+}
+int frmCtl::LeftTwips() const {
+    return frameGeometry().x() * board::kTwipsPerPixel;
+}
+int frmCtl::TopTwips() const {
+    return frameGeometry().y() * board::kTwipsPerPixel;
+}
+void frmCtl::moveTwips(int left, int top) {
+    move(board::px(left), board::px(top));
+}

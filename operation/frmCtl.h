@@ -45,7 +45,7 @@ struct PanelContext {
 
 class frmCtl : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit frmCtl(PanelContext ctx, QWidget* parent = nullptr);
     ~frmCtl() override;
 
@@ -108,11 +108,11 @@ public:
     QString RouteDate;
     const KeypadEntry& keypad() const { return keypad_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* e) override;
     bool eventFilter(QObject* watched, QEvent* e) override;
 
-private:
+  private:
     void buildEntryPages();
     void buildRightSide();
     void showChimeiFixed(const QString& text);

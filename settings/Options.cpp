@@ -4,31 +4,55 @@
 
 namespace {
 using K = OptionField::Kind;
-#define I16(f) OptionField{#f, K::I16, &Options::f, nullptr, nullptr}
-#define I32(f) OptionField{#f, K::I32, nullptr, &Options::f, nullptr}
-#define STR(f) OptionField{#f, K::Str, nullptr, nullptr, &Options::f}
+#define I16(f)                                                                                     \
+    OptionField {                                                                                  \
+#f, K::I16, &Options::f, nullptr, nullptr                                                  \
+    }
+#define I32(f)                                                                                     \
+    OptionField {                                                                                  \
+#f, K::I32, nullptr, &Options::f, nullptr                                                  \
+    }
+#define STR(f)                                                                                     \
+    OptionField {                                                                                  \
+#f, K::Str, nullptr, nullptr, &Options::f                                                  \
+    }
 } // namespace
 
 const std::vector<OptionField>& optionFields() {
     static const std::vector<OptionField> fields = {
-        STR(FareDataFolder), STR(BroadcastDataFolder),
-        I16(AutoTicketNumbers), I32(TicketColorOff), I32(TicketColorOn1), I32(TicketColorOn2),
-        I16(NumberingMode), I16(LeadingZero), I16(PanelAuto), I16(PanelIndividual),
-        I16(OffBuiltIn), I16(OffUser), I16(On1BuiltIn), I16(On1User), I16(On2BuiltIn),
-        I16(On2User), STR(OffImageFile), STR(On1ImageFile), STR(On2ImageFile),
-        I32(DigitBackColor), I32(DigitUnlitColor), I32(DigitLitColor), I16(ShowStopOrder),
-        I16(StopOrderCell), I16(StopOrderFromZero), I16(ShowTicketNumber), I16(TicketNumberCell),
-        I16(ShowRouteNumber), I16(RouteNumberCell), I16(ShowDataColumn), I16(DataColumn),
-        I16(DataColumnCell),
-        I32(ChimeiBackColor), I32(ChimeiForeColor), I16(ChimeiFont), I16(ChimeiBold),
-        I16(TsugiwaDisplay), I32(TsugiwaColorValue), I16(TsugiwaFont), I16(TsugiwaBoldFlag),
-        STR(RouteSetSound), STR(ResetSound), I16(StepSoundFixed), I16(StepSoundByColumn),
-        I16(StepSoundSync), I16(StepSoundAsync), STR(StepSoundFile), I16(StepSoundColumn),
-        STR(StepSound1), STR(StepSound2), STR(StepSound3), I16(PreSoundFixed),
-        I16(PreSoundByFlag), I16(PreSoundSync), I16(PreSoundAsync), STR(PreSoundFile),
-        STR(PreSound1), STR(PreSound2), STR(PreSound3),
-        I16(UseTicketPreview), STR(PluginPath), I16(DatePerPrint), I16(DatePerRoute),
-        I16(DateFixed), STR(FixedDateText),
+        STR(FareDataFolder),    STR(BroadcastDataFolder),
+        I16(AutoTicketNumbers), I32(TicketColorOff),
+        I32(TicketColorOn1),    I32(TicketColorOn2),
+        I16(NumberingMode),     I16(LeadingZero),
+        I16(PanelAuto),         I16(PanelIndividual),
+        I16(OffBuiltIn),        I16(OffUser),
+        I16(On1BuiltIn),        I16(On1User),
+        I16(On2BuiltIn),        I16(On2User),
+        STR(OffImageFile),      STR(On1ImageFile),
+        STR(On2ImageFile),      I32(DigitBackColor),
+        I32(DigitUnlitColor),   I32(DigitLitColor),
+        I16(ShowStopOrder),     I16(StopOrderCell),
+        I16(StopOrderFromZero), I16(ShowTicketNumber),
+        I16(TicketNumberCell),  I16(ShowRouteNumber),
+        I16(RouteNumberCell),   I16(ShowDataColumn),
+        I16(DataColumn),        I16(DataColumnCell),
+        I32(ChimeiBackColor),   I32(ChimeiForeColor),
+        I16(ChimeiFont),        I16(ChimeiBold),
+        I16(TsugiwaDisplay),    I32(TsugiwaColorValue),
+        I16(TsugiwaFont),       I16(TsugiwaBoldFlag),
+        STR(RouteSetSound),     STR(ResetSound),
+        I16(StepSoundFixed),    I16(StepSoundByColumn),
+        I16(StepSoundSync),     I16(StepSoundAsync),
+        STR(StepSoundFile),     I16(StepSoundColumn),
+        STR(StepSound1),        STR(StepSound2),
+        STR(StepSound3),        I16(PreSoundFixed),
+        I16(PreSoundByFlag),    I16(PreSoundSync),
+        I16(PreSoundAsync),     STR(PreSoundFile),
+        STR(PreSound1),         STR(PreSound2),
+        STR(PreSound3),         I16(UseTicketPreview),
+        STR(PluginPath),        I16(DatePerPrint),
+        I16(DatePerRoute),      I16(DateFixed),
+        STR(FixedDateText),
     };
     return fields;
 }
@@ -58,11 +82,13 @@ std::optional<QString> setOption(Options& o, const QString& name, const QString&
         return QStringLiteral("option %1 needs an integer, got \"%2\"").arg(name, value);
     if (f->kind == K::I16) {
         if (n < std::numeric_limits<int16_t>::min() || n > std::numeric_limits<int16_t>::max())
-            return QStringLiteral("option %1 is a 16-bit value, %2 is out of range").arg(name, value);
+            return QStringLiteral("option %1 is a 16-bit value, %2 is out of range")
+                .arg(name, value);
         o.*(f->i16) = static_cast<int16_t>(n);
     } else {
         if (n < std::numeric_limits<int32_t>::min() || n > std::numeric_limits<int32_t>::max())
-            return QStringLiteral("option %1 is a 32-bit value, %2 is out of range").arg(name, value);
+            return QStringLiteral("option %1 is a 32-bit value, %2 is out of range")
+                .arg(name, value);
         o.*(f->i32) = static_cast<int32_t>(n);
     }
     return std::nullopt;
@@ -73,9 +99,12 @@ QString getOption(const Options& o, const QString& name) {
     if (!f)
         return {};
     switch (f->kind) {
-    case K::I16: return QString::number(o.*(f->i16));
-    case K::I32: return QString::number(o.*(f->i32));
-    case K::Str: return o.*(f->str);
+    case K::I16:
+        return QString::number(o.*(f->i16));
+    case K::I32:
+        return QString::number(o.*(f->i32));
+    case K::Str:
+        return o.*(f->str);
     }
     return {};
 }

@@ -100,4 +100,6 @@ std::optional<QString> setOption(Options& o, const QString& name, const QString&
 QString getOption(const Options& o, const QString& name);
 
 // 1-based position chosen by a cell list index (index 0 = cell 1).
-inline int cellFromIndex(int16_t index) { return index + 1; }
+inline int cellFromIndex(int16_t index) {
+    return index + 1;
+}

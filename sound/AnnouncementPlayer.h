@@ -4,7 +4,7 @@
 #include <QString>
 
 class AnnouncementPlayer {
-public:
+  public:
     virtual ~AnnouncementPlayer() = default;
     // Starts the speech engine; true when announcements can be spoken.
     virtual bool InitSpeech() = 0;
@@ -23,7 +23,7 @@ public:
 // A player without a speech engine: it reports itself unusable, so the announcement
 // group stays disabled under "音合使用不可".
 class NoSpeechPlayer : public AnnouncementPlayer {
-public:
+  public:
     bool InitSpeech() override { return false; }
     bool SpeechUsable() const override { return false; }
     void LoadTape(const QString&, const QString&) override {}

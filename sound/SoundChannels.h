@@ -5,7 +5,7 @@
 #include <memory>
 
 class SoundChannels {
-public:
+  public:
     virtual ~SoundChannels() = default;
     // Plays `file` on the channel `alias`; with `wait` the call returns when the sound
     // has ended (input waits, painting goes on). An empty or missing file plays nothing.
@@ -16,7 +16,7 @@ public:
 // Channels that accept every call and play nothing: the program's sound output until
 // the audio back end is built.
 class SilentSoundChannels : public SoundChannels {
-public:
+  public:
     void PlaySnd(const QString&, const QString&, bool, int) override {}
     void CloseAllSnd() override {}
 };

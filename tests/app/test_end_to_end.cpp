@@ -18,7 +18,7 @@ struct RunResult {
 };
 
 class EndToEnd : public ::testing::Test {
-protected:
+  protected:
     RunResult run(const QString& script, const QStringList& extra = {}) {
         const QString path = dir.filePath(QStringLiteral("s%1.script").arg(++count));
         QFile f(path);
@@ -31,7 +31,9 @@ protected:
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(SIMULATOR),
                 QStringList{QStringLiteral("--unattended"), QStringLiteral("--settings"),
-                            dir.filePath(QStringLiteral("test.in4")), QStringLiteral("--script"), path} + extra);
+                            dir.filePath(QStringLiteral("test.in4")), QStringLiteral("--script"),
+                            path} +
+                    extra);
         EXPECT_TRUE(p.waitForFinished(60000));
         RunResult r;
         r.exitCode = p.exitCode();
@@ -47,9 +49,14 @@ protected:
         return r;
     }
     static QString lit(const QJsonObject& s, int n) {
-        return s[QStringLiteral("Degit")].toArray()[n - 1].toObject()[QStringLiteral("lit")].toString();
+        return s[QStringLiteral("Degit")]
+            .toArray()[n - 1]
+            .toObject()[QStringLiteral("lit")]
+            .toString();
     }
-    static QString demo() { return QStringLiteral("option FareDataFolder %1\n").arg(QStringLiteral(DEMO_DIR)); }
+    static QString demo() {
+        return QStringLiteral("option FareDataFolder %1\n").arg(QStringLiteral(DEMO_DIR));
+    }
 
     QTemporaryDir dir;
     int count = 0;
@@ -58,7 +65,8 @@ protected:
 } // namespace
 
 TEST_F(EndToEnd, WholeTripOnTheDemoRoute) {
-    QString s = demo() + QStringLiteral("key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n");
+    QString s =
+        demo() + QStringLiteral("key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n");
     for (int i = 0; i < 15; ++i)
         s += QStringLiteral("next\n");
     s += QStringLiteral("state\n");
@@ -70,16 +78,21 @@ TEST_F(EndToEnd, WholeTripOnTheDemoRoute) {
     ASSERT_EQ(r.states.size(), 3u);
     EXPECT_EQ(r.states[0][QStringLiteral("CurrentRow")].toInt(), 1);
     EXPECT_EQ(r.states[0][QStringLiteral("RowCount")].toInt(), 14);
-    EXPECT_EQ(r.states[0][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(), QStringLiteral("ミナモ駅"));
+    EXPECT_EQ(
+        r.states[0][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(),
+        QStringLiteral("ミナモ駅"));
     EXPECT_EQ(r.states[1][QStringLiteral("CurrentRow")].toInt(), 14);
-    EXPECT_EQ(r.states[1][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(), QStringLiteral("東ミナモ車庫"));
+    EXPECT_EQ(
+        r.states[1][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(),
+        QStringLiteral("東ミナモ車庫"));
     EXPECT_EQ(lit(r.states[1], 1), QStringLiteral("540"));
     EXPECT_EQ(r.states[2][QStringLiteral("CurrentRow")].toInt(), 1);
     const QJsonObject form = r.states[0][QStringLiteral("Form1")].toObject();
     EXPECT_EQ(form[QStringLiteral("Caption")].toString(), QStringLiteral("ミナモ - 型番:527"));
     // The quit at the end of an unattended script asks first.
     ASSERT_FALSE(r.messages.empty());
-    EXPECT_EQ(r.messages.back()[QStringLiteral("text")].toString(), QStringLiteral("ミナモを終了しますか？"));
+    EXPECT_EQ(r.messages.back()[QStringLiteral("text")].toString(),
+              QStringLiteral("ミナモを終了しますか？"));
 }
 
 TEST_F(EndToEnd, RouteSettingFailuresShowTheirMessages) {
@@ -89,20 +102,24 @@ TEST_F(EndToEnd, RouteSettingFailuresShowTheirMessages) {
     zero.write(QByteArray(2, '\0'));
     zero.close();
     QFile::copy(QStringLiteral(DEMO_DIR "/105.hy3"), dir.filePath(QStringLiteral("105.hy3")));
-    const RunResult r = run(QStringLiteral("option FareDataFolder %1\n"
-                                     "key route\nkey 7\nreset keypad\n"
-                                     "key route\nkey 3\nreset keypad\n"
-                                     "key route\nkey 1\nkey 0\nkey 5\nkey section\nkey 1\nkey 2\nreset keypad\n"
-                                     "key section\nkey 2\nreset keypad\nstate\n"
-                                     "key route\nkey 7\nreset keypad\nstate\n")
-                          .arg(tmp));
+    const RunResult r = run(
+        QStringLiteral("option FareDataFolder %1\n"
+                       "key route\nkey 7\nreset keypad\n"
+                       "key route\nkey 3\nreset keypad\n"
+                       "key route\nkey 1\nkey 0\nkey 5\nkey section\nkey 1\nkey 2\nreset keypad\n"
+                       "key section\nkey 2\nreset keypad\nstate\n"
+                       "key route\nkey 7\nreset keypad\nstate\n")
+            .arg(tmp));
     EXPECT_EQ(r.exitCode, 0);
     ASSERT_GE(r.messages.size(), 4u);
-    EXPECT_EQ(r.messages[0][QStringLiteral("text")].toString(), QStringLiteral("指定した系統のデータがありません..."));
+    EXPECT_EQ(r.messages[0][QStringLiteral("text")].toString(),
+              QStringLiteral("指定した系統のデータがありません..."));
     EXPECT_EQ(r.messages[0][QStringLiteral("title")].toString(), QStringLiteral("ミナモVer4"));
     EXPECT_EQ(r.messages[0][QStringLiteral("icon")].toString(), QStringLiteral("none"));
-    EXPECT_EQ(r.messages[1][QStringLiteral("text")].toString(), QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
-    EXPECT_TRUE(r.messages[2][QStringLiteral("text")].toString().startsWith(QStringLiteral("指定した区間はデータの数よりも多いです...")));
+    EXPECT_EQ(r.messages[1][QStringLiteral("text")].toString(),
+              QStringLiteral("指定した系統はデータの数が0(未登録)の可能性があります..."));
+    EXPECT_TRUE(r.messages[2][QStringLiteral("text")].toString().startsWith(
+        QStringLiteral("指定した区間はデータの数よりも多いです...")));
     ASSERT_EQ(r.states.size(), 2u);
     EXPECT_EQ(r.states[0][QStringLiteral("CurrentRow")].toInt(), 2);
     // A failure keeps the trip: still route 105 at row 2.
@@ -112,17 +129,20 @@ TEST_F(EndToEnd, RouteSettingFailuresShowTheirMessages) {
 }
 
 TEST_F(EndToEnd, LateNightBlankingAndNumberingModes) {
-    const RunResult r = run(demo() + QStringLiteral(
-        "list route - - - 0 1\nlist section - 0 4\nreset list\nlatenight on\nnext\nstate\n"
-        "blank on\nstate\nblank off\nstate\n"
-        "option NumberingMode 7\noption LeadingZero 1\napply\nstate\n"));
+    const RunResult r =
+        run(demo() +
+            QStringLiteral(
+                "list route - - - 0 1\nlist section - 0 4\nreset list\nlatenight on\nnext\nstate\n"
+                "blank on\nstate\nblank off\nstate\n"
+                "option NumberingMode 7\noption LeadingZero 1\napply\nstate\n"));
     EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
     ASSERT_EQ(r.states.size(), 4u);
     EXPECT_EQ(lit(r.states[0], 4), QStringLiteral("360")); // 180 doubled
-    EXPECT_EQ(lit(r.states[0], 1), QString());            // below the start section
+    EXPECT_EQ(lit(r.states[0], 1), QString());             // below the start section
     EXPECT_EQ(lit(r.states[0], 6), QStringLiteral("-1"));
     EXPECT_EQ(lit(r.states[1], 4), QString());
-    const QJsonObject enabled = r.states[1][QStringLiteral("frmCtl")].toObject()[QStringLiteral("enabled")].toObject();
+    const QJsonObject enabled =
+        r.states[1][QStringLiteral("frmCtl")].toObject()[QStringLiteral("enabled")].toObject();
     EXPECT_FALSE(enabled[QStringLiteral("Command2(1)")].toBool());
     EXPECT_FALSE(enabled[QStringLiteral("Frame6")].toBool());
     EXPECT_EQ(lit(r.states[2], 4), QStringLiteral("360"));
@@ -134,8 +154,9 @@ TEST_F(EndToEnd, LateNightBlankingAndNumberingModes) {
 }
 
 TEST_F(EndToEnd, AScrollingNameMovesBetweenTwoStates) {
-    const RunResult r = run(demo() + QStringLiteral(
-        "speed 400\nkey route\nkey 1\nkey section\nkey 9\nreset keypad\nnext\nstate\nwait 300\nstate\n"));
+    const RunResult r =
+        run(demo() + QStringLiteral("speed 400\nkey route\nkey 1\nkey section\nkey 9\nreset "
+                                    "keypad\nnext\nstate\nwait 300\nstate\n"));
     ASSERT_EQ(r.states.size(), 2u);
     const QJsonObject a = r.states[0][QStringLiteral("ChimeiCtl")].toObject();
     const QJsonObject b = r.states[1][QStringLiteral("ChimeiCtl")].toObject();
@@ -146,10 +167,16 @@ TEST_F(EndToEnd, AScrollingNameMovesBetweenTwoStates) {
 
 TEST_F(EndToEnd, DigitDialogAndSnapshot) {
     const QString png = dir.filePath(QStringLiteral("board.png"));
-    const RunResult r = run(demo() + QStringLiteral("list route - - - - 1\nlist section - - 3\nreset list\n"
-                                              "digit-dialog 5 0 1 0 1\nstate\nsnapshot board %1\n").arg(png));
+    const RunResult r =
+        run(demo() + QStringLiteral("list route - - - - 1\nlist section - - 3\nreset list\n"
+                                    "digit-dialog 5 0 1 0 1\nstate\nsnapshot board %1\n")
+                         .arg(png));
     ASSERT_EQ(r.states.size(), 1u);
-    EXPECT_EQ(r.states[0][QStringLiteral("Degit")].toArray()[20].toObject()[QStringLiteral("Shift")].toInt(), 1);
+    EXPECT_EQ(r.states[0][QStringLiteral("Degit")]
+                  .toArray()[20]
+                  .toObject()[QStringLiteral("Shift")]
+                  .toInt(),
+              1);
     EXPECT_EQ(lit(r.states[0], 3), QStringLiteral("-1 "));
     const QImage img(png);
     ASSERT_EQ(img.size(), QSize(582, 344));
@@ -161,7 +188,8 @@ TEST_F(EndToEnd, ScriptErrorsNameTheLineAndStopThere) {
     const RunResult r = run(QStringLiteral("state\nfrobnicate 3\nstate\n"));
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_EQ(r.states.size(), 1u);
-    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("script line 2"))) << r.stderrText.toStdString();
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("script line 2")))
+        << r.stderrText.toStdString();
 }
 
 TEST_F(EndToEnd, TheModelNumberIsTheProgramsOwnName) {
@@ -180,7 +208,9 @@ TEST_F(EndToEnd, TheModelNumberIsTheProgramsOwnName) {
     p.start(copy, {QStringLiteral("--unattended"), QStringLiteral("--script"), script});
     ASSERT_TRUE(p.waitForFinished(60000));
     EXPECT_EQ(p.exitCode(), 0);
-    const QJsonObject s = QJsonDocument::fromJson(p.readAllStandardOutput().split('\n').first()).object();
-    EXPECT_EQ(s[QStringLiteral("Form1")].toObject()[QStringLiteral("Caption")].toString(), QStringLiteral("ミナモ - 型番:999"));
+    const QJsonObject s =
+        QJsonDocument::fromJson(p.readAllStandardOutput().split('\n').first()).object();
+    EXPECT_EQ(s[QStringLiteral("Form1")].toObject()[QStringLiteral("Caption")].toString(),
+              QStringLiteral("ミナモ - 型番:999"));
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("機種：999")));
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-QString label(const NumberingPlan& p, int n) { return p.others[static_cast<size_t>(n - 2)]; }
+QString label(const NumberingPlan& p, int n) {
+    return p.others[static_cast<size_t>(n - 2)];
+}
 } // namespace
 
 TEST(Numbering, AllTwelveModes) {

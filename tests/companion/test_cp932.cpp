@@ -65,5 +65,6 @@ TEST(AppErrors, CarryNumberAndJapaneseDescription) {
     const AppError e(ErrNo::FileNotFound);
     EXPECT_EQ(e.number(), 53);
     EXPECT_EQ(e.description(), QStringLiteral("ファイルが見つかりません。"));
-    EXPECT_EQ(AppError(ErrNo::InvalidPicture).description(), QStringLiteral("ピクチャが不正です。"));
+    EXPECT_EQ(AppError(ErrNo::InvalidPicture).description(),
+              QStringLiteral("ピクチャが不正です。"));
 }

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-QString chars(int n) { return QString(n, QChar(0x99C5)); } // 駅 repeated
+QString chars(int n) {
+    return QString(n, QChar(0x99C5));
+} // 駅 repeated
 
 // Columns of the strip that hold a lit dot.
 std::vector<int> litColumns(const QImage& strip, QRgb back) {

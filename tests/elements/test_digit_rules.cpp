@@ -40,13 +40,15 @@ TEST(DigitRules, WorkedExamples) {
         {"mode 0 blanks empty text", DigitValue::text({}), 0, 0, 0, "___"},
         {"text zero counts as zero", DigitValue::text(QStringLiteral("0")), 0, 0, 0, "___"},
         {"numeric text is zero filled", DigitValue::text(QStringLiteral("12")), 0, 3, 0, "012"},
-        {"non-numeric text is never filled", DigitValue::text(QStringLiteral("AB")), 0, 3, 0, "_AB"},
+        {"non-numeric text is never filled", DigitValue::text(QStringLiteral("AB")), 0, 3, 0,
+         "_AB"},
         {"minus one shows as is in mode 0", DigitValue::number(-1), 0, 0, 0, "_-1"},
         {"negative fill keeps the sign", DigitValue::number(-5), 0, 2, 0, "-05"},
         {"route text keeps its zeros", DigitValue::text(QStringLiteral("00012")), 0, 0, 0, "012"},
     };
     for (const LitCase& c : cases)
-        EXPECT_EQ(seen(c.value, c.zeroMode, c.fillZero, c.shift), QString::fromUtf8(c.seen)) << c.name;
+        EXPECT_EQ(seen(c.value, c.zeroMode, c.fillZero, c.shift), QString::fromUtf8(c.seen))
+            << c.name;
 }
 
 TEST(DigitRules, WriteRulesBoundEachProperty) {

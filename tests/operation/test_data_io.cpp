@@ -10,7 +10,7 @@
 namespace {
 
 class LoadFareDataTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake = &FakeCompanion::reset();
         ASSERT_TRUE(dir.isValid());
@@ -21,7 +21,9 @@ protected:
         state.StartSection = section;
         return LoadFareData(table, state, dir.path(), nullptr);
     }
-    QString lastMessage() const { return fake->messages.empty() ? QString() : fake->messages.back().text; }
+    QString lastMessage() const {
+        return fake->messages.empty() ? QString() : fake->messages.back().text;
+    }
 
     QTemporaryDir dir;
     FakeCompanion* fake = nullptr;
@@ -32,10 +34,14 @@ protected:
 } // namespace
 
 TEST(FareDataPath, RouteNumberAndFolderRules) {
-    EXPECT_EQ(fareDataPath(QStringLiteral("/fare"), QStringLiteral("00105")), QStringLiteral("/fare/105.hy3"));
-    EXPECT_EQ(fareDataPath(QStringLiteral("/fare/"), QStringLiteral("12")), QStringLiteral("/fare/12.hy3"));
-    EXPECT_EQ(fareDataPath(QStringLiteral("/fare"), QStringLiteral("00012")), QStringLiteral("/fare/12.hy3"));
-    EXPECT_EQ(fareDataPath(QStringLiteral("/fare"), QStringLiteral("00000")), QStringLiteral("/fare/0.hy3"));
+    EXPECT_EQ(fareDataPath(QStringLiteral("/fare"), QStringLiteral("00105")),
+              QStringLiteral("/fare/105.hy3"));
+    EXPECT_EQ(fareDataPath(QStringLiteral("/fare/"), QStringLiteral("12")),
+              QStringLiteral("/fare/12.hy3"));
+    EXPECT_EQ(fareDataPath(QStringLiteral("/fare"), QStringLiteral("00012")),
+              QStringLiteral("/fare/12.hy3"));
+    EXPECT_EQ(fareDataPath(QStringLiteral("/fare"), QStringLiteral("00000")),
+              QStringLiteral("/fare/0.hy3"));
     EXPECT_EQ(fareDataPath(QString(), QString()), QStringLiteral("0.hy3"));
 }
 
@@ -110,13 +116,8 @@ TEST_F(LoadFareDataTest, EveryFailureKeepsThePreviousRoute) {
         const char* digits;
         QString message;
     } cases[] = {
-        {"99", msgNoRouteData()},
-        {"3", msgZeroRows()},
-        {"4", QString()},
-        {"5", QString()},
-        {"6", msgSectionTooLarge()},
-        {"7", QString()},
-        {"8", QString()},
+        {"99", msgNoRouteData()},    {"3", msgZeroRows()}, {"4", QString()}, {"5", QString()},
+        {"6", msgSectionTooLarge()}, {"7", QString()},     {"8", QString()},
     };
     for (const auto& c : cases) {
         const size_t before = fake->messages.size();

@@ -7,7 +7,9 @@
 #include <gtest/gtest.h>
 
 TEST(FareCsv, Hy3ToCsvToHy3IsByteIdentical) {
-    hy3::File f = makeRoute(12, [](int r, int c) -> int16_t { return c <= 32 ? (c < r ? 180 + 30 * (r - c) : -1) : (c == 40 ? 2 : 0); });
+    hy3::File f = makeRoute(12, [](int r, int c) -> int16_t {
+        return c <= 32 ? (c < r ? 180 + 30 * (r - c) : -1) : (c == 40 ? 2 : 0);
+    });
     f.rows[3].name = cp932::encode(QStringLiteral("中央\"公園\",前"));
     f.rows[4].name.clear();
     const std::string bytes = hy3::write(f);
@@ -17,13 +19,16 @@ TEST(FareCsv, Hy3ToCsvToHy3IsByteIdentical) {
 }
 
 TEST(FareCsv, CsvToHy3ToCsvIsExact) {
-    const QString csv = QStringLiteral("停留所名,整理券番号,1,2,3\nミナモ駅,1,-1,-1\n本町,2,180,-1,0,0\n港,3,210,180,-1\n");
+    const QString csv = QStringLiteral(
+        "停留所名,整理券番号,1,2,3\nミナモ駅,1,-1,-1\n本町,2,180,-1,0,0\n港,3,210,180,-1\n");
     const auto r = farecsv::fromCsv(csv);
     ASSERT_TRUE(r.file);
     EXPECT_EQ(r.file->declaredRows, 3);
     EXPECT_EQ(r.file->rows[2].columns[1], 180);
     const QString again = farecsv::toCsv(*hy3::parse(hy3::write(*r.file)).file);
-    EXPECT_EQ(again, QStringLiteral("停留所名,整理券番号,1,2,3\nミナモ駅,1,-1,-1\n本町,2,180,-1\n港,3,210,180,-1\n"));
+    EXPECT_EQ(again,
+              QStringLiteral(
+                  "停留所名,整理券番号,1,2,3\nミナモ駅,1,-1,-1\n本町,2,180,-1\n港,3,210,180,-1\n"));
     EXPECT_EQ(farecsv::toCsv(*farecsv::fromCsv(again).file), again);
 }
 
@@ -31,7 +36,8 @@ TEST(FareCsv, BadCellsNameTheLine) {
     const auto r = farecsv::fromCsv(QStringLiteral("a,1,2\nb,2,70000\n"));
     EXPECT_FALSE(r.file);
     EXPECT_TRUE(r.error.contains(QStringLiteral("line 2"))) << r.error.toStdString();
-    const auto wide = farecsv::fromCsv(QStringLiteral("a,1") + QStringLiteral(",0").repeated(151) + QLatin1Char('\n'));
+    const auto wide = farecsv::fromCsv(QStringLiteral("a,1") + QStringLiteral(",0").repeated(151) +
+                                       QLatin1Char('\n'));
     EXPECT_FALSE(wide.file);
     QString many;
     for (int i = 0; i < 302; ++i)
@@ -45,7 +51,8 @@ TEST(FareCsv, CheckReportsWhatAUserNeedsToKnow) {
     f.rows[2].name = std::string("\x81", 1);
     f.trailingBytes = 4;
     const auto rep = farecsv::check(f);
-    const QString all = rep.problems.join(QLatin1Char('\n')) + QLatin1Char('\n') + rep.notes.join(QLatin1Char('\n'));
+    const QString all = rep.problems.join(QLatin1Char('\n')) + QLatin1Char('\n') +
+                        rep.notes.join(QLatin1Char('\n'));
     EXPECT_TRUE(all.contains(QStringLiteral("late-night")));
     EXPECT_TRUE(all.contains(QStringLiteral("Shift-JIS")));
     EXPECT_TRUE(all.contains(QStringLiteral("bytes after")));
@@ -65,7 +72,8 @@ TEST(DemoData, CommittedFilesMatchTheirCsvSources) {
         ASSERT_TRUE(made.file) << route;
         const QByteArray committed = bin.readAll();
         EXPECT_EQ(hy3::write(*made.file), committed.toStdString()) << route;
-        const auto parsed = hy3::parse(std::string_view(committed.constData(), static_cast<size_t>(committed.size())));
+        const auto parsed = hy3::parse(
+            std::string_view(committed.constData(), static_cast<size_t>(committed.size())));
         ASSERT_TRUE(parsed.file);
         EXPECT_GE(parsed.file->declaredRows, 10);
         EXPECT_LE(parsed.file->declaredRows, 20);
@@ -85,14 +93,20 @@ TEST(Hy3Tool, ConvertsChecksAndReportsByExitStatus) {
     };
     QFile f(csv);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(QByteArray::fromStdString(cp932::encode(QStringLiteral("名前,番号\n港,1,-1\n桜台,2,180\n"))));
+    f.write(QByteArray::fromStdString(
+        cp932::encode(QStringLiteral("名前,番号\n港,1,-1\n桜台,2,180\n"))));
     f.close();
-    EXPECT_EQ(run({QStringLiteral("from-csv"), csv, QStringLiteral("-o"), hy3, QStringLiteral("--encoding"), QStringLiteral("sjis")}), 0);
+    EXPECT_EQ(run({QStringLiteral("from-csv"), csv, QStringLiteral("-o"), hy3,
+                   QStringLiteral("--encoding"), QStringLiteral("sjis")}),
+              0);
     EXPECT_EQ(run({QStringLiteral("check"), hy3}), 0);
-    EXPECT_EQ(run({QStringLiteral("to-csv"), hy3, QStringLiteral("-o"), dir.filePath(QStringLiteral("o.csv"))}), 0);
+    EXPECT_EQ(run({QStringLiteral("to-csv"), hy3, QStringLiteral("-o"),
+                   dir.filePath(QStringLiteral("o.csv"))}),
+              0);
     QFile out(dir.filePath(QStringLiteral("o.csv")));
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
-    EXPECT_EQ(QString::fromUtf8(out.readAll()), QStringLiteral("停留所名,整理券番号,1\n港,1,-1\n桜台,2,180\n"));
+    EXPECT_EQ(QString::fromUtf8(out.readAll()),
+              QStringLiteral("停留所名,整理券番号,1\n港,1,-1\n桜台,2,180\n"));
     writeBytes(dir.filePath(QStringLiteral("bad.hy3")), std::string("\x03\x00\x01", 3));
     EXPECT_EQ(run({QStringLiteral("check"), dir.filePath(QStringLiteral("bad.hy3"))}), 2);
     writeBytes(dir.filePath(QStringLiteral("one.hy3")), hy3::write(makeRoute(1)));

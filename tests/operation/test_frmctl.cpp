@@ -20,7 +20,7 @@ namespace {
 
 // A board, a panel and recording doubles over a temporary fare data folder.
 class PanelTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         fake = &FakeCompanion::reset();
         options.FareDataFolder = dir.path();
@@ -35,12 +35,15 @@ protected:
         ctx.endProgram = [this] { events << QStringLiteral("end"); };
         panel = std::make_unique<frmCtl>(std::move(ctx));
         mdl527_000::ClearFares(board);
-        mdl527_000::ApplyDefaultStyle(options, board, 0, [this](int i) { panel->Option4_Click(i); });
+        mdl527_000::ApplyDefaultStyle(options, board, 0,
+                                      [this](int i) { panel->Option4_Click(i); });
         panel->Form_Load();
         // Fares: column k of row i is 100*i + k, column 7 is -1, column 40 the sound code.
         writeBytes(dir.filePath(QStringLiteral("12.hy3")),
                    hy3::write(makeRoute(6, [](int r, int c) -> int16_t {
-                       return c == 7 ? -1 : c == 40 ? static_cast<int16_t>(r % 5) : static_cast<int16_t>(100 * r + c);
+                       return c == 7    ? -1
+                              : c == 40 ? static_cast<int16_t>(r % 5)
+                                        : static_cast<int16_t>(100 * r + c);
                    })));
     }
     void keys(std::initializer_list<int> ks) {

@@ -7,7 +7,7 @@
 #include <vector>
 
 class FakeCompanion : public Companion {
-public:
+  public:
     struct Dlg100Call {
         int16_t keta;
         DigitDialogValues in;
@@ -24,7 +24,9 @@ public:
         values = dlg100Answer;
         return dlg100Result;
     }
-    void Call_dlg110(QWidget*, int32_t, const QString& text) override { dlg110Texts.push_back(text); }
+    void Call_dlg110(QWidget*, int32_t, const QString& text) override {
+        dlg110Texts.push_back(text);
+    }
     MsgResult messageBox(QWidget*, const MessageSpec& spec) override {
         messages.push_back(spec);
         if (spec.buttons != MsgButtons::YesNo)

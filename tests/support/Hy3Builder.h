@@ -15,7 +15,8 @@ inline hy3::File makeRoute(int stops, std::function<int16_t(int row, int col)> f
         r.name = cp932::encode(QStringLiteral("停留所%1").arg(i));
         r.ticketNo = static_cast<int16_t>(i);
         for (int k = 1; k <= 150; ++k)
-            r.columns[static_cast<size_t>(k - 1)] = fare ? fare(i, k) : static_cast<int16_t>(i * 1000 + k);
+            r.columns[static_cast<size_t>(k - 1)] =
+                fare ? fare(i, k) : static_cast<int16_t>(i * 1000 + k);
         f.rows.push_back(r);
     }
     return f;

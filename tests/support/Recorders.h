@@ -7,7 +7,7 @@
 #include <vector>
 
 class RecordingSound : public SoundChannels {
-public:
+  public:
     struct Call {
         QString file, alias;
         bool wait;
@@ -15,12 +15,14 @@ public:
     };
     std::vector<Call> calls;
     int closed = 0;
-    void PlaySnd(const QString& f, const QString& a, bool w, int p) override { calls.push_back({f, a, w, p}); }
+    void PlaySnd(const QString& f, const QString& a, bool w, int p) override {
+        calls.push_back({f, a, w, p});
+    }
     void CloseAllSnd() override { ++closed; }
 };
 
 class RecordingTape : public AnnouncementPlayer {
-public:
+  public:
     QStringList log;
     bool usable = false;
     int pos = 0;
