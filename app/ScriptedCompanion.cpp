@@ -58,17 +58,17 @@ void ScriptedCompanion::Call_dlg110(QWidget* owner, int32_t kind, const QString&
     interactive_->Call_dlg110(owner, kind, text);
 }
 
-MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageSpec& spec) {
-    if (spec.buttons == MsgButtons::YesNo && yesNext_) {
+MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageRequest& msg) {
+    if (msg.buttons == MsgButtons::YesNo && yesNext_) {
         yesNext_ = false;
         if (unattended_)
-            report(spec.title.isEmpty() ? appTitle() : spec.title, spec.text, spec.icon,
-                   spec.buttons);
+            report(msg.title.isEmpty() ? appTitle() : msg.title, msg.text, msg.icon,
+                   msg.buttons);
         return MsgResult::Yes;
     }
     if (unattended_) {
-        report(spec.title.isEmpty() ? appTitle() : spec.title, spec.text, spec.icon, spec.buttons);
-        return spec.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
+        report(msg.title.isEmpty() ? appTitle() : msg.title, msg.text, msg.icon, msg.buttons);
+        return msg.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
     }
-    return interactive_->messageBox(owner, spec);
+    return interactive_->messageBox(owner, msg);
 }

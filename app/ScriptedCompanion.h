@@ -20,7 +20,7 @@ class ScriptedCompanion : public Companion {
 
     int32_t Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) override;
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
-    MsgResult messageBox(QWidget* owner, const MessageSpec& spec) override;
+    MsgResult messageBox(QWidget* owner, const MessageRequest& msg) override;
 
   private:
     std::unique_ptr<Companion> interactive_;

@@ -12,7 +12,7 @@ enum class MsgIcon { None, Error, Question, Warning, Information };
 enum class MsgButtons { Ok, YesNo };
 enum class MsgResult { Ok, Yes, No };
 
-struct MessageSpec {
+struct MessageRequest {
     QString title;
     QString text;
     MsgIcon icon = MsgIcon::None;
@@ -35,7 +35,7 @@ class Companion {
     virtual int32_t Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) = 0;
     // Information dialog showing `text` (the version text).
     virtual void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) = 0;
-    virtual MsgResult messageBox(QWidget* owner, const MessageSpec& spec) = 0;
+    virtual MsgResult messageBox(QWidget* owner, const MessageRequest& msg) = 0;
 
     // The implementation in use; never null once the program or a test has started.
     static Companion& current();

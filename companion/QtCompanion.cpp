@@ -18,9 +18,9 @@ void QtCompanion::Call_dlg110(QWidget* owner, int32_t, const QString& text) {
     box.exec();
 }
 
-MsgResult QtCompanion::messageBox(QWidget* owner, const MessageSpec& spec) {
+MsgResult QtCompanion::messageBox(QWidget* owner, const MessageRequest& msg) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (spec.icon) {
+    switch (msg.icon) {
     case MsgIcon::Error:
         icon = QMessageBox::Critical;
         break;
@@ -36,9 +36,9 @@ MsgResult QtCompanion::messageBox(QWidget* owner, const MessageSpec& spec) {
     case MsgIcon::None:
         break;
     }
-    QMessageBox box(icon, spec.title.isEmpty() ? appTitle() : spec.title, spec.text,
+    QMessageBox box(icon, msg.title.isEmpty() ? appTitle() : msg.title, msg.text,
                     QMessageBox::NoButton, owner);
-    if (spec.buttons == MsgButtons::YesNo) {
+    if (msg.buttons == MsgButtons::YesNo) {
         box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         auto* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
         box.exec();

@@ -16,7 +16,7 @@ class FakeCompanion : public Companion {
     DigitDialogValues dlg100Answer;
     int32_t dlg100Result = 1;
     std::vector<QString> dlg110Texts;
-    std::vector<MessageSpec> messages;
+    std::vector<MessageRequest> messages;
     std::deque<MsgResult> answers; // answers to Yes/No questions, Yes when empty
 
     int32_t Call_dlg100(QWidget*, int16_t keta, DigitDialogValues& values) override {
@@ -27,9 +27,9 @@ class FakeCompanion : public Companion {
     void Call_dlg110(QWidget*, int32_t, const QString& text) override {
         dlg110Texts.push_back(text);
     }
-    MsgResult messageBox(QWidget*, const MessageSpec& spec) override {
-        messages.push_back(spec);
-        if (spec.buttons != MsgButtons::YesNo)
+    MsgResult messageBox(QWidget*, const MessageRequest& msg) override {
+        messages.push_back(msg);
+        if (msg.buttons != MsgButtons::YesNo)
             return MsgResult::Ok;
         if (answers.empty())
             return MsgResult::Yes;
