@@ -32,7 +32,10 @@ std::optional<bool> onOff(const QString& s) {
     return std::nullopt;
 }
 
+// Double-clicks the middle of `w`; a disabled widget takes no clicks, as on screen.
 void doubleClick(QWidget* w) {
+    if (!w->isEnabled())
+        return;
     const QPointF pos(w->width() / 2.0, w->height() / 2.0);
     QMouseEvent ev(QEvent::MouseButtonDblClick, pos, w->mapToGlobal(pos), Qt::LeftButton,
                    Qt::LeftButton, Qt::NoModifier);
@@ -103,6 +106,8 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             const QString d = arg(k + 2);
             QListWidget* l =
                 route ? panel.List2[static_cast<size_t>(k)] : panel.List3[static_cast<size_t>(k)];
+            if (!l->isEnabled())
+                continue; // a disabled list takes no choice, as on screen
             if (d == QLatin1String("-")) {
                 l->setCurrentRow(-1);
                 continue;
@@ -143,7 +148,8 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             return QStringLiteral("takes a number from %1 to %2")
                 .arg(bar->minimum())
                 .arg(bar->maximum());
-        bar->setValue(*v);
+        if (bar->isEnabled())
+            bar->setValue(*v);
     } else if (cmd == QLatin1String("page")) {
         const auto v = toInt(arg(1));
         if (!v || *v < 0 || *v > 1)

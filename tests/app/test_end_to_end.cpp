@@ -214,3 +214,16 @@ TEST_F(EndToEnd, TheModelNumberIsTheProgramsOwnName) {
               QStringLiteral("ミナモ - 型番:999"));
     EXPECT_TRUE(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("機種：999")));
 }
+
+TEST_F(EndToEnd, BlankedPanelIgnoresEntryLikeTheScreenDoes) {
+    const RunResult r =
+        run(demo() + QStringLiteral("key route\nkey 1\nkey section\nkey 1\nreset keypad\n"
+                                    "blank on\nkey route\nkey 5\nlist route 0 0 0 0 5\nnext\n"
+                                    "speed 900\nstate\n"));
+    ASSERT_EQ(r.states.size(), 1u);
+    const QJsonObject panel = r.states[0][QStringLiteral("frmCtl")].toObject();
+    EXPECT_EQ(panel[QStringLiteral("Label2")].toArray()[0].toString(), QStringLiteral("1"));
+    EXPECT_EQ(r.states[0][QStringLiteral("CurrentRow")].toInt(), 1);
+    EXPECT_EQ(r.states[0][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("Speed")].toInt(),
+              5);
+}
