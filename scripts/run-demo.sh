@@ -7,12 +7,14 @@ bash scripts/install-deps.sh
 bash scripts/build.sh
 
 if [ -z "${DISPLAY:-}" ]; then
-  echo "No display found: starting a virtual one (Xvfb on :99)."
-  echo "The simulator runs there; look at it with e.g.  DISPLAY=:99 import -window root shot.png"
-  Xvfb :99 -screen 0 1280x800x24 >/dev/null 2>&1 &
+  # No screen: run on a virtual one; Xvfb picks a free display number and reports it.
+  DISPLAY_FILE="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$DISPLAY_FILE" >/dev/null 2>&1 &
   XVFB_PID=$!
-  trap 'kill $XVFB_PID 2>/dev/null || true' EXIT
-  export DISPLAY=:99
-  sleep 1
+  trap 'kill $XVFB_PID 2>/dev/null || true; rm -f "$DISPLAY_FILE"' EXIT
+  for _ in $(seq 50); do [ -s "$DISPLAY_FILE" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$DISPLAY_FILE")"
+  echo "No display found: the simulator runs on a virtual one (Xvfb, DISPLAY=$DISPLAY)."
+  echo "Look at it with e.g.  DISPLAY=$DISPLAY import -window root shot.png"
 fi
 ./build/app/527 --settings build/demo.in4 --script demo/start.script "$@"
