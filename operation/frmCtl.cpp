@@ -11,11 +11,15 @@
 #include "mdl527_000.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -225,11 +229,23 @@ void frmCtl::buildRightSide() {
     QPalette pal = picSeirikenPrev->palette();
     pal.setColor(QPalette::Window, Qt::white);
     picSeirikenPrev->setPalette(pal);
+    picSeirikenPrev->installEventFilter(this);
+    previewImage = QImage(picSeirikenPrev->contentsRect().size(), QImage::Format_RGB32);
+    previewImage.fill(Qt::white);
+    picSeirikenPrev->setPixmap(QPixmap::fromImage(previewImage));
     Combo1 = new QComboBox(this);
     Combo1->setGeometry(366, 228, 228, 24);
+    MnuHide = new QMenu(this);
+    MnuHideCopy = MnuHide->addAction(QStringLiteral("コピー(&C)"));
+    connect(MnuHideCopy, &QAction::triggered, this, &frmCtl::MnuHideCopy_Click);
 }
 
 bool frmCtl::eventFilter(QObject* watched, QEvent* e) {
+    if (watched == picSeirikenPrev && e->type() == QEvent::MouseButtonPress) {
+        auto* me = static_cast<QMouseEvent*>(e);
+        picSeirikenPrev_MouseDown(me->button(), me->globalPosition().toPoint());
+        return true;
+    }
     if (e->type() == QEvent::MouseButtonDblClick) {
         for (int i = 0; i < 2; ++i)
             if (watched == Frame1[static_cast<size_t>(i)]) {
@@ -465,7 +481,8 @@ void frmCtl::DispData(int n) {
     for (const DigitWrite& w : plan.writes)
         ctx_.board.Degit[static_cast<size_t>(w.position)]->setValue(w.value);
     // The ticket preview is cleared at every update; drawing it needs a ticket plug-in.
-    picSeirikenPrev->clear();
+    previewImage.fill(Qt::white);
+    picSeirikenPrev->setPixmap(QPixmap::fromImage(previewImage));
     ChimeiCtl_DX& c = *ctx_.board.ChimeiCtl;
     if (plan.firstRow) {
         c.setTsugiwaMode(0);
@@ -475,6 +492,19 @@ void frmCtl::DispData(int n) {
         c.setTsugiwaMode(ctx_.options.TsugiwaDisplay);
         c.SetChimei(plan.stopName);
     }
+}
+
+bool frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {
+    if (button != Qt::RightButton)
+        return false;
+    MnuHide->popup(globalPos);
+    return true;
+}
+
+void frmCtl::MnuHideCopy_Click() {
+    QClipboard* cb = QGuiApplication::clipboard();
+    cb->clear();
+    cb->setImage(previewImage);
 }
 
 void frmCtl::GetCtrlDataInfo(CtrlDataInfo& info) const {

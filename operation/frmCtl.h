@@ -6,6 +6,7 @@
 #include "DataIo.h"
 #include "RouteRules.h"
 
+#include <QImage>
 #include <QWidget>
 #include <array>
 #include <functional>
@@ -16,6 +17,8 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QMenu;
+class QAction;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
@@ -68,6 +71,9 @@ class frmCtl : public QWidget {
     void cmdTapeSet_Click();
     void cmdTapeStop_Click();
     void DispData(int n);
+    // Right button on the ticket preview pops up the copy menu; returns whether it did.
+    bool picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
+    void MnuHideCopy_Click();
 
     void GetCtrlDataInfo(CtrlDataInfo& info) const;
     void SetCtrlDataInfo(const CtrlDataInfo& info);
@@ -103,6 +109,10 @@ class frmCtl : public QWidget {
     QPushButton* cmdTapeStop = nullptr;
     QLabel* picSeirikenPrev = nullptr;
     QComboBox* Combo1 = nullptr;
+    QMenu* MnuHide = nullptr;
+    QAction* MnuHideCopy = nullptr;
+    // The preview picture's persistent image, cleared at every board update.
+    QImage previewImage;
 
     int16_t PanelPage = 0;
     QString RouteDate;

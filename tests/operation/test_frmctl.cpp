@@ -7,9 +7,12 @@
 #include "mdl527_000.h"
 
 #include <QCheckBox>
+#include <QClipboard>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -300,4 +303,20 @@ TEST_F(PanelTest, BacklightRecoloursTheTicketNumbers) {
     EXPECT_EQ(panel->backlight(), 1);
     panel->Option4[0]->click();
     EXPECT_EQ(bgrFromColor(board.lblSeiriNum[3]->palette().color(QPalette::WindowText)), 16777215u);
+}
+
+TEST_F(PanelTest, PreviewCopyMenuOnlyForTheRightButton) {
+    EXPECT_FALSE(panel->picSeirikenPrev_MouseDown(Qt::LeftButton, QPoint(10, 10)));
+    EXPECT_FALSE(panel->MnuHide->isVisible());
+    EXPECT_TRUE(panel->picSeirikenPrev_MouseDown(Qt::RightButton, QPoint(10, 10)));
+    EXPECT_TRUE(panel->MnuHide->isVisible());
+    EXPECT_EQ(panel->MnuHideCopy->text(), QStringLiteral("コピー(&C)"));
+    panel->MnuHide->hide();
+    panel->previewImage.setPixel(3, 3, qRgb(1, 2, 3));
+    panel->MnuHideCopy->trigger();
+    const QImage copied = QGuiApplication::clipboard()->image();
+    ASSERT_EQ(copied.size(), panel->previewImage.size());
+    EXPECT_EQ(copied.pixel(3, 3) & 0xFFFFFF, 0x010203u);
+    setRoute(1); // every board update clears the preview
+    EXPECT_EQ(panel->previewImage.pixel(3, 3), qRgb(255, 255, 255));
 }
