@@ -155,14 +155,14 @@ TEST_F(EndToEnd, LateNightBlankingAndNumberingModes) {
 
 TEST_F(EndToEnd, AScrollingNameMovesBetweenTwoStates) {
     const RunResult r =
-        run(demo() + QStringLiteral("speed 400\nkey route\nkey 1\nkey section\nkey 9\nreset "
+        run(demo() + QStringLiteral("speed 100\nkey route\nkey 1\nkey section\nkey 9\nreset "
                                     "keypad\nnext\nstate\nwait 300\nstate\n"));
     ASSERT_EQ(r.states.size(), 2u);
     const QJsonObject a = r.states[0][QStringLiteral("ChimeiCtl")].toObject();
     const QJsonObject b = r.states[1][QStringLiteral("ChimeiCtl")].toObject();
     EXPECT_TRUE(a[QStringLiteral("scrolling")].toBool());
     EXPECT_EQ(a[QStringLiteral("stripWidth")].toInt(), 15 * 54);
-    EXPECT_LT(b[QStringLiteral("stripLeft")].toInt(), a[QStringLiteral("stripLeft")].toInt() - 100);
+    EXPECT_LT(b[QStringLiteral("stripLeft")].toInt(), a[QStringLiteral("stripLeft")].toInt() - 60);
 }
 
 TEST_F(EndToEnd, DigitDialogAndSnapshot) {
