@@ -34,25 +34,31 @@ TEST(M_Degit, KetaResizesTheElement) {
     EXPECT_EQ(d.size(), QSize(76, 29));
 }
 
-TEST(M_Degit, LitSegmentsLandOnTheUnlitPattern) {
-    // "888" lit must cover exactly the pixels the unlit pattern covers.
-    M_Degit d;
-    fareDigit(d);
-    d.setBaseForeColor(0x0000FF);
-    d.setDegitForeColor(0x00FF00);
-    d.setValue(QStringLiteral("888"));
-    const QImage img = d.image();
-    int red = 0, green = 0;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x) {
-            const QColor c = img.pixelColor(x, y);
-            if (c.red() > 200 && c.green() < 60)
-                ++red;
-            if (c.green() > 200 && c.red() < 60)
-                ++green;
-        }
-    EXPECT_GT(green, 100);
-    EXPECT_EQ(red, 0);
+TEST(M_Degit, LitSegmentsLandOnTheUnlitPatternAtEverySizeAndStyle) {
+    // All positions lit must cover exactly the pixels the unlit pattern covers.
+    for (int16_t size = 0; size <= 3; ++size)
+        for (int16_t style = 0; style <= 2; ++style)
+            for (int16_t keta : {1, 3, 15}) {
+                M_Degit d;
+                d.setDegitSize(size);
+                d.setDegitStyle(style);
+                d.setKeta(keta);
+                d.setBaseForeColor(0x0000FF);
+                d.setDegitForeColor(0x00FF00);
+                d.ResetDegit(-1);
+                const QImage img = d.image();
+                int red = 0, green = 0;
+                for (int y = 0; y < img.height(); ++y)
+                    for (int x = 0; x < img.width(); ++x) {
+                        const QColor c = img.pixelColor(x, y);
+                        if (c.red() > 200 && c.green() < 60)
+                            ++red;
+                        if (c.green() > 200 && c.red() < 60)
+                            ++green;
+                    }
+                EXPECT_GT(green, 10 * keta) << size << "/" << style << "/" << keta;
+                EXPECT_EQ(red, 0) << size << "/" << style << "/" << keta;
+            }
 }
 
 TEST(M_Degit, ResetDegitLightsAllAndKeepsSettings) {
