@@ -1,7 +1,7 @@
 #include "Form1.h"
 
 #include "BoardLayout.h"
-#include "PanelPicture.h"
+#include "BuiltInPanel.h"
 #include "WindowShape.h"
 
 #include <QMouseEvent>

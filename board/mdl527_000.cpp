@@ -6,8 +6,7 @@
 #include "Form1.h"
 #include "Numbering.h"
 #include "Options.h"
-
-#include <QFileInfo>
+#include "PanelPictures.h"
 
 namespace mdl527_000 {
 
@@ -94,25 +93,21 @@ void SetProp(const Options& o, Form1& board, int backlight,
 void applyBacklight(const Options& o, Form1& board, int index) {
     const int32_t colors[3] = {o.TicketColorOff, o.TicketColorOn1, o.TicketColorOn2};
     const int i = std::clamp(index, 0, 2);
-    const int16_t userChoice[3] = {o.OffUser, o.On1User, o.On2User};
-    const QString files[3] = {o.OffImageFile, o.On1ImageFile, o.On2ImageFile};
-    if (o.PanelIndividual != 0 && userChoice[i] != 0) {
-        const QFileInfo fi(files[i]);
-        if (!files[i].isEmpty() && fi.isFile() && !fi.isHidden()) {
-            QImage img(files[i]);
-            if (img.isNull()) {
-                Companion::current().messageBox(
-                    &board, {QStringLiteral("エラー"),
-                             QStringLiteral("エラーです。\n\nエラーコード：481　指定した画像の内容"
-                                            "が不正です。この部分では扱えません。"),
-                             MsgIcon::Error, MsgButtons::Ok});
-            } else {
-                board.setPicture(img);
-            }
+    if (const std::optional<QString> file = userPanelFile(o, i)) {
+        // A user picture that has gone missing keeps whatever the board shows now.
+        if (FileExists(*file)) {
+            const PanelLoad load = loadPanelPicture(*file);
+            if (load.errorNo != 0)
+                Companion::current().messageBox(&board, {QStringLiteral("エラー"),
+                                                         panelErrorText(load.errorNo),
+                                                         MsgIcon::Error, MsgButtons::Ok});
+            else
+                board.setPicture(load.image);
         }
     } else {
         board.setPicture(board.imgRes[static_cast<size_t>(i)]);
     }
+    // The ticket numbers take the state's colour even when its picture failed.
     for (int n = 1; n <= board::kFareCells; ++n) {
         QLabel* l = board.lblSeiriNum[static_cast<size_t>(n)];
         QPalette pal = l->palette();

@@ -1,4 +1,4 @@
-#include "PanelPicture.h"
+#include "BuiltInPanel.h"
 
 #include "ApiLib.h"
 #include "BoardLayout.h"
