@@ -26,7 +26,7 @@ void ScrollMotion::advance(int64_t elapsedMs, int speed, int32_t startWait) {
 void ScrollMotion::iterate(int speed, int32_t startWait) {
     // Whole-pixel part first, the strip moves, then the fractional part follows, so a
     // slow speed still creeps along by its fraction.
-    pos_ -= speed / 200;
+    pos_ -= static_cast<double>(speed / 200); // whole-number division on purpose
     left_ = static_cast<int>(std::lround(pos_));
     if (left_ <= -stripWidth_) {
         left_ = viewportWidth_;

@@ -84,8 +84,8 @@ struct Options {
 // One field of the model, reached by its settings-file name.
 struct OptionField {
     enum class Kind { I16, I32, Str };
-    const char* name;
-    Kind kind;
+    const char* name = nullptr;
+    Kind kind = Kind::I16;
     int16_t Options::*i16 = nullptr;
     int32_t Options::*i32 = nullptr;
     QString Options::*str = nullptr;
