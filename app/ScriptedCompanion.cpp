@@ -59,16 +59,13 @@ void ScriptedCompanion::Call_dlg110(QWidget* owner, int32_t kind, const QString&
 }
 
 MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageRequest& msg) {
-    if (msg.buttons == MsgButtons::YesNo && yesNext_) {
+    const bool forcedYes = msg.buttons == MsgButtons::YesNo && yesNext_;
+    if (forcedYes)
         yesNext_ = false;
-        if (unattended_)
-            report(msg.title.isEmpty() ? appTitle() : msg.title, msg.text, msg.icon,
-                   msg.buttons);
-        return MsgResult::Yes;
-    }
-    if (unattended_) {
+    if (!unattended_ && !forcedYes)
+        return interactive_->messageBox(owner, msg);
+    if (unattended_)
         report(msg.title.isEmpty() ? appTitle() : msg.title, msg.text, msg.icon, msg.buttons);
-        return msg.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
-    }
-    return interactive_->messageBox(owner, msg);
+    // The default button: Yes for a question, OK otherwise.
+    return msg.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
 }

@@ -55,6 +55,18 @@ void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
 
 } // namespace mdl527_000
 
+namespace {
+// Text colour of the 32 ticket-number labels.
+void colourTicketNumbers(Form1& board, int32_t colour) {
+    for (int n = 1; n <= board::kFareCells; ++n) {
+        QLabel* l = board.lblSeiriNum[static_cast<size_t>(n)];
+        QPalette pal = l->palette();
+        pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(colour)));
+        l->setPalette(pal);
+    }
+}
+} // namespace
+
 void SetProp(const Options& o, Form1& board, int backlight,
              const std::function<void(int)>& option4Click) {
     for (int i = 1; i <= board::kFareCells; ++i)
@@ -63,12 +75,7 @@ void SetProp(const Options& o, Form1& board, int backlight,
     const int32_t ticketColor = backlight == 0   ? o.TicketColorOff
                                 : backlight == 1 ? o.TicketColorOn1
                                                  : o.TicketColorOn2;
-    for (int i = 1; i <= board::kFareCells; ++i) {
-        QLabel* l = board.lblSeiriNum[static_cast<size_t>(i)];
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(ticketColor)));
-        l->setPalette(pal);
-    }
+    colourTicketNumbers(board, ticketColor);
     auto colourDigit = [&](M_Degit* d) {
         d->setBackColor(static_cast<uint32_t>(o.DigitBackColor));
         d->setBaseForeColor(static_cast<uint32_t>(o.DigitUnlitColor));
@@ -108,10 +115,5 @@ void applyBacklight(const Options& o, Form1& board, int index) {
         board.setPicture(board.imgRes[static_cast<size_t>(i)]);
     }
     // The ticket numbers take the state's colour even when its picture failed.
-    for (int n = 1; n <= board::kFareCells; ++n) {
-        QLabel* l = board.lblSeiriNum[static_cast<size_t>(n)];
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(colors[i])));
-        l->setPalette(pal);
-    }
+    colourTicketNumbers(board, colors[i]);
 }
