@@ -57,6 +57,22 @@ void BM_SetChimeiEightCharacters(benchmark::State& state) {
 }
 BENCHMARK(BM_SetChimeiEightCharacters)->Unit(benchmark::kMicrosecond);
 
+// A long name (40 characters) set again and again with the glyphs remembered: what is
+// left is splitting the name into units and placing them, which must stay linear.
+void BM_SetChimeiFortyCharacters(benchmark::State& state) {
+    ChimeiCtl_DX c;
+    c.setAutoScroll(false);
+    const QString names[2] = {
+        QStringLiteral("中央総合病院西口バスターミナル前乗換所経由県立図書館前広場行き臨時便のりば東口前"),
+        QStringLiteral("ミナモ駅北口広場中央総合病院西口バスターミナル前乗換所経由県立図書館前行き臨時便")};
+    for (const QString& n : names)
+        c.SetChimei(n);
+    int i = 0;
+    for (auto _ : state)
+        c.SetChimei(names[i++ % 2]);
+}
+BENCHMARK(BM_SetChimeiFortyCharacters)->Unit(benchmark::kMicrosecond);
+
 // CPU time spent per second of scrolling at Speed 400: 66 timer ticks of 15 ms.
 void BM_ScrollOneSecondAtSpeed400(benchmark::State& state) {
     ChimeiCtl_DX c;
