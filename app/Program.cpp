@@ -20,17 +20,13 @@ void waitProcessing(int ms) {
 }
 
 void Program::applyOptions() {
-    SetProp(options, *board, panel ? panel->backlight() : 0, [this](int i) {
-        if (panel)
-            panel->Option4_Click(i);
-        else
-            applyBacklight(options, *board, i);
-    });
+    SetProp(options, *board, panel ? panel->backlight() : 0);
 }
 
 void Program::start(const QString& modelName) {
     board = std::make_unique<Form1>();
-    PanelContext ctx{*board, options, table, state, *sound, *tape, waitWithoutInput};
+    trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput});
+    PanelContext ctx{*board, *trip, options};
     ctx.modelName = modelName;
     ctx.endProgram = [] { QCoreApplication::exit(0); };
     // The options dialog is not built yet; its OK (apply the options to the board) is
@@ -45,7 +41,7 @@ void Program::start(const QString& modelName) {
     board->setPanelEnabled = [this](bool on) { panel->setEnabled(on); };
 
     mdl527_000::ClearFares(*board);
-    mdl527_000::ApplyDefaultStyle(options, *board, 0, [this](int i) { panel->Option4_Click(i); });
+    mdl527_000::ApplyDefaultStyle(options, *board, 0);
     panel->Form_Load();
     panel->show();
     panel->raise();

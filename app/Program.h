@@ -6,6 +6,7 @@
 #include "Form1.h"
 #include "Options.h"
 #include "SoundChannels.h"
+#include "Trip.h"
 #include "frmCtl.h"
 
 #include <QString>
@@ -13,11 +14,10 @@
 
 struct Program {
     Options options;
-    RouteTable table;
-    RouteState state;
     std::unique_ptr<SoundChannels> sound;
     std::unique_ptr<AnnouncementPlayer> tape;
     std::unique_ptr<Form1> board;
+    std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
     QString settingsPath;
     // Set by a script's apply: the options button then applies them as OK would.

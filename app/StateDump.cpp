@@ -19,11 +19,11 @@ QJsonValue valueJson(const DigitValue& v) {
 
 QJsonObject dumpState(const Program& p) {
     QJsonObject o;
-    o[QStringLiteral("RouteDigits")] = p.state.RouteDigits;
-    o[QStringLiteral("StartSection")] = p.state.StartSection;
-    o[QStringLiteral("CurrentRow")] = p.state.CurrentRow;
-    o[QStringLiteral("RowCount")] = p.state.RowCount;
-    o[QStringLiteral("RouteDate")] = p.panel->RouteDate;
+    o[QStringLiteral("RouteDigits")] = p.trip->state().RouteDigits;
+    o[QStringLiteral("StartSection")] = p.trip->state().StartSection;
+    o[QStringLiteral("CurrentRow")] = p.trip->state().CurrentRow;
+    o[QStringLiteral("RowCount")] = p.trip->state().RowCount;
+    o[QStringLiteral("RouteDate")] = p.trip->RouteDate();
 
     QJsonArray digits, labels;
     for (int n = 1; n <= 32; ++n) {

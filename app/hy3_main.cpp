@@ -2,11 +2,13 @@
 #include "Cp932.h"
 #include "FareCsv.h"
 #include "Hy3Format.h"
+#include "Limits.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QStringList>
 #include <cstdio>
+#include <string>
 
 namespace {
 
@@ -26,8 +28,8 @@ constexpr const char* kHelp =
     "Japanese Windows save it). Without -o, to-csv writes to standard output.\n"
     "\n"
     "check lists problems (exit 1) and notes (exit 0): stops that scroll on the\n"
-    "display, the last stop (never a starting section), late-night fares that\n"
-    "overflow, names that are not valid Shift-JIS, bytes after the last stop.\n"
+    "display, the last stop (never a starting section), names that are not valid\n"
+    "Shift-JIS, bytes after the last stop.\n"
     "\n"
     "exit status: 0 fine, 1 problems found, 2 unusable input or bad usage\n";
 
@@ -44,12 +46,12 @@ bool readAll(const QString& path, QByteArray& out) {
     return true;
 }
 
-const char* problemText(hy3::Problem p) {
+std::string problemText(hy3::Problem p) {
     switch (p) {
     case hy3::Problem::TooShortForCount:
         return "the file is too short to hold a row count";
     case hy3::Problem::TooManyRows:
-        return "the file declares more than 301 stops";
+        return "the file declares more than " + std::to_string(limits::kRouteRows) + " stops";
     case hy3::Problem::Truncated:
         return "the file ends in the middle of a stop";
     case hy3::Problem::None:
@@ -96,7 +98,7 @@ int main(int argc, char** argv) {
     if (cmd == QLatin1String("to-csv") || cmd == QLatin1String("check")) {
         const hy3::ParseResult r = hy3::parse(bytes);
         if (!r.file) {
-            std::fprintf(stderr, "hy3: %s: %s", qPrintable(in), problemText(r.problem));
+            std::fprintf(stderr, "hy3: %s: %s", qPrintable(in), problemText(r.problem).c_str());
             if (r.failedRow)
                 std::fprintf(stderr, " (stop %d)", r.failedRow);
             std::fprintf(stderr, "\n");

@@ -1,6 +1,7 @@
 // Speed of what the operator waits for: redrawing the fares, rasterising and scrolling
 // a stop name, loading a full-size route.
 #include "ApiLib.h"
+#include "FontSubstitutes.h"
 #include "ChimeiCtl_DX.h"
 #include "ChimeiLayout.h"
 #include "Companion.h"
@@ -112,7 +113,7 @@ void BM_LoadFareData301Rows(benchmark::State& state) {
     st.RouteDigits = QStringLiteral("1");
     for (auto _ : state) {
         st.StartSection = 1;
-        if (!LoadFareData(table, st, dir.path(), nullptr))
+        if (!LoadFareData(table, st, dir.path()).ok)
             state.SkipWithError("load failed");
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));

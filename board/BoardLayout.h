@@ -1,16 +1,18 @@
 #pragma once
 // Where every element of the board sits, in twips of the 8730 x 5160 client area, and
 // the conversion to pixels at 15 twips per pixel.
+#include "Limits.h"
+
 #include <QRect>
 
 namespace board {
 
-constexpr int kTwipsPerPixel = 15;
+constexpr int kTwipsPerPixel = limits::kTwipsPerPixel;
 constexpr int kClientWidthTwips = 8730;
 constexpr int kClientHeightTwips = 5160;
-constexpr int kClientWidth = 582;
-constexpr int kClientHeight = 344;
-constexpr int kFareCells = 32;
+constexpr int kClientWidth = kClientWidthTwips / kTwipsPerPixel;
+constexpr int kClientHeight = kClientHeightTwips / kTwipsPerPixel;
+constexpr int kFareCells = limits::kFareCells;
 
 int px(int twips);
 QRect pxRect(int left, int top, int width, int height);

@@ -186,3 +186,41 @@ void Form1::mouseMoveEvent(QMouseEvent* e) {
 void Form1::mouseReleaseEvent(QMouseEvent*) {
     manualDrag_ = false;
 }
+
+void Form1::showFare(int position, const DigitValue& value) {
+    if (position >= 0 && position < static_cast<int>(Degit.size()))
+        Degit[static_cast<size_t>(position)]->setValue(value);
+}
+
+void Form1::lampTest(bool on) {
+    for (int n = 1; n <= board::kFareCells; ++n) {
+        if (on)
+            Degit[static_cast<size_t>(n)]->ResetDegit(-1);
+        else
+            Degit[static_cast<size_t>(n)]->setValue(0.0);
+    }
+}
+
+void Form1::showStopName(std::string_view cp932Name, int16_t drawMode, int16_t keepMode) {
+    ChimeiCtl->setTsugiwaMode(drawMode);
+    ChimeiCtl->SetChimeiBytes(cp932Name);
+    ChimeiCtl->setTsugiwaMode(keepMode);
+}
+
+int16_t Form1::stopNameMode() const {
+    return ChimeiCtl->TsugiwaMode();
+}
+
+void Form1::blank(bool on) {
+    if (!on) {
+        if (TimeDegit[0]->isVisible())
+            Timer1.start();
+        return;
+    }
+    ChimeiCtl->SetChimei({});
+    for (int n = 1; n <= board::kFareCells; ++n)
+        Degit[static_cast<size_t>(n)]->ResetDegit(0);
+    Timer1.stop();
+    TimeDegit[0]->setValue(QString());
+    TimeDegit[1]->setValue(QString());
+}

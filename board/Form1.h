@@ -1,7 +1,9 @@
 #pragma once
 // The fare board window: borderless, rounded, the panel picture as its face with the 32
 // fare digits, their ticket-number labels and the stop-name line on top.
+#include "BoardView.h"
 #include "ChimeiCtl_DX.h"
+#include "Limits.h"
 #include "M_Degit.h"
 
 #include <QImage>
@@ -21,13 +23,13 @@ class SeiriLabel : public QLabel {
     void mousePressEvent(QMouseEvent* e) override;
 };
 
-class Form1 : public QWidget {
+class Form1 : public QWidget, public BoardView {
     Q_OBJECT
   public:
     explicit Form1(QWidget* parent = nullptr);
 
-    std::array<M_Degit*, 33> Degit{};          // 0 is the hidden spare
-    std::array<SeiriLabel*, 33> lblSeiriNum{}; // 0 is the hidden spare
+    std::array<M_Degit*, limits::kFareCells + 1> Degit{};          // 0 is the hidden spare
+    std::array<SeiriLabel*, limits::kFareCells + 1> lblSeiriNum{}; // 0 is the hidden spare
     std::array<M_Degit*, 2> TimeDegit{};       // hidden clock: hours, minutes
     ChimeiCtl_DX* ChimeiCtl = nullptr;
     std::array<QImage, 3> imgRes; // built-in panels for OFF, ON1, ON2
@@ -57,6 +59,13 @@ class Form1 : public QWidget {
 
     // The board as it looks on screen, with its rounded corners transparent.
     QImage snapshot();
+
+    // What the trip controller drives.
+    void showFare(int position, const DigitValue& value) override;
+    void lampTest(bool on) override;
+    void showStopName(std::string_view cp932Name, int16_t drawMode, int16_t keepMode) override;
+    int16_t stopNameMode() const override;
+    void blank(bool on) override;
 
   protected:
     void paintEvent(QPaintEvent*) override;

@@ -15,16 +15,16 @@ void ClearFares(Form1& board) {
         board.Degit[static_cast<size_t>(n)]->setValue(0.0);
 }
 
-void ApplyDefaultStyle(Options& options, Form1& board, int backlight,
-                       const std::function<void(int)>& option4Click) {
-    options.AutoTicketNumbers = 1;
-    options.TicketColorOff = 16777215;
-    options.TicketColorOn1 = 12648384;
-    options.TicketColorOn2 = 12648384;
+void ApplyDefaultStyle(Options& options, Form1& board, int backlight) {
+    const Options defaults;
+    options.AutoTicketNumbers = defaults.AutoTicketNumbers;
+    options.TicketColorOff = defaults.TicketColorOff;
+    options.TicketColorOn1 = defaults.TicketColorOn1;
+    options.TicketColorOn2 = defaults.TicketColorOn2;
     board.setPicture(board.imgRes[0]);
     board.imgRes[1] = board.imgRes[0];
     board.imgRes[2] = board.imgRes[0];
-    SetProp(options, board, backlight, option4Click);
+    SetProp(options, board, backlight);
 }
 
 void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
@@ -67,8 +67,7 @@ void colourTicketNumbers(Form1& board, int32_t colour) {
 }
 } // namespace
 
-void SetProp(const Options& o, Form1& board, int backlight,
-             const std::function<void(int)>& option4Click) {
+void SetProp(const Options& o, Form1& board, int backlight) {
     for (int i = 1; i <= board::kFareCells; ++i)
         board.lblSeiriNum[static_cast<size_t>(i)]->setVisible(o.AutoTicketNumbers != 0);
     mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
@@ -94,7 +93,7 @@ void SetProp(const Options& o, Form1& board, int backlight,
     c.setTsugiwaColor(static_cast<uint32_t>(o.TsugiwaColorValue));
     c.setTsugiwaFontMode(o.TsugiwaFont);
     c.setTsugiwaBold(o.TsugiwaBoldFlag == 1);
-    option4Click(backlight == 0 ? 0 : backlight == 1 ? 1 : 2);
+    applyBacklight(o, board, backlight == 0 ? 0 : backlight == 1 ? 1 : 2);
 }
 
 void applyBacklight(const Options& o, Form1& board, int index) {

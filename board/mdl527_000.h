@@ -2,7 +2,6 @@
 // The board module: blanking the fares at start, the default board style, and writing
 // ticket numbers into the labels by numbering mode.
 #include <cstdint>
-#include <functional>
 
 class Form1;
 struct Options;
@@ -11,16 +10,14 @@ namespace mdl527_000 {
 
 void ClearFares(Form1& board);
 // Default panel options and pictures, then the options apply step.
-void ApplyDefaultStyle(Options& options, Form1& board, int backlight,
-                       const std::function<void(int)>& option4Click);
+void ApplyDefaultStyle(Options& options, Form1& board, int backlight);
 void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero);
 
 } // namespace mdl527_000
 
 // Pushes the display options onto the board (ticket labels, digit and stop-name
-// colours and typefaces), then re-applies the backlight state through `option4Click`.
-void SetProp(const Options& options, Form1& board, int backlight,
-             const std::function<void(int)>& option4Click);
+// colours and typefaces), then re-applies the backlight state's picture and colour.
+void SetProp(const Options& options, Form1& board, int backlight);
 
 // The board side of choosing a backlight state: panel picture and ticket-number colour.
 void applyBacklight(const Options& options, Form1& board, int index);

@@ -1,23 +1,8 @@
 #include "ApiLib.h"
 
-#include "Cp932.h"
-
-#include <QFont>
-#include <QStringList>
 #include <sys/utsname.h>
 
 namespace ApiLib {
-
-int LenB_ASCII(const QString& text) {
-    return static_cast<int>(cp932::encode(text).size());
-}
-
-std::string MidB_ASCII(const QString& text, int start, int count) {
-    const std::string bytes = cp932::encode(text);
-    if (start < 1 || count <= 0 || static_cast<size_t>(start) > bytes.size())
-        return {};
-    return bytes.substr(static_cast<size_t>(start - 1), static_cast<size_t>(count));
-}
 
 QString GetOsInfo() {
     utsname u{};
@@ -48,16 +33,6 @@ QString minchoFamily() {
 }
 QString pGothicFamily() {
     return QStringLiteral("IPAPGothic");
-}
-
-void installFontSubstitutes() {
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"), {gothicFamily()});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ 明朝"), {minchoFamily()});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"), {pGothicFamily()});
-    QFont::insertSubstitutions(QStringLiteral("テサリー数字平体"), {pGothicFamily()});
-    QFont::insertSubstitutions(QStringLiteral("M_DegitA"), {QStringLiteral("DSEG7 Classic")});
-    QFont::insertSubstitutions(QStringLiteral("M_DegitB"), {QStringLiteral("DSEG7 Classic")});
-    QFont::insertSubstitutions(QStringLiteral("M_DegitC"), {QStringLiteral("DSEG7 Modern")});
 }
 
 } // namespace ApiLib

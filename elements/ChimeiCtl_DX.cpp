@@ -1,6 +1,6 @@
 #include "ChimeiCtl_DX.h"
 
-#include "ApiLib.h"
+#include "ByteText.h"
 #include "ChimeiLayout.h"
 #include "Cp932.h"
 #include "DotRaster.h"
@@ -45,26 +45,30 @@ void ChimeiCtl_DX::setAppearance(int16_t v) {
 }
 
 void ChimeiCtl_DX::SetChimei(const QString& name) {
+    SetChimeiBytes(cp932::encode(name));
+}
+
+void ChimeiCtl_DX::SetChimeiBytes(std::string_view bytes) {
     clearStrip(strip_.width());
     update();
-    if (name.isEmpty()) {
+    if (bytes.empty()) {
         // A running scroll goes on moving the blank strip until the next name.
         name_.clear();
         setAccessibleDescription({});
         return;
     }
-    name_ = name;
-    const int len = ApiLib::LenB_ASCII(name);
+    name_ = cp932::decode(bytes);
+    const int len = static_cast<int>(bytes.size());
     const bool prefix = tsugiwaMode_ != 0;
     const ChimeiLayout l = layoutChimei(len, prefix);
     clearStrip(l.stripWidth);
     stripLeft_ = l.startLeft;
     if (prefix)
         DrawTsugiwa();
-    const std::vector<QString> units = chimeiUnits(name);
-    for (size_t i = 0; i < units.size(); ++i)
-        DrawDot54(l.x0 + static_cast<int>(i) * l.pitch, 0, units[i]);
-    setAccessibleDescription(name);
+    const int units = len / 2 + (len % 2);
+    for (int i = 0; i < units; ++i)
+        drawUnit(l.x0 + i * l.pitch, 0, ApiLib::MidB(bytes, 2 * i + 1, 2));
+    setAccessibleDescription(name_);
 
     // Setting a name ends whatever scrolled before; only the newest name moves.
     motion_.reset();
@@ -82,10 +86,19 @@ void ChimeiCtl_DX::SetChimei(const QString& name) {
 }
 
 void ChimeiCtl_DX::DrawDot54(int x, int y, const QString& text) {
-    if (text.isEmpty())
+    drawUnit(x, y, cp932::encode(text));
+}
+
+void ChimeiCtl_DX::drawUnit(int x, int y, std::string_view unitBytes) {
+    if (unitBytes.empty())
         return;
+    const QString text = cp932::decode(unitBytes);
     const QString shown = replaceUnit(text);
-    const Face face = faceForName(fontMode_, cp932::firstCode(cp932::encode(shown)));
+    // The typeface follows the code of what is drawn; only a substituted unit has a code
+    // other than its own bytes.
+    const unsigned code = shown == text ? cp932::firstCode(unitBytes)
+                                        : cp932::firstCode(cp932::encode(shown));
+    const Face face = faceForName(fontMode_, code);
     lastFace_ = static_cast<int>(face);
     paintDots(strip_, x, y, sampleGlyph(shown, {face, fontBold_, 19, 0}), rgbOf(foreColor_));
 }
@@ -142,18 +155,19 @@ std::map<QString, QString> ChimeiCtl_DX::saveProperties() const {
         if (v != def)
             bag[QString::fromLatin1(key)] = QString::number(v);
     };
-    put("BackColor", backColor_, 8421504);
-    put("ForeColor", foreColor_, 48895);
-    put("Speed", speed_, 5);
-    put("ScrollStartWait", startWait_, 1500);
-    put("Mode", mode_, 0);
-    put("Appearance", appearance_, 1);
-    put("FontMode", fontMode_, 0);
-    put("FontBold", fontBold_, 0);
-    put("TsugiwaMode", tsugiwaMode_, 0);
-    put("TsugiwaColor", tsugiwaColor_, 7977471);
-    put("TsugiwaFontMode", tsugiwaFontMode_, 0);
-    put("TsugiwaBold", tsugiwaBold_, 0);
+    using D = ChimeiDefaults;
+    put("BackColor", backColor_, D::BackColor);
+    put("ForeColor", foreColor_, D::ForeColor);
+    put("Speed", speed_, D::Speed);
+    put("ScrollStartWait", startWait_, D::ScrollStartWait);
+    put("Mode", mode_, D::Mode);
+    put("Appearance", appearance_, D::Appearance);
+    put("FontMode", fontMode_, D::FontMode);
+    put("FontBold", fontBold_, D::FontBold);
+    put("TsugiwaMode", tsugiwaMode_, D::TsugiwaMode);
+    put("TsugiwaColor", tsugiwaColor_, D::TsugiwaColor);
+    put("TsugiwaFontMode", tsugiwaFontMode_, D::TsugiwaFontMode);
+    put("TsugiwaBold", tsugiwaBold_, D::TsugiwaBold);
     return bag;
 }
 
@@ -162,19 +176,20 @@ void ChimeiCtl_DX::restoreProperties(const std::map<QString, QString>& bag) {
         auto it = bag.find(QString::fromLatin1(key));
         return it == bag.end() ? def : it->second.toLongLong();
     };
-    backColor_ = static_cast<uint32_t>(get("BackColor", 8421504));
+    using D = ChimeiDefaults;
+    backColor_ = static_cast<uint32_t>(get("BackColor", D::BackColor));
     clearStrip(strip_.width());
-    foreColor_ = static_cast<uint32_t>(get("ForeColor", 48895));
-    speed_ = static_cast<int16_t>(get("Speed", 5));
-    startWait_ = static_cast<int32_t>(get("ScrollStartWait", 1500));
-    mode_ = static_cast<int16_t>(get("Mode", 0));
-    appearance_ = static_cast<int16_t>(get("Appearance", 1));
-    fontMode_ = static_cast<int16_t>(get("FontMode", 0));
-    fontBold_ = get("FontBold", 0) != 0;
+    foreColor_ = static_cast<uint32_t>(get("ForeColor", D::ForeColor));
+    speed_ = static_cast<int16_t>(get("Speed", D::Speed));
+    startWait_ = static_cast<int32_t>(get("ScrollStartWait", D::ScrollStartWait));
+    mode_ = static_cast<int16_t>(get("Mode", D::Mode));
+    appearance_ = static_cast<int16_t>(get("Appearance", D::Appearance));
+    fontMode_ = static_cast<int16_t>(get("FontMode", D::FontMode));
+    fontBold_ = get("FontBold", D::FontBold) != 0;
     // Stored as read: a saved 3 stays 3 and shows the prefix like 2.
-    tsugiwaMode_ = static_cast<int16_t>(get("TsugiwaMode", 0));
-    tsugiwaColor_ = static_cast<uint32_t>(get("TsugiwaColor", 7977471));
-    tsugiwaFontMode_ = static_cast<int16_t>(get("TsugiwaFontMode", 0));
-    tsugiwaBold_ = get("TsugiwaBold", 0) != 0;
+    tsugiwaMode_ = static_cast<int16_t>(get("TsugiwaMode", D::TsugiwaMode));
+    tsugiwaColor_ = static_cast<uint32_t>(get("TsugiwaColor", D::TsugiwaColor));
+    tsugiwaFontMode_ = static_cast<int16_t>(get("TsugiwaFontMode", D::TsugiwaFontMode));
+    tsugiwaBold_ = get("TsugiwaBold", D::TsugiwaBold) != 0;
     update();
 }

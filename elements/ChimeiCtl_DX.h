@@ -2,6 +2,7 @@
 // The stop-name element: one line of Japanese text as a dot matrix, with the optional
 // 「次は」 prefix, scrolling right to left when it does not fit. The strip is a cached
 // image; a timer moves it one iteration per elapsed millisecond.
+#include "Limits.h"
 #include "ScrollMotion.h"
 
 #include <QElapsedTimer>
@@ -11,6 +12,24 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <string_view>
+
+// The element's persisted keys and their defaults: a fresh element starts with them and
+// saving leaves out a value equal to its default.
+struct ChimeiDefaults {
+    static constexpr uint32_t BackColor = 8421504;
+    static constexpr uint32_t ForeColor = 48895;
+    static constexpr int16_t Speed = 5;
+    static constexpr int32_t ScrollStartWait = 1500;
+    static constexpr int16_t Mode = 0;
+    static constexpr int16_t Appearance = 1;
+    static constexpr int16_t FontMode = 0;
+    static constexpr bool FontBold = false;
+    static constexpr int16_t TsugiwaMode = 0;
+    static constexpr uint32_t TsugiwaColor = 7977471;
+    static constexpr int16_t TsugiwaFontMode = 0;
+    static constexpr bool TsugiwaBold = false;
+};
 
 class ChimeiCtl_DX : public QWidget {
     Q_OBJECT
@@ -45,6 +64,8 @@ class ChimeiCtl_DX : public QWidget {
     // Shows `name`, replacing what was there; a name that does not fit starts to scroll
     // and every earlier scroll ends. An empty name only clears the line.
     void SetChimei(const QString& name);
+    // The same for a name already in CP932 (as fare files store it): encoded never again.
+    void SetChimeiBytes(std::string_view cp932Name);
     void Refresh() { update(); }
     void DrawDot54(int x, int y, const QString& text);
     void DrawTsugiwa();
@@ -64,27 +85,28 @@ class ChimeiCtl_DX : public QWidget {
     std::map<QString, QString> saveProperties() const;
     void restoreProperties(const std::map<QString, QString>& bag);
 
-    QSize sizeHint() const override { return {432, 56}; }
+    QSize sizeHint() const override { return {limits::kChimeiViewport, 56}; }
 
   protected:
     void paintEvent(QPaintEvent*) override;
 
   private:
     void clearStrip(int width);
+    void drawUnit(int x, int y, std::string_view unitBytes);
     void onTimer();
 
-    uint32_t backColor_ = 0x404040;
-    uint32_t foreColor_ = 0x80C0FF;
-    int16_t speed_ = 5;
-    int32_t startWait_ = 1500;
-    int16_t mode_ = 0;
-    int16_t appearance_ = 1;
-    int16_t fontMode_ = 0;
-    bool fontBold_ = false;
-    int16_t tsugiwaMode_ = 0;
-    uint32_t tsugiwaColor_ = 7977471;
-    int16_t tsugiwaFontMode_ = 0;
-    bool tsugiwaBold_ = false;
+    uint32_t backColor_ = ChimeiDefaults::BackColor;
+    uint32_t foreColor_ = ChimeiDefaults::ForeColor;
+    int16_t speed_ = ChimeiDefaults::Speed;
+    int32_t startWait_ = ChimeiDefaults::ScrollStartWait;
+    int16_t mode_ = ChimeiDefaults::Mode;
+    int16_t appearance_ = ChimeiDefaults::Appearance;
+    int16_t fontMode_ = ChimeiDefaults::FontMode;
+    bool fontBold_ = ChimeiDefaults::FontBold;
+    int16_t tsugiwaMode_ = ChimeiDefaults::TsugiwaMode;
+    uint32_t tsugiwaColor_ = ChimeiDefaults::TsugiwaColor;
+    int16_t tsugiwaFontMode_ = ChimeiDefaults::TsugiwaFontMode;
+    bool tsugiwaBold_ = ChimeiDefaults::TsugiwaBold;
     int lastFace_ = 0; // typeface the glyph scratch last had (0 Gothic, 1 Mincho)
 
     QString name_;

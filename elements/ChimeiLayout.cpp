@@ -1,6 +1,6 @@
 #include "ChimeiLayout.h"
 
-#include "ApiLib.h"
+#include "ByteText.h"
 #include "Cp932.h"
 
 #include <array>
@@ -42,14 +42,22 @@ ChimeiLayout layoutChimei(int byteLength, bool prefixShown) {
     return l;
 }
 
-std::vector<QString> chimeiUnits(const QString& name) {
+std::vector<QString> chimeiUnits(std::string_view bytes) {
     std::vector<QString> units;
-    const int len = ApiLib::LenB_ASCII(name);
+    const int len = static_cast<int>(bytes.size());
     const int count = len / 2 + (len % 2);
     units.reserve(static_cast<size_t>(count));
     for (int i = 1; i <= count; ++i)
-        units.push_back(cp932::decode(ApiLib::MidB_ASCII(name, 2 * i - 1, 2)));
+        units.push_back(cp932::decode(ApiLib::MidB(bytes, 2 * i - 1, 2)));
     return units;
+}
+
+std::vector<QString> chimeiUnits(const QString& name) {
+    return chimeiUnits(cp932::encode(name));
+}
+
+bool chimeiScrolls(int byteLength, bool prefixShown) {
+    return layoutChimei(byteLength, prefixShown).scrolls;
 }
 
 QString replaceUnit(const QString& unit) {

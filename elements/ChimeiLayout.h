@@ -1,12 +1,15 @@
 #pragma once
 // Stop-name layout rules, free of drawing: how a name's Shift-JIS units are placed in
 // 54-pixel cells on the strip, how wide the strip is and whether the name scrolls.
+#include "Limits.h"
+
 #include <QString>
 #include <optional>
+#include <string_view>
 #include <utility>
 #include <vector>
 
-constexpr int kViewportWidth = 432;
+constexpr int kViewportWidth = limits::kChimeiViewport;
 constexpr int kCellPixels = 54;
 constexpr int kDotPitch = 3;
 
@@ -23,8 +26,14 @@ struct ChimeiLayout {
 
 ChimeiLayout layoutChimei(int byteLength, bool prefixShown);
 
-// The name split into its drawn units (two CP932 bytes each), decoded for drawing.
+// The name split into its drawn units (two CP932 bytes each), decoded for drawing. The
+// bytes form walks the name once; the text form encodes it once and does the same.
+std::vector<QString> chimeiUnits(std::string_view cp932Bytes);
 std::vector<QString> chimeiUnits(const QString& name);
+
+// Whether a name of `byteLength` CP932 bytes scrolls, with or without the 「次は」 prefix:
+// the one rule the display and the fare file checks share.
+bool chimeiScrolls(int byteLength, bool prefixShown);
 
 // The substitution made for a unit that is exactly one of the four characters a dot
 // display cannot show upright; any other unit is returned unchanged.

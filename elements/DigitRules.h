@@ -2,6 +2,7 @@
 // The rules of the segment digit element without any drawing: property write rules,
 // size classes, and the text that lights for a value.
 #include "DigitValue.h"
+#include "Limits.h"
 
 #include <QString>
 #include <cstdint>
@@ -42,8 +43,10 @@ struct DigitState {
     void setDegitSize(int16_t v) { DegitSize = (v >= 1 && v <= 3) ? v : 0; }
 
     // Element size in pixels at 15 twips per pixel.
-    int pixelWidth() const { return digitSizeClass(DegitSize).digitWidthTwips * Keta / 15; }
-    int pixelHeight() const { return digitSizeClass(DegitSize).heightTwips / 15; }
+    int pixelWidth() const {
+        return digitSizeClass(DegitSize).digitWidthTwips * Keta / limits::kTwipsPerPixel;
+    }
+    int pixelHeight() const { return digitSizeClass(DegitSize).heightTwips / limits::kTwipsPerPixel; }
 };
 
 // The lit text for `value` under the element's ZeroMode, FillZero, Shift and Keta:

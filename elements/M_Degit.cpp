@@ -1,19 +1,18 @@
 #include "M_Degit.h"
 
 #include "ApiLib.h"
+#include "ColorCodes.h"
 #include "Companion.h"
 #include "SegmentGlyphs.h"
 
 #include <QPainter>
 
 QColor colorFromBgr(uint32_t bgr) {
-    return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
-                  static_cast<int>((bgr >> 16) & 0xFF));
+    return QColor::fromRgb(argbFromBgr(bgr));
 }
 
 uint32_t bgrFromColor(const QColor& c) {
-    return static_cast<uint32_t>(c.red()) | (static_cast<uint32_t>(c.green()) << 8) |
-           (static_cast<uint32_t>(c.blue()) << 16);
+    return bgrFromArgb(c.rgb());
 }
 
 M_Degit::M_Degit(QWidget* parent) : QWidget(parent), bold_(!ApiLib::isLegacyDisplaySystem()) {
@@ -101,7 +100,7 @@ void M_Degit::resizeToClass() {
 
 const SegmentGlyphs& M_Degit::glyphs() {
     if (!glyphs_) {
-        const int cellW = digitSizeClass(st_.DegitSize).digitWidthTwips / 15;
+        const int cellW = digitSizeClass(st_.DegitSize).digitWidthTwips / limits::kTwipsPerPixel;
         glyphs_ = std::make_unique<SegmentGlyphs>(digitFaceName(st_.DegitStyle), bold_, cellW,
                                                   st_.pixelHeight());
     }

@@ -2,11 +2,13 @@
 // The scroll of a long stop name as a pure state machine, advanced one iteration per
 // elapsed millisecond: the strip starts just outside the right edge, moves left, and
 // after passing the left edge waits ScrollStartWait ms outside the right edge again.
+#include "Limits.h"
+
 #include <cstdint>
 
 class ScrollMotion {
   public:
-    explicit ScrollMotion(int stripWidth, int viewportWidth = 432);
+    explicit ScrollMotion(int stripWidth, int viewportWidth = limits::kChimeiViewport);
 
     // Runs the iterations of `elapsedMs` milliseconds with the current speed and pause.
     void advance(int64_t elapsedMs, int speed, int32_t startWait);

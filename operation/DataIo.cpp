@@ -2,7 +2,6 @@
 
 #include "ApiLib.h"
 #include "AppError.h"
-#include "Companion.h"
 #include "Cp932.h"
 
 #include <QDir>
@@ -34,10 +33,10 @@ void RouteTable::ClearRouteTable() {
 }
 
 void RouteTable::SetRouteCell(int r, int field, const QString& text) {
-    if (field < 1 || field > 152)
+    if (field < 1 || field > kDataColumns + 2)
         throw AppError(ErrNo::OutOfRange);
     if (field == 1) {
-        row(r).StopName = text;
+        SetRouteName(r, cp932::encode(text));
         return;
     }
     bool ok = false;
@@ -48,11 +47,11 @@ void RouteTable::SetRouteCell(int r, int field, const QString& text) {
 }
 
 void RouteTable::SetRouteCell(int r, int field, long long value) {
-    if (field < 1 || field > 152)
+    if (field < 1 || field > kDataColumns + 2)
         throw AppError(ErrNo::OutOfRange);
     RouteRow& target = row(r);
     if (field == 1) {
-        target.StopName = QString::number(value);
+        SetRouteName(r, QString::number(value).toStdString());
         return;
     }
     if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max())
@@ -61,6 +60,12 @@ void RouteTable::SetRouteCell(int r, int field, long long value) {
         target.TicketNo = static_cast<int16_t>(value);
     else
         target.columns[static_cast<size_t>(field - 3)] = static_cast<int16_t>(value);
+}
+
+void RouteTable::SetRouteName(int r, std::string bytes) {
+    RouteRow& target = row(r);
+    target.StopName = cp932::decode(bytes);
+    target.StopNameBytes = std::move(bytes);
 }
 
 QString routeFileNumber(const QString& routeDigits) {
@@ -89,8 +94,11 @@ QString msgSectionTooLarge() {
 
 namespace {
 
-void tell(QWidget* owner, const QString& text) {
-    Companion::current().messageBox(owner, {appTitle(), text, MsgIcon::None, MsgButtons::Ok});
+Outcome tell(const QString& text, ErrNo number) {
+    return Outcome::failure(text, static_cast<int>(number));
+}
+Outcome tell(const QString& text) {
+    return Outcome::failure(text);
 }
 
 // Why a file could not be opened, as the classic error description.
@@ -104,20 +112,21 @@ QString openFailure(const QString& path, const QFile& f) {
 
 } // namespace
 
-bool LoadFareData(RouteTable& table, RouteState& state, const QString& folder, QWidget* owner) {
+Outcome LoadFareData(RouteTable& table, RouteState& state, const QString& folder) {
     const QString path = fareDataPath(folder, state.RouteDigits);
     QFile f(path);
     const QFileInfo info(path);
     if (!info.exists()) {
-        tell(owner, info.absoluteDir().exists()
-                        ? msgNoRouteData()
-                        : AppError::describe(static_cast<int>(ErrNo::PathNotFound)));
-        return false;
+        return info.absoluteDir().exists()
+                   ? tell(msgNoRouteData())
+                   : tell(AppError::describe(static_cast<int>(ErrNo::PathNotFound)),
+                          ErrNo::PathNotFound);
     }
     if (info.isDir() || !f.open(QIODevice::ReadOnly)) {
-        tell(owner, info.isDir() ? AppError::describe(static_cast<int>(ErrNo::PathFileAccess))
-                                 : openFailure(path, f));
-        return false;
+        if (info.isDir())
+            return tell(AppError::describe(static_cast<int>(ErrNo::PathFileAccess)),
+                        ErrNo::PathFileAccess);
+        return tell(openFailure(path, f));
     }
     const QByteArray data = f.readAll();
     f.close();
@@ -125,43 +134,39 @@ bool LoadFareData(RouteTable& table, RouteState& state, const QString& folder, Q
 
     const std::optional<int16_t> n = hy3::readRowCount(bytes);
     if (!n) {
-        tell(owner, QStringLiteral("運賃データファイルが短すぎて、データの数を読めません。\r\n%1")
+        return tell(QStringLiteral("運賃データファイルが短すぎて、データの数を読めません。\r\n%1")
                         .arg(QDir::toNativeSeparators(path)));
-        return false;
     }
     if (*n == 0) {
-        tell(owner, msgZeroRows());
-        return false;
+        return tell(msgZeroRows());
     }
     if (*n - 1 < state.StartSection) {
-        tell(owner, msgSectionTooLarge());
-        return false;
+        return tell(msgSectionTooLarge());
     }
     const hy3::ParseResult parsed = hy3::parse(bytes);
     if (parsed.problem == hy3::Problem::TooManyRows) {
-        tell(owner, QStringLiteral("指定した系統のデータの数(%1)が、扱える数(301)を超えています...")
-                        .arg(*n));
-        return false;
+        return tell(QStringLiteral("指定した系統のデータの数(%1)が、扱える数(%2)を超えています...")
+                        .arg(*n)
+                        .arg(kRouteCapacity));
     }
     if (!parsed.file) {
-        tell(owner,
+        return tell(
              QStringLiteral("運賃データファイルが %1 "
                             "行目の途中で終わっています。ファイルが壊れている可能性があります...")
                  .arg(parsed.failedRow));
-        return false;
     }
 
     // The whole file is read and checked: only now is the table replaced.
     table.ClearRouteTable();
     int i = 1;
     for (const hy3::Row& r : parsed.file->rows) {
-        table.SetRouteCell(i, 1, cp932::decode(r.name));
+        table.SetRouteName(i, r.name);
         table.SetRouteCell(i, 2, r.ticketNo);
-        for (int fld = 3; fld <= 152; ++fld)
+        for (int fld = 3; fld <= kDataColumns + 2; ++fld)
             table.SetRouteCell(i, fld, r.columns[static_cast<size_t>(fld - 3)]);
         ++i;
     }
     state.RowCount = *n;
     state.CurrentRow = state.StartSection;
-    return true;
+    return Outcome::success();
 }

@@ -2,19 +2,20 @@
 // The Route table of the current route and its state, and reading a fare data file
 // into it. The table is only replaced by a load that read the whole file successfully.
 #include "Hy3Format.h"
+#include "Limits.h"
+#include "Outcome.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
 #include <vector>
 
-class QWidget;
-
-constexpr int kRouteCapacity = 301;
-constexpr int kDataColumns = 150;
+constexpr int kRouteCapacity = limits::kRouteRows;
+constexpr int kDataColumns = limits::kDataColumns;
 
 struct RouteRow {
     QString StopName;
+    std::string StopNameBytes; // CP932 as read, so the display never encodes it again
     int16_t TicketNo = 0;
     std::array<int16_t, kDataColumns> columns{}; // data column k is columns[k - 1]
 
@@ -39,6 +40,8 @@ class RouteTable {
     // Field 1 is the stop name, 2 the ticket number, 3-152 data columns 1-150.
     void SetRouteCell(int row, int field, const QString& text);
     void SetRouteCell(int row, int field, long long value);
+    // The stop name as the file stores it; the text form is decoded once from it.
+    void SetRouteName(int row, std::string cp932Bytes);
 
   private:
     std::vector<RouteRow> rows_;
@@ -55,7 +58,6 @@ QString msgZeroRows();
 QString msgSectionTooLarge();
 
 // Reads the route file into the table. On success replaces the table, RowCount and
-// CurrentRow (= startSection) and returns true; on failure shows the reason in a
-// message box and leaves them as they were. RouteDigits and StartSection are set by
-// the caller beforehand.
-bool LoadFareData(RouteTable& table, RouteState& state, const QString& folder, QWidget* owner);
+// CurrentRow (= startSection); on failure returns the reason for the operator and leaves
+// them as they were. RouteDigits and StartSection are set by the caller beforehand.
+Outcome LoadFareData(RouteTable& table, RouteState& state, const QString& folder);

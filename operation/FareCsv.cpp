@@ -184,28 +184,18 @@ CheckReport check(const hy3::File& f) {
                                 .arg(row)
                                 .arg(name);
         const int chars = static_cast<int>(r.name.size()) / 2;
-        if (layoutChimei(static_cast<int>(r.name.size()), false).scrolls)
+        const int bytes = static_cast<int>(r.name.size());
+        if (chimeiScrolls(bytes, false))
             rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls on the display")
                              .arg(row)
                              .arg(name)
                              .arg(chars);
-        else if (chars >= 7 && row > 1)
+        else if (chimeiScrolls(bytes, true) && row > 1)
             rep.notes << QStringLiteral(
                              "stop %1 \"%2\": %3 characters, scrolls when 「次は」 is shown")
                              .arg(row)
                              .arg(name)
                              .arg(chars);
-        for (int k = 1; k <= 32; ++k) {
-            const int16_t v = r.columns[static_cast<size_t>(k - 1)];
-            if (v > 16383 || v < -16384) {
-                if (v != -1)
-                    rep.problems << QStringLiteral("stop %1, column %2: fare %3 doubles beyond "
-                                                   "32767 at late-night rates")
-                                        .arg(row)
-                                        .arg(k)
-                                        .arg(v);
-            }
-        }
     }
     if (f.declaredRows >= 2 && !f.rows.empty())
         rep.notes << QStringLiteral(

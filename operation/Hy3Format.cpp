@@ -1,65 +1,24 @@
 #include "Hy3Format.h"
 
+#include "LittleEndian.h"
+
 namespace hy3 {
-namespace {
-
-// Reads little-endian fields from a byte range, checking the length before each.
-class LeReader {
-  public:
-    explicit LeReader(std::string_view b) : b_(b) {}
-    size_t left() const { return b_.size() - pos_; }
-    size_t pos() const { return pos_; }
-    bool u16(uint16_t& v) {
-        if (left() < 2)
-            return false;
-        v = static_cast<uint16_t>(static_cast<unsigned char>(b_[pos_]) |
-                                  (static_cast<unsigned char>(b_[pos_ + 1]) << 8));
-        pos_ += 2;
-        return true;
-    }
-    bool i16(int16_t& v) {
-        uint16_t u;
-        if (!u16(u))
-            return false;
-        v = static_cast<int16_t>(u);
-        return true;
-    }
-    bool bytes(size_t n, std::string& out) {
-        if (left() < n)
-            return false;
-        out.assign(b_.substr(pos_, n));
-        pos_ += n;
-        return true;
-    }
-
-  private:
-    std::string_view b_;
-    size_t pos_ = 0;
-};
-
-void putU16(std::string& out, uint16_t v) {
-    out.push_back(static_cast<char>(v & 0xFF));
-    out.push_back(static_cast<char>(v >> 8));
-}
-
-} // namespace
 
 std::optional<int16_t> readRowCount(std::string_view bytes) {
-    LeReader r(bytes);
-    int16_t n;
-    if (!r.i16(n))
-        return std::nullopt;
-    return n;
+    le::Reader r(bytes);
+    return r.i16();
 }
 
 ParseResult parse(std::string_view bytes) {
     ParseResult res;
-    LeReader r(bytes);
+    le::Reader r(bytes);
     File f;
-    if (!r.i16(f.declaredRows)) {
+    const auto declared = r.i16();
+    if (!declared) {
         res.problem = Problem::TooShortForCount;
         return res;
     }
+    f.declaredRows = *declared;
     if (f.declaredRows > kMaxRows) {
         res.problem = Problem::TooManyRows;
         return res;
@@ -68,10 +27,23 @@ ParseResult parse(std::string_view bytes) {
     f.rows.reserve(static_cast<size_t>(n));
     for (int i = 1; i <= n; ++i) {
         Row row;
-        uint16_t len;
-        bool ok = r.u16(len) && r.bytes(len, row.name) && r.i16(row.ticketNo);
-        for (auto& c : row.columns)
-            ok = ok && r.i16(c);
+        bool ok = false;
+        if (const auto len = r.u16())
+            if (const auto name = r.bytes(*len)) {
+                row.name.assign(*name);
+                if (const auto ticket = r.i16()) {
+                    row.ticketNo = *ticket;
+                    ok = true;
+                    for (auto& c : row.columns) {
+                        const auto v = r.i16();
+                        if (!v) {
+                            ok = false;
+                            break;
+                        }
+                        c = *v;
+                    }
+                }
+            }
         if (!ok) {
             res.problem = Problem::Truncated;
             res.failedRow = i;
@@ -79,22 +51,22 @@ ParseResult parse(std::string_view bytes) {
         }
         f.rows.push_back(std::move(row));
     }
-    f.trailingBytes = r.left();
+    f.trailingBytes = r.remaining();
     res.file = std::move(f);
     return res;
 }
 
 std::string write(const File& f) {
-    std::string out;
-    putU16(out, static_cast<uint16_t>(f.declaredRows));
+    le::Writer w;
+    w.i16(f.declaredRows);
     for (const Row& row : f.rows) {
-        putU16(out, static_cast<uint16_t>(row.name.size()));
-        out += row.name;
-        putU16(out, static_cast<uint16_t>(row.ticketNo));
+        w.u16(static_cast<uint16_t>(row.name.size()));
+        w.bytes(row.name);
+        w.i16(row.ticketNo);
         for (int16_t c : row.columns)
-            putU16(out, static_cast<uint16_t>(c));
+            w.i16(c);
     }
-    return out;
+    return w.take();
 }
 
 } // namespace hy3

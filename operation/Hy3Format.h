@@ -7,6 +7,8 @@
 //                L    stop name, Shift-JIS, no terminator
 //                i16  ticket number
 //                150 x i16  data columns 1..150
+#include "Limits.h"
+
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -16,12 +18,12 @@
 
 namespace hy3 {
 
-constexpr int kMaxRows = 301;
+constexpr int kMaxRows = limits::kRouteRows;
 
 struct Row {
     std::string name; // Shift-JIS bytes as stored
     int16_t ticketNo = 0;
-    std::array<int16_t, 150> columns{};
+    std::array<int16_t, limits::kDataColumns> columns{};
 };
 
 struct File {

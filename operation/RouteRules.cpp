@@ -1,6 +1,7 @@
 #include "RouteRules.h"
 
 #include "AppError.h"
+#include "Limits.h"
 
 void KeypadEntry::press(int button) {
     if (button == 10) {
@@ -24,8 +25,8 @@ int16_t normalizeSection(const QString& sectionText) {
             v = std::min<long long>(v * 10 + c.digitValue(), 100000);
     if (v == 0)
         return 1;
-    if (v >= 301)
-        return 300;
+    if (v >= limits::kRouteRows)
+        return limits::kRouteRows - 1;
     return static_cast<int16_t>(v);
 }
 
@@ -69,7 +70,7 @@ DispPlan planDispData(const RouteTable& t, const RouteState& s, const Options& o
                       int n) {
     const RouteRow& row = t.row(n); // out of range fails like the board update does
     DispPlan plan;
-    for (int k = std::max<int>(s.StartSection, 1); k <= 32; ++k) {
+    for (int k = std::max<int>(s.StartSection, 1); k <= limits::kFareCells; ++k) {
         // Doubling in a wider type: a fare above 16383 still shows instead of
         // overflowing the 16-bit value and ending the program.
         long v = row.column(k);
@@ -79,7 +80,7 @@ DispPlan planDispData(const RouteTable& t, const RouteState& s, const Options& o
     }
     auto info = [&](int16_t cellIndex, DigitValue v) {
         const int pos = cellFromIndex(cellIndex);
-        if (pos >= 0 && pos <= 32)
+        if (pos >= 0 && pos <= limits::kFareCells)
             plan.writes.push_back({pos, std::move(v)});
     };
     if (o.ShowStopOrder != 0)
@@ -94,6 +95,7 @@ DispPlan planDispData(const RouteTable& t, const RouteState& s, const Options& o
             info(o.DataColumnCell, DigitValue::number(row.column(col)));
     }
     plan.stopName = row.StopName;
+    plan.stopNameBytes = row.StopNameBytes;
     plan.firstRow = n < 2;
     return plan;
 }

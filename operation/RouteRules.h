@@ -45,6 +45,7 @@ struct DigitWrite {
 struct DispPlan {
     std::vector<DigitWrite> writes;
     QString stopName;
+    std::string stopNameBytes; // the same name as the file stores it
     bool firstRow = false;
 };
 

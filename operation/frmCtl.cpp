@@ -1,12 +1,9 @@
 #include "frmCtl.h"
 
-#include "AnnouncementPlayer.h"
-#include "ApiLib.h"
 #include "BoardLayout.h"
 #include "Companion.h"
 #include "Form1.h"
 #include "Options.h"
-#include "SoundChannels.h"
 #include "WindowShape.h"
 #include "mdl527_000.h"
 
@@ -61,6 +58,8 @@ frmCtl::frmCtl(PanelContext ctx, QWidget* parent) : QWidget(parent), ctx_(std::m
     setFixedSize(board::px(kDesignWidthTwips), kPanelHeight);
     buildEntryPages();
     buildRightSide();
+    connect(&ctx_.trip, &Trip::changed, this, &frmCtl::refresh);
+    connect(&ctx_.trip, &Trip::boardUpdated, this, &frmCtl::clearPreview);
 }
 
 frmCtl::~frmCtl() = default;
@@ -90,6 +89,8 @@ void frmCtl::buildEntryPages() {
         connect(l, &QListWidget::currentRowChanged, this, [this, index, click](int row) {
             if (row >= 0)
                 (this->*click)(index);
+            else
+                ctx_.trip.clearListDigit(click == &frmCtl::List2_Click, index);
         });
         return l;
     };
@@ -175,6 +176,7 @@ void frmCtl::buildRightSide() {
     Frame6->setGeometry(190, 66, 165, 92);
     Check2 = new QCheckBox(QStringLiteral("深夜料金"), Frame6);
     Check2->setGeometry(8, 8, 100, 20);
+    connect(Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
     const QString names[2] = {QStringLiteral("ｽｸﾛｰﾙ速度"), QStringLiteral("ｽｸﾛｰﾙ間隔")};
     const int ranges[2][2] = {{1, 2000}, {0, 3000}};
     for (int i = 0; i < 2; ++i) {
@@ -263,7 +265,7 @@ void frmCtl::Form_Load() {
         CommandButton1[i]->setMask(shape);
         keypadRegions_[i] = true;
     }
-    if (ctx_.tape.InitSpeech()) {
+    if (ctx_.trip.initSpeech()) {
         grpM_Tape->setEnabled(true);
         grpM_Tape->setTitle(QStringLiteral("音合使用可"));
     } else {
@@ -284,8 +286,7 @@ bool frmCtl::Form_QueryUnload() {
         CommandButton1[i]->clearMask();
         keypadRegions_[i] = false;
     }
-    ctx_.sound.CloseAllSnd();
-    ctx_.tape.ReleaseSpeech();
+    ctx_.trip.closeDevices();
     ctx_.saveSettings();
     closing_ = true;
     ctx_.endProgram();
@@ -300,102 +301,49 @@ void frmCtl::closeEvent(QCloseEvent* e) {
 }
 
 void frmCtl::CommandButton1_Click(int index) {
-    ctx_.sound.PlaySnd(ctx_.options.ResetSound, QStringLiteral("S1"), false, 0);
-    keypad_.press(index);
-    Label2[0]->setText(keypad_.route);
-    Label2[2]->setText(keypad_.section);
+    ctx_.trip.pressKey(index);
 }
 
-void frmCtl::List2_Click(int) {
-    ctx_.sound.PlaySnd(ctx_.options.ResetSound, QStringLiteral("S1"), false, 0);
+void frmCtl::List2_Click(int index) {
+    ctx_.trip.chooseRouteDigit(index, List2[static_cast<size_t>(index)]->currentRow());
 }
 
-void frmCtl::List3_Click(int) {
-    ctx_.sound.PlaySnd(ctx_.options.RouteSetSound, QStringLiteral("S1"), false, 0);
-}
-
-void frmCtl::showChimeiFixed(const QString& text) {
-    ChimeiCtl_DX& c = *ctx_.board.ChimeiCtl;
-    const int16_t remembered = c.TsugiwaMode();
-    c.setTsugiwaMode(0);
-    c.SetChimei(text);
-    c.setTsugiwaMode(remembered);
+void frmCtl::List3_Click(int index) {
+    ctx_.trip.chooseSectionDigit(index, List3[static_cast<size_t>(index)]->currentRow());
 }
 
 void frmCtl::Command1_Click(int index) {
-    const QString broadcastFolder = ApiLib::withTrailingSeparator(ctx_.options.BroadcastDataFolder);
-    ctx_.sound.PlaySnd(ctx_.options.RouteSetSound, QStringLiteral("S1"), false, 0);
-    QString digits, sectionText;
-    if (index == 1) {
-        digits = Label2[0]->text();
-        sectionText = Label2[2]->text();
-    } else {
-        for (QListWidget* l : List2)
-            if (l->currentRow() >= 0)
-                digits += l->currentItem()->text();
-        for (QListWidget* l : List3)
-            if (l->currentRow() >= 0)
-                sectionText += l->currentItem()->text();
-    }
-    ctx_.state.RouteDigits = digits;
-    ctx_.state.StartSection = normalizeSection(sectionText);
-    ctx_.tape.LoadTape(broadcastFolder, routeFileNumber(digits));
-    if (!LoadFareData(ctx_.table, ctx_.state, ctx_.options.FareDataFolder, this))
-        return;
-
-    const int16_t remembered = ctx_.board.ChimeiCtl->TsugiwaMode();
-    showChimeiFixed(QStringLiteral("系統選別中"));
-    for (int n = 1; n <= board::kFareCells; ++n)
-        ctx_.board.Degit[static_cast<size_t>(n)]->ResetDegit(-1);
-    // The lamp test: every segment lit for three seconds; the operator's input waits.
-    ctx_.waitWithoutInput(3000);
-    for (int n = 1; n <= board::kFareCells; ++n)
-        ctx_.board.Degit[static_cast<size_t>(n)]->setValue(0.0);
-    Command2[0]->setEnabled(true);
-    Command2[1]->setEnabled(true);
-    Check1->setEnabled(true);
-    RouteDate =
-        ctx_.options.DateFixed != 0 ? ctx_.options.FixedDateText : routeDateText(ctx_.today());
-    ctx_.board.ChimeiCtl->setTsugiwaMode(remembered);
-    DispData(ctx_.state.CurrentRow);
+    const Outcome o = ctx_.trip.setRoute(index == 1 ? EntryPage::Keypad : EntryPage::Lists);
+    if (!o.ok)
+        Companion::current().messageBox(this,
+                                        {appTitle(), o.message, MsgIcon::None, MsgButtons::Ok});
 }
 
 void frmCtl::Command2_Click(int index) {
-    const std::optional<int16_t> target = stepTarget(ctx_.state, index == 1);
-    if (!target)
-        return;
-    ctx_.state.CurrentRow = *target;
-    ctx_.sound.PlaySnd(stepSoundFor(ctx_.options, ctx_.table, ctx_.state.CurrentRow),
-                       QStringLiteral("S2"), ctx_.options.StepSoundSync != 0, 0);
-    DispData(ctx_.state.CurrentRow);
+    ctx_.trip.step(index == 1);
 }
 
 void frmCtl::Check1_Click() {
-    Form1& b = ctx_.board;
-    if (Check1->isChecked()) {
-        b.ChimeiCtl->SetChimei({});
-        for (int n = 1; n <= board::kFareCells; ++n)
-            b.Degit[static_cast<size_t>(n)]->ResetDegit(0);
-        b.Timer1.stop();
-        b.TimeDegit[0]->setValue(QString());
-        b.TimeDegit[1]->setValue(QString());
-        Frame1[0]->setEnabled(false);
-        Frame1[1]->setEnabled(false);
-        Command2[0]->setEnabled(false);
-        Command2[1]->setEnabled(false);
-        grpM_Tape->setEnabled(false);
-        Frame6->setEnabled(false);
-        return;
-    }
-    Frame1[0]->setEnabled(true);
-    Frame1[1]->setEnabled(true);
-    Command2[0]->setEnabled(true);
-    Command2[1]->setEnabled(true);
-    Frame6->setEnabled(true);
-    if (b.TimeDegit[0]->isVisible())
-        b.Timer1.start();
-    grpM_Tape->setEnabled(ctx_.tape.SpeechUsable());
-    DispData(ctx_.state.CurrentRow);
+    ctx_.trip.setBlank(Check1->isChecked());
+}
+
+void frmCtl::Check2_Click() {
+    ctx_.trip.setLateNight(Check2->isChecked());
+}
+
+void frmCtl::refresh() {
+    const Trip& t = ctx_.trip;
+    Label2[0]->setText(t.keypad().route);
+    Label2[2]->setText(t.keypad().section);
+    const bool open = !t.blanked();
+    Frame1[0]->setEnabled(open);
+    Frame1[1]->setEnabled(open);
+    Frame6->setEnabled(open);
+    Command2[0]->setEnabled(open && t.routeSet());
+    Command2[1]->setEnabled(open && t.routeSet());
+    Check1->setEnabled(t.routeSet());
+    if (t.routeSet())
+        grpM_Tape->setEnabled(open && t.speechUsable());
 }
 
 void frmCtl::Check4_Click() {
@@ -438,8 +386,7 @@ void frmCtl::Command4_Click() {
     ctx_.showOptions();
     ctx_.board.setEnabled(true);
     setEnabled(true);
-    ctx_.board.ChimeiCtl->SetChimei({});
-    ctx_.board.ChimeiCtl->SetChimei(ctx_.table.row(ctx_.state.CurrentRow).StopName);
+    ctx_.trip.redrawStopName();
 }
 
 QString frmCtl::versionText() const {
@@ -457,41 +404,25 @@ void frmCtl::Command8_Click() {
 }
 
 void frmCtl::cmdTapeBack_Click() {
-    ctx_.tape.TapeBack();
-    if (ctx_.tape.GetAdvanceFlag(ctx_.tape.GetTapePos()) == 1)
-        Command2_Click(0);
+    ctx_.trip.tapeBack();
 }
 
 void frmCtl::cmdTapeNext_Click() {
-    ctx_.tape.TapeNext();
-    if (ctx_.tape.GetAdvanceFlag(ctx_.tape.GetTapePos()) == 1)
-        Command2_Click(1);
+    ctx_.trip.tapeNext();
 }
 
 void frmCtl::cmdTapeSet_Click() {
-    ctx_.tape.TapeAdjust();
-}
-void frmCtl::cmdTapeStop_Click() {
-    ctx_.tape.TapeStop();
+    ctx_.trip.adjustVoice();
 }
 
-void frmCtl::DispData(int n) {
-    const DispPlan plan =
-        planDispData(ctx_.table, ctx_.state, ctx_.options, Check2->isChecked(), n);
-    for (const DigitWrite& w : plan.writes)
-        ctx_.board.Degit[static_cast<size_t>(w.position)]->setValue(w.value);
+void frmCtl::cmdTapeStop_Click() {
+    ctx_.trip.stopVoice();
+}
+
+void frmCtl::clearPreview() {
     // The ticket preview is cleared at every update; drawing it needs a ticket plug-in.
     previewImage.fill(Qt::white);
     picSeirikenPrev->setPixmap(QPixmap::fromImage(previewImage));
-    ChimeiCtl_DX& c = *ctx_.board.ChimeiCtl;
-    if (plan.firstRow) {
-        c.setTsugiwaMode(0);
-        c.SetChimei(plan.stopName);
-        c.setTsugiwaMode(ctx_.options.TsugiwaDisplay);
-    } else {
-        c.setTsugiwaMode(ctx_.options.TsugiwaDisplay);
-        c.SetChimei(plan.stopName);
-    }
 }
 
 bool frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {

@@ -2,16 +2,14 @@
 // The control panel 集中操作盤: route and section entry on two pages, route setting,
 // stepping, blanking, late-night fares, backlight, scroll bars, preview toggle and the
 // announcement group. Handlers carry the names of the controls they serve.
-#include "CtrlDataInfo.h"
-#include "DataIo.h"
-#include "RouteRules.h"
+#include "SettingsRecord.h"
+#include "Trip.h"
 
 #include <QImage>
 #include <QWidget>
 #include <array>
 #include <functional>
 
-class AnnouncementPlayer;
 class Form1;
 class QCheckBox;
 class QComboBox;
@@ -23,19 +21,12 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QScrollBar;
-struct Options;
-class SoundChannels;
 
 // What the panel works with; owned by the application.
 struct PanelContext {
     Form1& board;
-    Options& options;
-    RouteTable& table;
-    RouteState& state;
-    SoundChannels& sound;
-    AnnouncementPlayer& tape;
-    // Waits `ms` with user input held back while the windows keep painting.
-    std::function<void(int)> waitWithoutInput;
+    Trip& trip;
+    const Options& options;
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     // Shows the options dialog modally.
     std::function<void()> showOptions = [] {};
@@ -60,6 +51,7 @@ class frmCtl : public QWidget {
     void Command1_Click(int index);
     void Command2_Click(int index);
     void Check1_Click();
+    void Check2_Click();
     void Check4_Click();
     void HScroll1_Change(int index);
     void Frame1_DblClick(int index);
@@ -70,7 +62,6 @@ class frmCtl : public QWidget {
     void cmdTapeNext_Click();
     void cmdTapeSet_Click();
     void cmdTapeStop_Click();
-    void DispData(int n);
     // Right button on the ticket preview pops up the copy menu; returns whether it did.
     bool picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void MnuHideCopy_Click();
@@ -115,8 +106,8 @@ class frmCtl : public QWidget {
     QImage previewImage;
 
     int16_t PanelPage = 0;
-    QString RouteDate;
-    const KeypadEntry& keypad() const { return keypad_; }
+    // Shows what the trip reports: the keypad's entry and which controls take input.
+    void refresh();
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -125,10 +116,9 @@ class frmCtl : public QWidget {
   private:
     void buildEntryPages();
     void buildRightSide();
-    void showChimeiFixed(const QString& text);
+    void clearPreview();
 
     PanelContext ctx_;
-    KeypadEntry keypad_;
     std::array<bool, 12> keypadRegions_{}; // the keys' rounded shapes are in place
     bool closing_ = false;
 };

@@ -1,12 +1,26 @@
 #!/usr/bin/env bash
-# Builds the fare data reader's fuzz target with clang and runs it for N seconds
-# (default 30) on the demo routes as seed corpus.
+# Builds every fuzz target with clang (the libraries they link instrumented too) and runs
+# each for N seconds (default 30) on its seed corpus.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
-CXX=clang++ cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build-fuzz
-mkdir -p build-fuzz/corpus
-cp demo/*.hy3 build-fuzz/corpus/
-./build-fuzz/fuzz_hy3 -max_total_time="$SECONDS_TO_RUN" -max_len=8192 -print_final_stats=1 \
-  build-fuzz/corpus 2>&1 | tail -n 12
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMINAMO_FUZZ=ON -DMINAMO_TESTS=OFF -DMINAMO_BENCHMARKS=OFF >/dev/null
+TARGETS=(fuzz_hy3)
+cmake --build build-fuzz --target "${TARGETS[@]}"
+
+# Seeds per target: the files each reader is meant for.
+seed() {
+  case "$1" in
+    fuzz_hy3) cp demo/*.hy3 "$2"/ ;;
+  esac
+}
+
+for t in "${TARGETS[@]}"; do
+  corpus="build-fuzz/corpus-$t"
+  mkdir -p "$corpus"
+  seed "$t" "$corpus"
+  echo "== $t"
+  "./build-fuzz/fuzz/$t" -max_total_time="$SECONDS_TO_RUN" -max_len=8192 -print_final_stats=1 \
+    "$corpus" 2>&1 | tail -n 12
+done

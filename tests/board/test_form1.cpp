@@ -10,7 +10,7 @@
 namespace {
 void applyDefaults(Options& o, Form1& b) {
     mdl527_000::ClearFares(b);
-    mdl527_000::ApplyDefaultStyle(o, b, 0, [&](int i) { applyBacklight(o, b, i); });
+    mdl527_000::ApplyDefaultStyle(o, b, 0);
 }
 } // namespace
 
@@ -98,7 +98,7 @@ TEST(Form1, NumberingModesThroughSetProp) {
     Options o;
     Form1 b;
     applyDefaults(o, b);
-    auto apply = [&] { SetProp(o, b, 0, [&](int i) { applyBacklight(o, b, i); }); };
+    auto apply = [&] { SetProp(o, b, 0); };
     o.NumberingMode = 4;
     apply();
     EXPECT_EQ(b.lblSeiriNum[1]->text(), QStringLiteral("無 券"));
@@ -114,7 +114,7 @@ TEST(Form1, NumberingModesThroughSetProp) {
     EXPECT_EQ(b.lblSeiriNum[1]->text(), QStringLiteral("券なし")); // hidden but written
     // The ON2 colour applies with the backlight on ON2.
     o.TicketColorOn2 = 0x0000FF;
-    SetProp(o, b, 2, [&](int i) { applyBacklight(o, b, i); });
+    SetProp(o, b, 2);
     EXPECT_EQ(b.lblSeiriNum[5]->palette().color(QPalette::WindowText), QColor(255, 0, 0));
 }
 

@@ -15,7 +15,7 @@ class PanelPictureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         fake = &FakeCompanion::reset();
-        mdl527_000::ApplyDefaultStyle(o, board, 0, [this](int i) { applyBacklight(o, board, i); });
+        mdl527_000::ApplyDefaultStyle(o, board, 0);
     }
     QString picture(const char* name, QSize size, QColor c, const char* format) {
         QImage img(size, QImage::Format_RGB32);

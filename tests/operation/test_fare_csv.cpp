@@ -53,7 +53,8 @@ TEST(FareCsv, CheckReportsWhatAUserNeedsToKnow) {
     const auto rep = farecsv::check(f);
     const QString all = rep.problems.join(QLatin1Char('\n')) + QLatin1Char('\n') +
                         rep.notes.join(QLatin1Char('\n'));
-    EXPECT_TRUE(all.contains(QStringLiteral("late-night")));
+    // Doubling is done wide enough for any stored fare, so 20000 is nothing to report.
+    EXPECT_FALSE(all.contains(QStringLiteral("late-night")));
     EXPECT_TRUE(all.contains(QStringLiteral("Shift-JIS")));
     EXPECT_TRUE(all.contains(QStringLiteral("bytes after")));
     EXPECT_TRUE(all.contains(QStringLiteral("scrolls")));

@@ -29,17 +29,19 @@ class PanelTest : public ::testing::Test {
         options.FareDataFolder = dir.path();
         options.RouteSetSound = QStringLiteral("route.wav");
         options.ResetSound = QStringLiteral("key.wav");
-        PanelContext ctx{board, options, table, state, sound, tape, [this](int ms) {
-                             waits.push_back(ms);
-                             lampDuringWait = board.Degit[17]->litNow();
-                         }};
-        ctx.today = [] { return QDate(2026, 12, 6); };
+        Trip::Services services{board, options, sound, tape, [this](int ms) {
+                                    waits.push_back(ms);
+                                    lampDuringWait = board.Degit[17]->litNow();
+                                }};
+        services.today = [] { return QDate(2026, 12, 6); };
+        trip = std::make_unique<Trip>(services);
+        PanelContext ctx{board, *trip, options};
+        ctx.today = services.today;
         ctx.saveSettings = [this] { events << QStringLiteral("save"); };
         ctx.endProgram = [this] { events << QStringLiteral("end"); };
         panel = std::make_unique<frmCtl>(std::move(ctx));
         mdl527_000::ClearFares(board);
-        mdl527_000::ApplyDefaultStyle(options, board, 0,
-                                      [this](int i) { panel->Option4_Click(i); });
+        mdl527_000::ApplyDefaultStyle(options, board, 0);
         panel->Form_Load();
         // Fares: column k of row i is 100*i + k, column 7 is -1, column 40 the sound code.
         writeBytes(dir.filePath(QStringLiteral("12.hy3")),
@@ -63,12 +65,12 @@ class PanelTest : public ::testing::Test {
     QTemporaryDir dir;
     FakeCompanion* fake = nullptr;
     Options options;
-    RouteTable table;
-    RouteState state;
     RecordingSound sound;
     RecordingTape tape;
     Form1 board;
+    std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
+    const RouteState& state() const { return trip->state(); }
     std::vector<int> waits;
     QString lampDuringWait;
     QStringList events;
@@ -92,15 +94,15 @@ TEST_F(PanelTest, RouteSettingRunsTheLampTestAndShowsTheStartRow) {
     setRoute(3);
     EXPECT_EQ(waits, std::vector<int>{3000});
     EXPECT_EQ(lampDuringWait, QStringLiteral("888"));
-    EXPECT_EQ(state.RouteDigits, QStringLiteral("12"));
-    EXPECT_EQ(state.CurrentRow, 3);
+    EXPECT_EQ(state().RouteDigits, QStringLiteral("12"));
+    EXPECT_EQ(state().CurrentRow, 3);
     EXPECT_EQ(lit(1), QString()); // below the start section: the 0 of the lamp test
     EXPECT_EQ(lit(3), QStringLiteral("303"));
     EXPECT_EQ(lit(7), QStringLiteral("-1"));
     EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所3"));
     EXPECT_TRUE(panel->Command2[1]->isEnabled());
     EXPECT_TRUE(panel->Check1->isEnabled());
-    EXPECT_EQ(panel->RouteDate, QStringLiteral("12-06-2026"));
+    EXPECT_EQ(trip->RouteDate(), QStringLiteral("12-06-2026"));
     ASSERT_FALSE(sound.calls.empty());
     EXPECT_EQ(sound.calls.back().file, QStringLiteral("route.wav"));
     EXPECT_EQ(sound.calls.back().alias, QStringLiteral("S1"));
@@ -119,17 +121,19 @@ TEST_F(PanelTest, KeypadSoundsAndLabels) {
 TEST_F(PanelTest, NoRouteOpensZeroAndFailuresKeepTheTrip) {
     setRoute(2);
     panel->Command2[1]->click();
-    ASSERT_EQ(state.CurrentRow, 3);
+    ASSERT_EQ(state().CurrentRow, 3);
     panel->Command1[1]->click(); // the same route again restarts the trip
-    EXPECT_EQ(state.CurrentRow, 2);
+    EXPECT_EQ(state().CurrentRow, 2);
     keys({10, 11});
     panel->Command1[1]->click(); // no route: 0.hy3 does not exist
     EXPECT_EQ(fake->messages.back().text, msgNoRouteData());
-    EXPECT_EQ(state.RouteDigits, QString());
-    EXPECT_EQ(state.RowCount, 6);
+    EXPECT_EQ(fake->messages.back().title, QStringLiteral("ミナモVer4"));
+    EXPECT_EQ(fake->messages.back().icon, MsgIcon::None);
+    EXPECT_EQ(state().RouteDigits, QString());
+    EXPECT_EQ(state().RowCount, 6);
     EXPECT_TRUE(panel->Command2[1]->isEnabled());
     panel->Command2[1]->click();
-    EXPECT_EQ(state.CurrentRow, 3);
+    EXPECT_EQ(state().CurrentRow, 3);
 }
 
 TEST_F(PanelTest, ListPageBuildsTheRouteFromItsSelections) {
@@ -137,8 +141,8 @@ TEST_F(PanelTest, ListPageBuildsTheRouteFromItsSelections) {
     panel->List2[4]->setCurrentRow(2);
     panel->List3[2]->setCurrentRow(2);
     panel->Command1[0]->click();
-    EXPECT_EQ(state.RouteDigits, QStringLiteral("12"));
-    EXPECT_EQ(state.CurrentRow, 2);
+    EXPECT_EQ(state().RouteDigits, QStringLiteral("12"));
+    EXPECT_EQ(state().CurrentRow, 2);
     EXPECT_EQ(sound.calls[0].file, QStringLiteral("key.wav"));   // route digit
     EXPECT_EQ(sound.calls[2].file, QStringLiteral("route.wav")); // section digit
 }
@@ -150,7 +154,7 @@ TEST_F(PanelTest, StepsStopAtTheEndsWithoutSoundOrUpdate) {
     EXPECT_EQ(sound.calls.size(), before);
     for (int i = 0; i < 10; ++i)
         panel->Command2[1]->click();
-    EXPECT_EQ(state.CurrentRow, 6);
+    EXPECT_EQ(state().CurrentRow, 6);
     EXPECT_EQ(sound.calls.size(), before + 5);
     EXPECT_EQ(sound.calls.back().alias, QStringLiteral("S2"));
     EXPECT_FALSE(sound.calls.back().wait); // asynchronous by default
@@ -270,13 +274,13 @@ TEST_F(PanelTest, AnnouncementButtonsStepWhenTheFlagSaysSo) {
     setRoute(1);
     tape.flag = 1;
     panel->cmdTapeNext_Click();
-    EXPECT_EQ(state.CurrentRow, 2);
+    EXPECT_EQ(state().CurrentRow, 2);
     tape.flag = 0;
     panel->cmdTapeNext_Click();
-    EXPECT_EQ(state.CurrentRow, 2);
+    EXPECT_EQ(state().CurrentRow, 2);
     tape.flag = 1;
     panel->cmdTapeBack_Click();
-    EXPECT_EQ(state.CurrentRow, 1);
+    EXPECT_EQ(state().CurrentRow, 1);
 }
 
 TEST_F(PanelTest, CloseAnsweredNoKeepsEverythingYesShutsDownInOrder) {

@@ -1,6 +1,7 @@
 // Shared test main: offscreen platform, fixed time zone and locale, the program's font
 // substitutes, and a companion that never blocks.
 #include "ApiLib.h"
+#include "FontSubstitutes.h"
 #include "FakeCompanion.h"
 
 #include <QApplication>

@@ -1,0 +1,26 @@
+#pragma once
+// What the trip controller asks of the board: fares, the stop name with its prefix mode,
+// the lamp test, and blanking. The board window implements it; tests record it.
+#include "DigitValue.h"
+
+#include <QString>
+#include <cstdint>
+#include <string_view>
+
+class BoardView {
+  public:
+    virtual ~BoardView() = default;
+
+    // Writes a value into fare digit `position` (1-32; 0 is the hidden spare).
+    virtual void showFare(int position, const DigitValue& value) = 0;
+    // Lamp test: every segment of every fare digit lit (true) or the fares cleared (false).
+    virtual void lampTest(bool on) = 0;
+    // Draws the stop name (CP932 bytes as the file stores them) with the 「次は」 prefix mode
+    // `drawMode`, then leaves the element in `keepMode` for later redraws.
+    virtual void showStopName(std::string_view cp932Name, int16_t drawMode, int16_t keepMode) = 0;
+    // The prefix mode the stop-name element is in now.
+    virtual int16_t stopNameMode() const = 0;
+    // Blanking: the stop name, the fares and the clock go dark (true) or the clock comes
+    // back (false; the caller redraws the fares).
+    virtual void blank(bool on) = 0;
+};

@@ -1,0 +1,12 @@
+#pragma once
+// Colours as the settings and the board keep them: 0xBBGGRR in an integer, red in the
+// low byte. These convert to and from the 0xAARRGGBB form images use, without Qt Gui.
+#include <cstdint>
+
+inline constexpr uint32_t argbFromBgr(uint32_t bgr) {
+    return 0xFF000000u | ((bgr & 0xFFu) << 16) | (bgr & 0xFF00u) | ((bgr >> 16) & 0xFFu);
+}
+
+inline constexpr uint32_t bgrFromArgb(uint32_t argb) {
+    return ((argb >> 16) & 0xFFu) | (argb & 0xFF00u) | ((argb & 0xFFu) << 16);
+}

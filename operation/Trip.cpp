@@ -1,0 +1,151 @@
+#include "Trip.h"
+
+#include "AnnouncementPlayer.h"
+#include "ApiLib.h"
+#include "Cp932.h"
+#include "Limits.h"
+#include "Options.h"
+#include "SoundChannels.h"
+
+namespace {
+const QString kS1 = QStringLiteral("S1");
+const QString kS2 = QStringLiteral("S2");
+} // namespace
+
+Trip::Trip(Services s, QObject* parent) : QObject(parent), s_(std::move(s)) {}
+
+void Trip::pressKey(int button) {
+    s_.sound.PlaySnd(s_.options.ResetSound, kS1, false, 0);
+    keypad_.press(button);
+    Q_EMIT changed();
+}
+
+void Trip::chooseRouteDigit(int list, int d) {
+    if (list >= 0 && list < static_cast<int>(lists_.route.size()))
+        lists_.route[static_cast<size_t>(list)] = d;
+    s_.sound.PlaySnd(s_.options.ResetSound, kS1, false, 0);
+}
+
+void Trip::chooseSectionDigit(int list, int d) {
+    if (list >= 0 && list < static_cast<int>(lists_.section.size()))
+        lists_.section[static_cast<size_t>(list)] = d;
+    s_.sound.PlaySnd(s_.options.RouteSetSound, kS1, false, 0);
+}
+
+void Trip::clearListDigit(bool routeList, int list) {
+    if (routeList && list >= 0 && list < static_cast<int>(lists_.route.size()))
+        lists_.route[static_cast<size_t>(list)] = -1;
+    if (!routeList && list >= 0 && list < static_cast<int>(lists_.section.size()))
+        lists_.section[static_cast<size_t>(list)] = -1;
+}
+
+Outcome Trip::setRoute(EntryPage page) {
+    const QString broadcastFolder = ApiLib::withTrailingSeparator(s_.options.BroadcastDataFolder);
+    s_.sound.PlaySnd(s_.options.RouteSetSound, kS1, false, 0);
+    QString digits, sectionText;
+    if (page == EntryPage::Keypad) {
+        digits = keypad_.route;
+        sectionText = keypad_.section;
+    } else {
+        for (int d : lists_.route)
+            if (d >= 0)
+                digits += QString::number(d);
+        for (int d : lists_.section)
+            if (d >= 0)
+                sectionText += QString::number(d);
+    }
+    state_.RouteDigits = digits;
+    state_.StartSection = normalizeSection(sectionText);
+    s_.tape.LoadTape(broadcastFolder, routeFileNumber(digits));
+    Outcome loaded = LoadFareData(table_, state_, s_.options.FareDataFolder);
+    if (!loaded.ok)
+        return loaded;
+
+    const int16_t remembered = s_.board.stopNameMode();
+    s_.board.showStopName(cp932::encode(QStringLiteral("系統選別中")), 0, remembered);
+    s_.board.lampTest(true);
+    // The lamp test: every segment lit for three seconds; the operator's input waits.
+    s_.waitWithoutInput(3000);
+    s_.board.lampTest(false);
+    routeSet_ = true;
+    Q_EMIT changed();
+    routeDate_ = s_.options.DateFixed != 0 ? s_.options.FixedDateText : routeDateText(s_.today());
+    DispData(state_.CurrentRow);
+    return loaded;
+}
+
+void Trip::step(bool forward) {
+    const std::optional<int16_t> target = stepTarget(state_, forward);
+    if (!target)
+        return;
+    state_.CurrentRow = *target;
+    s_.sound.PlaySnd(stepSoundFor(s_.options, table_, state_.CurrentRow), kS2,
+                     s_.options.StepSoundSync != 0, 0);
+    DispData(state_.CurrentRow);
+}
+
+void Trip::setBlank(bool on) {
+    blanked_ = on;
+    if (on) {
+        s_.board.blank(true);
+        Q_EMIT changed();
+        return;
+    }
+    Q_EMIT changed();
+    s_.board.blank(false);
+    DispData(state_.CurrentRow);
+}
+
+void Trip::setLateNight(bool on) {
+    lateNight_ = on;
+}
+
+void Trip::tapeNext() {
+    s_.tape.TapeNext();
+    if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
+        step(true);
+}
+
+void Trip::tapeBack() {
+    s_.tape.TapeBack();
+    if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
+        step(false);
+}
+
+void Trip::DispData(int n) {
+    const DispPlan plan = planDispData(table_, state_, s_.options, lateNight_, n);
+    for (const DigitWrite& w : plan.writes)
+        s_.board.showFare(w.position, w.value);
+    Q_EMIT boardUpdated(n);
+    // The first stop never shows 「次は」, but the element keeps the chosen mode for the
+    // stops that follow.
+    const int16_t mode = s_.options.TsugiwaDisplay;
+    s_.board.showStopName(plan.stopNameBytes, plan.firstRow ? 0 : mode, mode);
+}
+
+void Trip::redrawStopName() {
+    const int16_t mode = s_.board.stopNameMode();
+    s_.board.showStopName({}, mode, mode);
+    s_.board.showStopName(table_.row(state_.CurrentRow).StopNameBytes, mode, mode);
+}
+
+bool Trip::initSpeech() {
+    return s_.tape.InitSpeech();
+}
+
+bool Trip::speechUsable() const {
+    return s_.tape.SpeechUsable();
+}
+
+void Trip::adjustVoice() {
+    s_.tape.TapeAdjust();
+}
+
+void Trip::stopVoice() {
+    s_.tape.TapeStop();
+}
+
+void Trip::closeDevices() {
+    s_.sound.CloseAllSnd();
+    s_.tape.ReleaseSpeech();
+}
