@@ -227,3 +227,34 @@ TEST_F(EndToEnd, BlankedPanelIgnoresEntryLikeTheScreenDoes) {
     EXPECT_EQ(r.states[0][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("Speed")].toInt(),
               5);
 }
+
+// The board after route setting on demo route 1, pixel for pixel against a committed
+// picture. A deliberate change of the look is recorded by running this test once with
+// MINAMO_UPDATE_REFERENCES=1 and committing the new picture.
+TEST_F(EndToEnd, BoardAfterRouteSettingMatchesTheReferencePicture) {
+    const QString shot = dir.filePath(QStringLiteral("board.png"));
+    const RunResult r = run(demo() + QStringLiteral("key route\nkey 1\nkey section\nkey 1\n"
+                                                    "reset keypad\nsnapshot board %1\n")
+                                         .arg(shot));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    const QImage got = QImage(shot).convertToFormat(QImage::Format_ARGB32);
+    const QString refPath = QStringLiteral(REFERENCE_DIR "/board_route1.png");
+    if (qEnvironmentVariableIsSet("MINAMO_UPDATE_REFERENCES")) {
+        ASSERT_TRUE(got.save(refPath));
+        GTEST_SKIP() << "reference picture written";
+    }
+    const QImage want = QImage(refPath).convertToFormat(QImage::Format_ARGB32);
+    ASSERT_FALSE(want.isNull()) << "no reference picture at " << refPath.toStdString();
+    ASSERT_EQ(got.size(), want.size());
+    // Small tolerance: font hinting may move a few edge pixels by a shade, nothing more.
+    int off = 0;
+    for (int y = 0; y < got.height(); ++y)
+        for (int x = 0; x < got.width(); ++x) {
+            const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
+            const int d = std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                    std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            if (d > 24)
+                ++off;
+        }
+    EXPECT_LE(off, got.width() * got.height() / 500) << off << " pixels differ";
+}

@@ -1,18 +1,9 @@
+#include "BoardRig.h"
 #include "FakeCompanion.h"
-#include "Form1.h"
-#include "Options.h"
-#include "mdl527_000.h"
 
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
-
-namespace {
-void applyDefaults(Options& o, Form1& b) {
-    mdl527_000::ClearFares(b);
-    mdl527_000::ApplyDefaultStyle(o, b, 0);
-}
-} // namespace
 
 TEST(Form1, ConfirmedDigitDialogCopiesSettingsToAllDigits) {
     auto& fake = FakeCompanion::reset();
@@ -65,9 +56,8 @@ TEST(Form1, ClockReceivesNumbers) {
 }
 
 TEST(Form1, ShapeCutsOnlyTheCorners) {
-    Options o;
-    Form1 b;
-    applyDefaults(o, b);
+    BoardRig rig;
+    Form1& b = rig.board;
     b.applyShape();
     const QImage snap = b.snapshot();
     ASSERT_EQ(snap.size(), QSize(582, 344));
@@ -81,9 +71,8 @@ TEST(Form1, ShapeCutsOnlyTheCorners) {
 }
 
 TEST(Form1, DefaultStyleLaysOutLabelsAndBlankDigits) {
-    Options o;
-    Form1 b;
-    applyDefaults(o, b);
+    BoardRig rig;
+    Form1& b = rig.board;
     EXPECT_EQ(b.lblSeiriNum[1]->text(), QStringLiteral("1"));
     EXPECT_EQ(b.lblSeiriNum[32]->text(), QStringLiteral("32"));
     EXPECT_FALSE(b.lblSeiriNum[1]->isHidden());
@@ -95,9 +84,9 @@ TEST(Form1, DefaultStyleLaysOutLabelsAndBlankDigits) {
 }
 
 TEST(Form1, NumberingModesThroughSetProp) {
-    Options o;
-    Form1 b;
-    applyDefaults(o, b);
+    BoardRig rig;
+    Options& o = rig.options;
+    Form1& b = rig.board;
     auto apply = [&] { SetProp(o, b, 0); };
     o.NumberingMode = 4;
     apply();

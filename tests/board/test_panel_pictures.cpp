@@ -1,3 +1,4 @@
+#include "BoardRig.h"
 #include "FakeCompanion.h"
 #include "Form1.h"
 #include "Options.h"
@@ -15,7 +16,6 @@ class PanelPictureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         fake = &FakeCompanion::reset();
-        mdl527_000::ApplyDefaultStyle(o, board, 0);
     }
     QString picture(const char* name, QSize size, QColor c, const char* format) {
         QImage img(size, QImage::Format_RGB32);
@@ -33,8 +33,9 @@ class PanelPictureTest : public ::testing::Test {
 
     QTemporaryDir dir;
     FakeCompanion* fake = nullptr;
-    Options o;
-    Form1 board;
+    BoardRig rig;
+    Options& o = rig.options;
+    Form1& board = rig.board;
 };
 
 } // namespace

@@ -164,3 +164,44 @@ TEST(RouteTable, OutOfRangeCellsFail) {
     EXPECT_EQ(t.row(301).column(150), 7);
     EXPECT_THROW(t.SetRouteCell(1, 3, 40000), AppError);
 }
+
+// A fare file written out byte by byte here, not by our writer: two stops, "駅前" (CP932
+// 89 77 91 4F) and "A", with a few columns set and the rest zero.
+TEST_F(LoadFareDataTest, GoldenFileReadsIntoTheExpectedTable) {
+    std::string golden;
+    auto bytes = [&](std::initializer_list<int> bs) {
+        for (int b : bs)
+            golden.push_back(static_cast<char>(b));
+    };
+    auto zeros = [&](int n) { golden.append(static_cast<size_t>(n), '\0'); };
+    bytes({0x02, 0x00});                   // two rows
+    bytes({0x04, 0x00, 0x89, 0x77, 0x91, 0x4F}); // name length 4, 駅前
+    bytes({0x01, 0x00});                   // ticket number 1
+    bytes({0xE6, 0x00, 0xFF, 0xFF});       // column 1 = 230, column 2 = -1
+    zeros(2 * 147);
+    bytes({0x39, 0x30});                   // column 150 = 12345
+    bytes({0x01, 0x00, 0x41});             // name length 1, "A"
+    bytes({0xFE, 0xFF});                   // ticket number -2
+    bytes({0x00, 0x80});                   // column 1 = -32768
+    zeros(2 * 149);
+    ASSERT_EQ(golden.size(), 2u + (2 + 4 + 2 + 300) + (2 + 1 + 2 + 300));
+    writeBytes(path(QStringLiteral("5.hy3")), golden);
+
+    ASSERT_TRUE(load(QStringLiteral("5"), 1));
+    EXPECT_EQ(state.RowCount, 2);
+    EXPECT_EQ(table.row(1).StopName, QStringLiteral("駅前"));
+    EXPECT_EQ(table.row(1).StopNameBytes, std::string("\x89\x77\x91\x4F"));
+    EXPECT_EQ(table.row(1).TicketNo, 1);
+    EXPECT_EQ(table.row(1).column(1), 230);
+    EXPECT_EQ(table.row(1).column(2), -1);
+    EXPECT_EQ(table.row(1).column(3), 0);
+    EXPECT_EQ(table.row(1).column(150), 12345);
+    EXPECT_EQ(table.row(2).StopName, QStringLiteral("A"));
+    EXPECT_EQ(table.row(2).TicketNo, -2);
+    EXPECT_EQ(table.row(2).column(1), -32768);
+    EXPECT_EQ(table.row(3).StopName, QString());
+    // Our writer gives the same bytes back.
+    const hy3::ParseResult parsed = hy3::parse(golden);
+    ASSERT_TRUE(parsed.file);
+    EXPECT_EQ(hy3::write(*parsed.file), golden);
+}

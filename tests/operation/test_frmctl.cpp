@@ -1,3 +1,4 @@
+#include "BoardRig.h"
 #include "FakeCompanion.h"
 #include "Form1.h"
 #include "Hy3Builder.h"
@@ -40,8 +41,6 @@ class PanelTest : public ::testing::Test {
         ctx.saveSettings = [this] { events << QStringLiteral("save"); };
         ctx.endProgram = [this] { events << QStringLiteral("end"); };
         panel = std::make_unique<frmCtl>(std::move(ctx));
-        mdl527_000::ClearFares(board);
-        mdl527_000::ApplyDefaultStyle(options, board, 0);
         panel->Form_Load();
         // Fares: column k of row i is 100*i + k, column 7 is -1, column 40 the sound code.
         writeBytes(dir.filePath(QStringLiteral("12.hy3")),
@@ -64,10 +63,11 @@ class PanelTest : public ::testing::Test {
 
     QTemporaryDir dir;
     FakeCompanion* fake = nullptr;
-    Options options;
+    BoardRig rig;
+    Options& options = rig.options;
+    Form1& board = rig.board;
     RecordingSound sound;
     RecordingTape tape;
-    Form1 board;
     std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
     const RouteState& state() const { return trip->state(); }

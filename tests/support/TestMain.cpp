@@ -1,5 +1,5 @@
-// Shared test main: offscreen platform, fixed time zone and locale, the program's font
-// substitutes, and a companion that never blocks.
+// Shared test main: offscreen platform at 96 dpi, fixed time zone and locale, the
+// program's font substitutes, and a companion that never blocks.
 #include "ApiLib.h"
 #include "FontSubstitutes.h"
 #include "FakeCompanion.h"
@@ -11,6 +11,7 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TZ", "UTC");
+    qputenv("QT_FONT_DPI", "96");
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
     QApplication app(argc, argv);
     ApiLib::installFontSubstitutes();

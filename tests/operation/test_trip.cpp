@@ -1,0 +1,141 @@
+// The trip controller without any widget: what it asks of the board, in which order.
+#include "Cp932.h"
+#include "Hy3Builder.h"
+#include "Options.h"
+#include "Recorders.h"
+#include "Trip.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records every board call as one line of text.
+class RecordingBoard : public BoardView {
+  public:
+    QStringList log;
+    int16_t mode = 0;
+    void showFare(int p, const DigitValue& v) override {
+        log << QStringLiteral("fare %1=%2").arg(p).arg(v.toText());
+    }
+    void lampTest(bool on) override { log << QStringLiteral("lamp %1").arg(on); }
+    void showStopName(std::string_view name, int16_t draw, int16_t keep) override {
+        log << QStringLiteral("name %1 %2 %3").arg(cp932::decode(name)).arg(draw).arg(keep);
+        mode = keep;
+    }
+    int16_t stopNameMode() const override { return mode; }
+    void blank(bool on) override { log << QStringLiteral("blank %1").arg(on); }
+    QStringList only(const QString& prefix) const { return log.filter(QRegularExpression(u'^' + prefix)); }
+};
+
+class TripTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        options.FareDataFolder = dir.path();
+        options.RouteSetSound = QStringLiteral("route.wav");
+        options.TsugiwaDisplay = 2;
+        writeBytes(dir.filePath(QStringLiteral("7.hy3")),
+                   hy3::write(makeRoute(4, [](int r, int c) -> int16_t {
+                       return c == 3 ? -1 : static_cast<int16_t>(100 * r + c);
+                   })));
+    }
+    Trip make() {
+        Trip::Services s{board, options, sound, tape, [this](int ms) {
+                             board.log << QStringLiteral("wait %1").arg(ms);
+                         }};
+        s.today = [] { return QDate(2026, 12, 7); };
+        return Trip(s);
+    }
+    void enter(Trip& t, std::initializer_list<int> keys) {
+        for (int k : keys)
+            t.pressKey(k);
+    }
+
+    QTemporaryDir dir;
+    Options options;
+    RecordingBoard board;
+    RecordingSound sound;
+    RecordingTape tape;
+};
+
+} // namespace
+
+TEST_F(TripTest, RouteSettingRunsTheLampTestThenShowsTheStartingStop) {
+    Trip t = make();
+    enter(t, {10, 7, 11, 2});
+    const Outcome o = t.setRoute(EntryPage::Keypad);
+    ASSERT_TRUE(o.ok) << o.message.toStdString();
+    // Prefix off while "系統選別中" shows, the element keeps the old mode afterwards.
+    const int lamp = static_cast<int>(board.log.indexOf(QStringLiteral("lamp 1")));
+    EXPECT_EQ(board.log.at(lamp - 1), QStringLiteral("name 系統選別中 0 0"));
+    EXPECT_EQ(board.log.at(lamp + 1), QStringLiteral("wait 3000"));
+    EXPECT_EQ(board.log.at(lamp + 2), QStringLiteral("lamp 0"));
+    // Fares from the starting section only; the first row of the trip has no prefix when
+    // it is the route's first stop, row 2 here shows it.
+    EXPECT_EQ(board.only(QStringLiteral("fare 1=")), QStringList());
+    EXPECT_TRUE(board.log.contains(QStringLiteral("fare 2=202")));
+    EXPECT_TRUE(board.log.contains(QStringLiteral("fare 3=-1")));
+    EXPECT_EQ(board.log.last(), QStringLiteral("name 停留所2 2 2"));
+    EXPECT_TRUE(t.routeSet());
+    EXPECT_EQ(t.RouteDate(), QStringLiteral("12-07-2026"));
+    EXPECT_EQ(tape.log.last(), QStringLiteral("LoadTape  7"));
+    ASSERT_FALSE(sound.calls.empty());
+    EXPECT_EQ(sound.calls.back().alias, QStringLiteral("S1"));
+}
+
+TEST_F(TripTest, AFailedLoadIsReturnedAndTheBoardIsUntouched) {
+    Trip t = make();
+    enter(t, {10, 9, 9});
+    const Outcome o = t.setRoute(EntryPage::Keypad);
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.message, msgNoRouteData());
+    EXPECT_TRUE(board.log.isEmpty());
+    EXPECT_FALSE(t.routeSet());
+}
+
+TEST_F(TripTest, ListEntryForgetsAClearedList) {
+    Trip t = make();
+    t.chooseRouteDigit(0, 1);
+    t.chooseRouteDigit(1, 7);
+    t.clearListDigit(true, 0);
+    t.chooseSectionDigit(2, 3);
+    ASSERT_TRUE(t.setRoute(EntryPage::Lists).ok);
+    EXPECT_EQ(t.state().RouteDigits, QStringLiteral("7"));
+    EXPECT_EQ(t.state().StartSection, 3);
+}
+
+TEST_F(TripTest, StepsLateNightAndBlanking) {
+    Trip t = make();
+    enter(t, {10, 7, 11, 1});
+    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    EXPECT_EQ(board.log.last(), QStringLiteral("name 停留所1 0 2")); // first stop: no prefix
+    t.setLateNight(true);
+    board.log.clear();
+    t.step(true);
+    EXPECT_TRUE(board.log.contains(QStringLiteral("fare 1=402"))); // 201 doubled
+    EXPECT_TRUE(board.log.contains(QStringLiteral("fare 3=-1")));  // "no fare" never doubles
+    t.step(false);
+    t.step(false); // already at the first stop: nothing happens
+    EXPECT_EQ(t.state().CurrentRow, 1);
+    board.log.clear();
+    t.setBlank(true);
+    EXPECT_EQ(board.log, QStringList{QStringLiteral("blank 1")});
+    t.setBlank(false);
+    EXPECT_EQ(board.log.at(1), QStringLiteral("blank 0"));
+    EXPECT_EQ(board.log.last(), QStringLiteral("name 停留所1 0 2"));
+}
+
+TEST_F(TripTest, AnAnnouncementStepsTheBoardWhenItsLineSaysSo) {
+    Trip t = make();
+    enter(t, {10, 7, 11, 1});
+    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    tape.flag = 0;
+    t.tapeNext();
+    EXPECT_EQ(t.state().CurrentRow, 1);
+    tape.flag = 1;
+    t.tapeNext();
+    EXPECT_EQ(t.state().CurrentRow, 2);
+    t.tapeBack();
+    EXPECT_EQ(t.state().CurrentRow, 1);
+}
