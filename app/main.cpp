@@ -1,9 +1,9 @@
 // The fare board simulator: starts the board and the control panel, optionally runs a
 // script of operator actions against them.
 #include "ApiLib.h"
-#include "FontSubstitutes.h"
 #include "AppError.h"
 #include "FatalHandler.h"
+#include "FontSubstitutes.h"
 #include "Program.h"
 #include "QtCompanion.h"
 #include "ScriptRunner.h"

@@ -1,13 +1,13 @@
 // Speed of what the operator waits for: redrawing the fares, rasterising and scrolling
 // a stop name, loading a full-size route.
 #include "ApiLib.h"
-#include "FontSubstitutes.h"
 #include "ChimeiCtl_DX.h"
 #include "ChimeiLayout.h"
 #include "Companion.h"
 #include "Cp932.h"
 #include "DataIo.h"
 #include "DotRaster.h"
+#include "FontSubstitutes.h"
 #include "Form1.h"
 
 #include <QApplication>
@@ -64,8 +64,10 @@ void BM_SetChimeiFortyCharacters(benchmark::State& state) {
     ChimeiCtl_DX c;
     c.setAutoScroll(false);
     const QString names[2] = {
-        QStringLiteral("中央総合病院西口バスターミナル前乗換所経由県立図書館前広場行き臨時便のりば東口前"),
-        QStringLiteral("ミナモ駅北口広場中央総合病院西口バスターミナル前乗換所経由県立図書館前行き臨時便")};
+        QStringLiteral(
+            "中央総合病院西口バスターミナル前乗換所経由県立図書館前広場行き臨時便のりば東口前"),
+        QStringLiteral(
+            "ミナモ駅北口広場中央総合病院西口バスターミナル前乗換所経由県立図書館前行き臨時便")};
     for (const QString& n : names)
         c.SetChimei(n);
     int i = 0;

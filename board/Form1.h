@@ -30,7 +30,7 @@ class Form1 : public QWidget, public BoardView {
 
     std::array<M_Degit*, limits::kFareCells + 1> Degit{};          // 0 is the hidden spare
     std::array<SeiriLabel*, limits::kFareCells + 1> lblSeiriNum{}; // 0 is the hidden spare
-    std::array<M_Degit*, 2> TimeDegit{};       // hidden clock: hours, minutes
+    std::array<M_Degit*, 2> TimeDegit{};                           // hidden clock: hours, minutes
     ChimeiCtl_DX* ChimeiCtl = nullptr;
     std::array<QImage, 3> imgRes; // built-in panels for OFF, ON1, ON2
     QTimer Timer1;

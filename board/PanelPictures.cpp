@@ -1,5 +1,6 @@
 #include "PanelPictures.h"
 
+#include "AppError.h"
 #include "Options.h"
 
 #include <QFile>
@@ -15,20 +16,20 @@ bool FileExists(const QString& path) {
 
 QString panelErrorReason(int number) {
     switch (number) {
-    case 7:
-    case 28:
-    case 51:
+    case errNum(ErrNo::OutOfMemory):
+    case errNum(ErrNo::OutOfStackSpace):
+    case errNum(ErrNo::InternalError):
         return QStringLiteral(
             "　内部的なエラーです。ほたる舎へ報告してください。エラー場所：frmCtl."
             "Option4_Click()");
-    case 53:
-    case 75:
-    case 76:
+    case errNum(ErrNo::FileNotFound):
+    case errNum(ErrNo::PathFileAccess):
+    case errNum(ErrNo::PathNotFound):
         return QStringLiteral("　画像ファイルが見つからないか、指定している場所が不正です。");
-    case 57:
-    case 68:
+    case errNum(ErrNo::DeviceIo):
+    case errNum(ErrNo::DeviceUnavailable):
         return QStringLiteral("　デバイスエラーもしくは準備が出来ていません。");
-    case 481:
+    case errNum(ErrNo::InvalidPicture):
         return QStringLiteral("　指定した画像の内容が不正です。この部分では扱えません。");
     default:
         return {};
@@ -45,13 +46,17 @@ PanelLoad loadPanelPicture(const QString& path) {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
         if (!f.exists())
-            return {{}, 53};
-        return {{}, f.error() == QFileDevice::PermissionsError ? 75 : 57};
+            return {{}, errNum(ErrNo::FileNotFound)};
+        return {{},
+                errNum(f.error() == QFileDevice::PermissionsError ? ErrNo::PathFileAccess
+                                                                  : ErrNo::DeviceIo)};
     }
     QImageReader reader(&f);
     QImage img = reader.read();
     if (img.isNull())
-        return {{}, reader.error() == QImageReader::DeviceError ? 57 : 481};
+        return {{},
+                errNum(reader.error() == QImageReader::DeviceError ? ErrNo::DeviceIo
+                                                                   : ErrNo::InvalidPicture)};
     return {std::move(img), 0};
 }
 

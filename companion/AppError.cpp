@@ -14,25 +14,25 @@ AppError::AppError(ErrNo number, QString description)
 
 QString AppError::describe(int number) {
     switch (number) {
-    case 6:
+    case errNum(ErrNo::Overflow):
         return QStringLiteral("オーバーフローしました。");
-    case 7:
+    case errNum(ErrNo::OutOfMemory):
         return QStringLiteral("メモリが不足しています。");
-    case 9:
+    case errNum(ErrNo::OutOfRange):
         return QStringLiteral("インデックスが有効範囲にありません。");
-    case 52:
+    case errNum(ErrNo::BadFileName):
         return QStringLiteral("ファイル名または番号が不正です。");
-    case 53:
+    case errNum(ErrNo::FileNotFound):
         return QStringLiteral("ファイルが見つかりません。");
-    case 57:
+    case errNum(ErrNo::DeviceIo):
         return QStringLiteral("デバイス I/O エラーです。");
-    case 70:
+    case errNum(ErrNo::PermissionDenied):
         return QStringLiteral("書き込みできません。");
-    case 75:
+    case errNum(ErrNo::PathFileAccess):
         return QStringLiteral("パス名が無効です。");
-    case 76:
+    case errNum(ErrNo::PathNotFound):
         return QStringLiteral("パスが見つかりません。");
-    case 481:
+    case errNum(ErrNo::InvalidPicture):
         return QStringLiteral("ピクチャが不正です。");
     default:
         return QStringLiteral("アプリケーション定義またはオブジェクト定義のエラーです。");

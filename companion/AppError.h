@@ -8,14 +8,22 @@ enum class ErrNo : int {
     Overflow = 6,
     OutOfMemory = 7,
     OutOfRange = 9,
+    OutOfStackSpace = 28,
+    InternalError = 51,
     BadFileName = 52,
     FileNotFound = 53,
     DeviceIo = 57,
+    DeviceUnavailable = 68,
     PermissionDenied = 70,
     PathFileAccess = 75,
     PathNotFound = 76,
     InvalidPicture = 481,
 };
+
+// The number as messages show it.
+constexpr int errNum(ErrNo e) {
+    return static_cast<int>(e);
+}
 
 class AppError : public std::runtime_error {
   public:

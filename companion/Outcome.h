@@ -9,5 +9,7 @@ struct Outcome {
     QString message;
 
     static Outcome success() { return {}; }
-    static Outcome failure(QString text, int number = 0) { return {false, number, std::move(text)}; }
+    static Outcome failure(QString text, int number = 0) {
+        return {false, number, std::move(text)};
+    }
 };

@@ -96,8 +96,8 @@ void ChimeiCtl_DX::drawUnit(int x, int y, std::string_view unitBytes) {
     const QString shown = replaceUnit(text);
     // The typeface follows the code of what is drawn; only a substituted unit has a code
     // other than its own bytes.
-    const unsigned code = shown == text ? cp932::firstCode(unitBytes)
-                                        : cp932::firstCode(cp932::encode(shown));
+    const unsigned code =
+        shown == text ? cp932::firstCode(unitBytes) : cp932::firstCode(cp932::encode(shown));
     const Face face = faceForName(fontMode_, code);
     lastFace_ = static_cast<int>(face);
     paintDots(strip_, x, y, sampleGlyph(shown, {face, fontBold_, 19, 0}), rgbOf(foreColor_));

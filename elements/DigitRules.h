@@ -46,7 +46,9 @@ struct DigitState {
     int pixelWidth() const {
         return digitSizeClass(DegitSize).digitWidthTwips * Keta / limits::kTwipsPerPixel;
     }
-    int pixelHeight() const { return digitSizeClass(DegitSize).heightTwips / limits::kTwipsPerPixel; }
+    int pixelHeight() const {
+        return digitSizeClass(DegitSize).heightTwips / limits::kTwipsPerPixel;
+    }
 };
 
 // The lit text for `value` under the element's ZeroMode, FillZero, Shift and Keta:

@@ -104,10 +104,10 @@ Outcome tell(const QString& text) {
 // Why a file could not be opened, as the classic error description.
 QString openFailure(const QString& path, const QFile& f) {
     if (!QFileInfo(path).absoluteDir().exists())
-        return AppError::describe(static_cast<int>(ErrNo::PathNotFound));
+        return AppError::describe(errNum(ErrNo::PathNotFound));
     if (f.error() == QFileDevice::PermissionsError)
-        return AppError::describe(static_cast<int>(ErrNo::PermissionDenied));
-    return AppError::describe(static_cast<int>(ErrNo::DeviceIo));
+        return AppError::describe(errNum(ErrNo::PermissionDenied));
+    return AppError::describe(errNum(ErrNo::DeviceIo));
 }
 
 } // namespace
@@ -119,13 +119,11 @@ Outcome LoadFareData(RouteTable& table, RouteState& state, const QString& folder
     if (!info.exists()) {
         return info.absoluteDir().exists()
                    ? tell(msgNoRouteData())
-                   : tell(AppError::describe(static_cast<int>(ErrNo::PathNotFound)),
-                          ErrNo::PathNotFound);
+                   : tell(AppError::describe(errNum(ErrNo::PathNotFound)), ErrNo::PathNotFound);
     }
     if (info.isDir() || !f.open(QIODevice::ReadOnly)) {
         if (info.isDir())
-            return tell(AppError::describe(static_cast<int>(ErrNo::PathFileAccess)),
-                        ErrNo::PathFileAccess);
+            return tell(AppError::describe(errNum(ErrNo::PathFileAccess)), ErrNo::PathFileAccess);
         return tell(openFailure(path, f));
     }
     const QByteArray data = f.readAll();
@@ -151,9 +149,9 @@ Outcome LoadFareData(RouteTable& table, RouteState& state, const QString& folder
     }
     if (!parsed.file) {
         return tell(
-             QStringLiteral("運賃データファイルが %1 "
-                            "行目の途中で終わっています。ファイルが壊れている可能性があります...")
-                 .arg(parsed.failedRow));
+            QStringLiteral("運賃データファイルが %1 "
+                           "行目の途中で終わっています。ファイルが壊れている可能性があります...")
+                .arg(parsed.failedRow));
     }
 
     // The whole file is read and checked: only now is the table replaced.

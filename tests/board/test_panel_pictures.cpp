@@ -14,9 +14,7 @@ namespace {
 
 class PanelPictureTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        fake = &FakeCompanion::reset();
-    }
+    void SetUp() override { fake = &FakeCompanion::reset(); }
     QString picture(const char* name, QSize size, QColor c, const char* format) {
         QImage img(size, QImage::Format_RGB32);
         img.fill(c);

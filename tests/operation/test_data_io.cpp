@@ -174,15 +174,15 @@ TEST_F(LoadFareDataTest, GoldenFileReadsIntoTheExpectedTable) {
             golden.push_back(static_cast<char>(b));
     };
     auto zeros = [&](int n) { golden.append(static_cast<size_t>(n), '\0'); };
-    bytes({0x02, 0x00});                   // two rows
+    bytes({0x02, 0x00});                         // two rows
     bytes({0x04, 0x00, 0x89, 0x77, 0x91, 0x4F}); // name length 4, 駅前
-    bytes({0x01, 0x00});                   // ticket number 1
-    bytes({0xE6, 0x00, 0xFF, 0xFF});       // column 1 = 230, column 2 = -1
+    bytes({0x01, 0x00});                         // ticket number 1
+    bytes({0xE6, 0x00, 0xFF, 0xFF});             // column 1 = 230, column 2 = -1
     zeros(2 * 147);
-    bytes({0x39, 0x30});                   // column 150 = 12345
-    bytes({0x01, 0x00, 0x41});             // name length 1, "A"
-    bytes({0xFE, 0xFF});                   // ticket number -2
-    bytes({0x00, 0x80});                   // column 1 = -32768
+    bytes({0x39, 0x30});       // column 150 = 12345
+    bytes({0x01, 0x00, 0x41}); // name length 1, "A"
+    bytes({0xFE, 0xFF});       // ticket number -2
+    bytes({0x00, 0x80});       // column 1 = -32768
     zeros(2 * 149);
     ASSERT_EQ(golden.size(), 2u + (2 + 4 + 2 + 300) + (2 + 1 + 2 + 300));
     writeBytes(path(QStringLiteral("5.hy3")), golden);

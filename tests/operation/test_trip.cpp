@@ -26,7 +26,9 @@ class RecordingBoard : public BoardView {
     }
     int16_t stopNameMode() const override { return mode; }
     void blank(bool on) override { log << QStringLiteral("blank %1").arg(on); }
-    QStringList only(const QString& prefix) const { return log.filter(QRegularExpression(u'^' + prefix)); }
+    QStringList only(const QString& prefix) const {
+        return log.filter(QRegularExpression(u'^' + prefix));
+    }
 };
 
 class TripTest : public ::testing::Test {
@@ -41,9 +43,8 @@ class TripTest : public ::testing::Test {
                    })));
     }
     Trip make() {
-        Trip::Services s{board, options, sound, tape, [this](int ms) {
-                             board.log << QStringLiteral("wait %1").arg(ms);
-                         }};
+        Trip::Services s{board, options, sound, tape,
+                         [this](int ms) { board.log << QStringLiteral("wait %1").arg(ms); }};
         s.today = [] { return QDate(2026, 12, 7); };
         return Trip(s);
     }

@@ -1,8 +1,8 @@
 // Shared test main: offscreen platform at 96 dpi, fixed time zone and locale, the
 // program's font substitutes, and a companion that never blocks.
 #include "ApiLib.h"
-#include "FontSubstitutes.h"
 #include "FakeCompanion.h"
+#include "FontSubstitutes.h"
 
 #include <QApplication>
 #include <QLocale>
