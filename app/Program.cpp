@@ -1,6 +1,9 @@
 #include "Program.h"
 
+#include "SoundFiles.h"
 #include "mdl527_000.h"
+
+#include <QFileInfo>
 
 #include <QApplication>
 #include <QEventLoop>
@@ -17,6 +20,47 @@ void waitProcessing(int ms) {
     QEventLoop loop;
     QTimer::singleShot(ms, &loop, &QEventLoop::quit);
     loop.exec();
+}
+
+void waitUntilWithoutInput(const std::function<bool()>& done) {
+    if (done())
+        return;
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(4);
+    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    // However the sound ends, the operator never waits longer than the longest sound.
+    QTimer::singleShot(soundfiles::kMaxSeconds * 1000, &loop, &QEventLoop::quit);
+    poll.start();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString findSoundFont() {
+    const QString env = qEnvironmentVariable("MINAMO_SOUNDFONT");
+    if (!env.isEmpty())
+        return env;
+    for (const char* candidate :
+         {"/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2",
+          "/usr/share/sounds/sf2/default-GM.sf2"})
+        if (QFileInfo::exists(QString::fromLatin1(candidate)))
+            return QString::fromLatin1(candidate);
+    return {};
+}
+
+void Program::startSound(const QString& modelName, const QString& recordTo) {
+    mixer = std::make_unique<Mixer>(findSoundFont());
+    audio = std::make_unique<AudioDevice>(*mixer);
+    audio->open();
+    if (!recordTo.isEmpty())
+        audio->recordTo(recordTo);
+    mci = std::make_unique<MciInterpreter>(*mixer, waitUntilWithoutInput);
+    auto api = std::make_unique<mdlSndAPI>(
+        modelName, [this](const QString& c) { mci->send(c); }, waitWithoutInput);
+    channels = api.get();
+    sound = std::move(api);
 }
 
 void Program::applyOptions() {

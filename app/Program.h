@@ -2,18 +2,28 @@
 // The running simulator: the options, the route, the board and the control panel, and
 // the start-up order that brings them up.
 #include "AnnouncementPlayer.h"
+#include "AudioDevice.h"
 #include "DataIo.h"
 #include "Form1.h"
+#include "MciInterpreter.h"
+#include "Mixer.h"
 #include "Options.h"
 #include "SoundChannels.h"
 #include "Trip.h"
 #include "frmCtl.h"
+#include "mdlSndAPI.h"
 
 #include <QString>
 #include <memory>
 
 struct Program {
     Options options;
+    // Sound: the mixer and its device, the interpreter of the channel commands, and the
+    // channels that produce them.
+    std::unique_ptr<Mixer> mixer;
+    std::unique_ptr<AudioDevice> audio;
+    std::unique_ptr<MciInterpreter> mci;
+    mdlSndAPI* channels = nullptr;
     std::unique_ptr<SoundChannels> sound;
     std::unique_ptr<AnnouncementPlayer> tape;
     std::unique_ptr<Form1> board;
@@ -23,6 +33,10 @@ struct Program {
     // Set by a script's apply: the options button then applies them as OK would.
     bool applyPending = false;
 
+    // Opens the sound device and builds the channels named after `modelName`; a machine
+    // without sound still plays (into nothing) in real time. `recordTo` names a WAV that
+    // receives everything played.
+    void startSound(const QString& modelName, const QString& recordTo = {});
     // Runs the board's load step: blank fares, default style, panel shown and placed,
     // board shape, then the settings.
     void start(const QString& modelName);
@@ -32,5 +46,10 @@ struct Program {
 
 // Waits `ms` in a local event loop that holds back user input but keeps painting.
 void waitWithoutInput(int ms);
+// Waits until `done` holds (checked every few milliseconds) in a local event loop that
+// holds back user input but keeps painting.
+void waitUntilWithoutInput(const std::function<bool()>& done);
+// The General MIDI bank: $MINAMO_SOUNDFONT, else the first of Debian's banks installed.
+QString findSoundFont();
 // Waits `ms` in a local event loop that handles everything.
 void waitProcessing(int ms);

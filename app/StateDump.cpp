@@ -99,5 +99,23 @@ QJsonObject dumpState(const Program& p) {
     en[QStringLiteral("grpM_Tape")] = f.grpM_Tape->isEnabled();
     fc[QStringLiteral("enabled")] = en;
     o[QStringLiteral("frmCtl")] = fc;
+
+    if (p.channels && p.mixer) {
+        QJsonObject snd, chans;
+        for (const char* c : {"S1", "S2", "S3", "S4"}) {
+            const QString alias = p.channels->alias(QString::fromLatin1(c));
+            QJsonObject ch;
+            const QString type = p.mixer->typeOf(alias);
+            const QString file = p.mci ? p.mci->fileOf(alias) : QString();
+            ch[QStringLiteral("file")] = file.isEmpty() ? QJsonValue() : QJsonValue(file);
+            ch[QStringLiteral("type")] = type.isEmpty() ? QJsonValue() : QJsonValue(type);
+            ch[QStringLiteral("playing")] = p.mixer->playing(alias);
+            chans[QString::fromLatin1(c)] = ch;
+        }
+        snd[QStringLiteral("channels")] = chans;
+        snd[QStringLiteral("commands")] = QJsonArray::fromStringList(p.channels->recentCommands());
+        snd[QStringLiteral("driver")] = p.audio ? p.audio->driver() : QString();
+        o[QStringLiteral("mdlSndAPI")] = snd;
+    }
     return o;
 }

@@ -56,7 +56,11 @@ int main(int argc, char** argv) {
         QStringLiteral("settings"),
         QStringLiteral("Use FILE as the settings file instead of the one next to the program."),
         QStringLiteral("FILE"));
-    cli.addOptions({script, unattended, settings});
+    QCommandLineOption audioOut(
+        QStringLiteral("audio-out"),
+        QStringLiteral("Also write everything the sound channels play to FILE (16-bit WAV)."),
+        QStringLiteral("FILE"));
+    cli.addOptions({script, unattended, settings, audioOut});
     cli.process(app);
 
     const bool scripted = cli.isSet(script);
@@ -70,7 +74,7 @@ int main(int argc, char** argv) {
 
     const QFileInfo self(QCoreApplication::applicationFilePath());
     Program program;
-    program.sound = std::make_unique<SilentSoundChannels>();
+    program.startSound(self.completeBaseName(), cli.value(audioOut));
     program.tape = std::make_unique<NoSpeechPlayer>();
     program.settingsPath = cli.isSet(settings)
                                ? cli.value(settings)

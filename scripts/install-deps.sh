@@ -7,6 +7,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libsdl2-dev libfluidsynth-dev libsndfile1-dev fluid-soundfont-gm sox
   clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dseg
   xvfb xauth

@@ -11,7 +11,7 @@ bash scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 export QT_QPA_PLATFORM=offscreen
 
 # Unit tests under ASan + UBSan (the end-to-end tests run on the normal build below).
-UNIT_TESTS=(companion_tests elements_tests board_tests settings_tests operation_tests)
+UNIT_TESTS=(companion_tests elements_tests board_tests settings_tests sound_tests operation_tests)
 cmake --preset asan >/dev/null
 cmake --build build-asan --target "${UNIT_TESTS[@]}"
 export ASAN_OPTIONS=detect_leaks=0

@@ -12,11 +12,3 @@ class SoundChannels {
     virtual void PlaySnd(const QString& file, const QString& alias, bool wait, int pauseMs) = 0;
     virtual void CloseAllSnd() = 0;
 };
-
-// Channels that accept every call and play nothing: the program's sound output until
-// the audio back end is built.
-class SilentSoundChannels : public SoundChannels {
-  public:
-    void PlaySnd(const QString&, const QString&, bool, int) override {}
-    void CloseAllSnd() override {}
-};

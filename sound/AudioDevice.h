@@ -1,0 +1,38 @@
+#pragma once
+// The sound card: one SDL output device opened once, pulling the mixer from SDL's audio
+// thread. Without a usable device (no audio server, CI) it falls back to SDL's "dummy"
+// driver, which consumes the mix in real time, so waits last as long as the sound. The
+// device is paused while everything is silent, unless a recording needs the silence too.
+#include "Mixer.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class WavRecorder;
+
+class AudioDevice : public QObject {
+    Q_OBJECT
+  public:
+    explicit AudioDevice(Mixer& mixer, QObject* parent = nullptr);
+    ~AudioDevice() override;
+
+    bool open();
+    void close();
+    QString driver() const { return driver_; }
+    bool paused() const { return paused_; }
+    // Records everything the mixer plays into a 16-bit WAV until close().
+    bool recordTo(const QString& path);
+
+  private:
+    void wake();
+    void pauseIfIdle();
+
+    Mixer& mixer_;
+    uint32_t device_ = 0;
+    QString driver_;
+    bool paused_ = true;
+    QTimer idle_;
+    std::unique_ptr<WavRecorder> recorder_;
+};

@@ -1,0 +1,161 @@
+#include "Mixer.h"
+
+#include "MidiSynth.h"
+
+#include <algorithm>
+
+Mixer::Mixer(QString soundFont) : soundFont_(std::move(soundFont)) {}
+
+Mixer::~Mixer() = default;
+
+int Mixer::slotFor(const QString& voice) {
+    auto it = slots_.find(voice);
+    if (it != slots_.end())
+        return it->second;
+    const int slot = static_cast<int>(slots_.size());
+    slots_[voice] = slot;
+    return slot;
+}
+
+MidiSynth* Mixer::synth() {
+    if (!synth_ && !synthFailed_) {
+        synth_ = std::make_unique<MidiSynth>(soundFont_, kRate);
+        if (!synth_->ok()) {
+            synth_.reset();
+            synthFailed_ = true;
+        }
+    }
+    return synth_.get();
+}
+
+void Mixer::openPcm(const QString& voice, std::shared_ptr<const Pcm> pcm) {
+    std::lock_guard lock(mutex_);
+    Voice& v = voices_[voice];
+    if (v.midiSlot >= 0 && synth_)
+        synth_->stop(v.midiSlot);
+    v = Voice{};
+    v.pcm = std::move(pcm);
+}
+
+bool Mixer::openMidi(const QString& voice, QByteArray smf) {
+    std::lock_guard lock(mutex_);
+    if (!synth())
+        return false;
+    const int slot = slotFor(voice);
+    if (slot >= MidiSynth::kSlots)
+        return false;
+    Voice& v = voices_[voice];
+    synth_->stop(slot);
+    v = Voice{};
+    v.midi = std::move(smf);
+    v.midiSlot = slot;
+    return true;
+}
+
+void Mixer::play(const QString& voice) {
+    {
+        std::lock_guard lock(mutex_);
+        auto it = voices_.find(voice);
+        if (it == voices_.end())
+            return;
+        Voice& v = it->second;
+        v.pos = 0;
+        if (v.pcm)
+            v.active = v.pcm->frames() > 0;
+        else if (v.midiSlot >= 0 && synth_)
+            v.active = synth_->start(v.midiSlot, v.midi);
+        if (!v.active)
+            return;
+    }
+    if (onPlay)
+        onPlay();
+}
+
+void Mixer::stop(const QString& voice) {
+    std::lock_guard lock(mutex_);
+    auto it = voices_.find(voice);
+    if (it == voices_.end())
+        return;
+    it->second.active = false;
+    it->second.audibleUntil = {};
+    if (it->second.midiSlot >= 0 && synth_)
+        synth_->stop(it->second.midiSlot);
+}
+
+void Mixer::close(const QString& voice) {
+    std::lock_guard lock(mutex_);
+    auto it = voices_.find(voice);
+    if (it == voices_.end())
+        return;
+    if (it->second.midiSlot >= 0 && synth_)
+        synth_->stop(it->second.midiSlot);
+    voices_.erase(it);
+}
+
+bool Mixer::isOpen(const QString& voice) const {
+    std::lock_guard lock(mutex_);
+    return voices_.count(voice) != 0;
+}
+
+bool Mixer::sounding(const Voice& v) const {
+    if (v.midiSlot >= 0)
+        return v.active && synth_ && synth_->playing(v.midiSlot);
+    return v.active || std::chrono::steady_clock::now() < v.audibleUntil;
+}
+
+bool Mixer::playing(const QString& voice) const {
+    std::lock_guard lock(mutex_);
+    auto it = voices_.find(voice);
+    return it != voices_.end() && sounding(it->second);
+}
+
+bool Mixer::anyPlaying() const {
+    std::lock_guard lock(mutex_);
+    for (const auto& [name, v] : voices_)
+        if (sounding(v))
+            return true;
+    return false;
+}
+
+QString Mixer::typeOf(const QString& voice) const {
+    std::lock_guard lock(mutex_);
+    auto it = voices_.find(voice);
+    if (it == voices_.end())
+        return {};
+    return it->second.midiSlot >= 0 ? QStringLiteral("sequencer") : QStringLiteral("waveaudio");
+}
+
+void Mixer::setTap(std::function<void(const float*, int)> tap) {
+    std::lock_guard lock(mutex_);
+    tap_ = std::move(tap);
+}
+
+void Mixer::render(float* out, int frames) {
+    std::lock_guard lock(mutex_);
+    std::fill(out, out + 2 * frames, 0.0f);
+    for (auto& [name, v] : voices_) {
+        if (!v.active || !v.pcm)
+            continue;
+        const size_t total = v.pcm->frames();
+        const size_t n = std::min<size_t>(static_cast<size_t>(frames), total - v.pos);
+        const float* src = v.pcm->samples.data() + 2 * v.pos;
+        for (size_t i = 0; i < 2 * n; ++i)
+            out[i] += src[i];
+        v.pos += n;
+        if (v.pos >= total) {
+            v.active = false;
+            // This buffer is heard from now on: the end sounds after its last sample, and a
+            // device holds about one more period queued before it.
+            const double seconds = static_cast<double>(n + static_cast<size_t>(frames)) / kRate;
+            v.audibleUntil = std::chrono::steady_clock::now() +
+                             std::chrono::microseconds(static_cast<int64_t>(seconds * 1e6));
+        }
+    }
+    if (synth_)
+        synth_->mixInto(out, frames);
+    // Several loud channels together must not wrap: soft-limit, then clip.
+    for (int i = 0; i < 2 * frames; ++i)
+        out[i] = std::clamp(out[i], -1.0f, 1.0f);
+    if (tap_)
+        tap_(out, frames);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The mixer behind the sound channels: named voices (one per channel alias, one more for
+// speech) holding decoded PCM or a MIDI file, mixed in float into stereo at kRate. The
+// audio thread pulls render(); the UI thread opens, plays, stops and closes voices.
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class MidiSynth;
+
+// Decoded sound, interleaved stereo float at Mixer::kRate.
+struct Pcm {
+    std::vector<float> samples;
+    size_t frames() const { return samples.size() / 2; }
+};
+
+class Mixer {
+  public:
+    static constexpr int kRate = 44100;
+
+    // `soundFont` is the General MIDI bank loaded on the first MIDI play (empty: MIDI
+    // stays silent).
+    explicit Mixer(QString soundFont = {});
+    ~Mixer();
+    Mixer(const Mixer&) = delete;
+    Mixer& operator=(const Mixer&) = delete;
+
+    void openPcm(const QString& voice, std::shared_ptr<const Pcm> pcm);
+    // Keeps a standard MIDI file's bytes; false when the synthesizer cannot be had.
+    bool openMidi(const QString& voice, QByteArray smf);
+    // Plays an open voice from its start; nothing for a closed one.
+    void play(const QString& voice);
+    void stop(const QString& voice);
+    void close(const QString& voice);
+
+    bool isOpen(const QString& voice) const;
+    bool playing(const QString& voice) const;
+    bool anyPlaying() const;
+    // "waveaudio", "sequencer" or empty for a closed voice.
+    QString typeOf(const QString& voice) const;
+
+    // Mixes `frames` stereo frames into `out` (overwritten), clipped to [-1, 1], and hands
+    // them to the tap (the WAV recorder) when one is set.
+    void render(float* out, int frames);
+    void setTap(std::function<void(const float*, int)> tap);
+    // Called on the UI thread whenever a voice starts (the device wakes up).
+    std::function<void()> onPlay;
+
+  private:
+    struct Voice {
+        std::shared_ptr<const Pcm> pcm;
+        size_t pos = 0;
+        QByteArray midi;
+        int midiSlot = -1;
+        bool active = false;
+        // The last samples are still in the device's buffer until then.
+        std::chrono::steady_clock::time_point audibleUntil{};
+    };
+    bool sounding(const Voice& v) const;
+    MidiSynth* synth(); // created on first use, with mutex_ held
+    int slotFor(const QString& voice);
+
+    mutable std::mutex mutex_;
+    std::map<QString, Voice> voices_;
+    std::map<QString, int> slots_;
+    QString soundFont_;
+    std::unique_ptr<MidiSynth> synth_;
+    bool synthFailed_ = false;
+    std::function<void(const float*, int)> tap_;
+    std::vector<float> scratch_;
+};

@@ -1,0 +1,127 @@
+#include "SoundFiles.h"
+
+#include "LittleEndian.h"
+
+#include <QFile>
+#include <cstring>
+#include <sndfile.h>
+
+namespace soundfiles {
+
+namespace {
+
+// A byte range read through libsndfile's virtual I/O.
+struct MemoryFile {
+    const QByteArray* bytes;
+    sf_count_t pos = 0;
+};
+
+sf_count_t vLength(void* u) {
+    return static_cast<MemoryFile*>(u)->bytes->size();
+}
+sf_count_t vSeek(sf_count_t offset, int whence, void* u) {
+    auto* m = static_cast<MemoryFile*>(u);
+    const sf_count_t base = whence == SEEK_CUR ? m->pos : whence == SEEK_END ? vLength(u) : 0;
+    m->pos = std::clamp<sf_count_t>(base + offset, 0, vLength(u));
+    return m->pos;
+}
+sf_count_t vRead(void* ptr, sf_count_t count, void* u) {
+    auto* m = static_cast<MemoryFile*>(u);
+    const sf_count_t n = std::clamp<sf_count_t>(vLength(u) - m->pos, 0, count);
+    std::memcpy(ptr, m->bytes->constData() + m->pos, static_cast<size_t>(n));
+    m->pos += n;
+    return n;
+}
+sf_count_t vWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
+sf_count_t vTell(void* u) {
+    return static_cast<MemoryFile*>(u)->pos;
+}
+
+// Decodes an open file and closes it.
+std::shared_ptr<const Pcm> decode(SNDFILE* f, const SF_INFO& info) {
+    if (!f)
+        return nullptr;
+    std::shared_ptr<Pcm> pcm;
+    const bool sane = info.channels >= 1 && info.channels <= 64 && info.samplerate >= 1000 &&
+                      info.samplerate <= 384000 && info.frames >= 0 &&
+                      info.frames <= static_cast<sf_count_t>(kMaxSeconds) * info.samplerate;
+    if (sane) {
+        std::vector<float> all(static_cast<size_t>(info.frames) *
+                               static_cast<size_t>(info.channels));
+        const sf_count_t got = sf_readf_float(f, all.data(), info.frames);
+        // A file cut short plays what it holds.
+        all.resize(static_cast<size_t>(std::max<sf_count_t>(got, 0)) *
+                   static_cast<size_t>(info.channels));
+        pcm = std::make_shared<Pcm>();
+        pcm->samples = toMixerFormat(all, info.channels, info.samplerate);
+    }
+    sf_close(f);
+    return pcm;
+}
+
+} // namespace
+
+std::vector<float> toMixerFormat(const std::vector<float>& in, int channels, int rate) {
+    const size_t frames = in.size() / static_cast<size_t>(channels);
+    auto sample = [&](size_t frame, int ch) {
+        return in[frame * static_cast<size_t>(channels) +
+                  static_cast<size_t>(std::min(ch, channels - 1))];
+    };
+    if (frames == 0)
+        return {};
+    const double step = static_cast<double>(rate) / Mixer::kRate;
+    const auto outFrames = static_cast<size_t>(static_cast<double>(frames) / step);
+    std::vector<float> out(2 * outFrames);
+    for (size_t i = 0; i < outFrames; ++i) {
+        const double at = static_cast<double>(i) * step;
+        const auto a = static_cast<size_t>(at);
+        const size_t b = std::min(a + 1, frames - 1);
+        const auto t = static_cast<float>(at - static_cast<double>(a));
+        for (int ch = 0; ch < 2; ++ch)
+            out[2 * i + static_cast<size_t>(ch)] = sample(a, ch) * (1.0f - t) + sample(b, ch) * t;
+    }
+    return out;
+}
+
+std::shared_ptr<const Pcm> loadWav(const QString& path) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    return decode(f, info);
+}
+
+std::shared_ptr<const Pcm> decodeWav(const QByteArray& bytes) {
+    SF_VIRTUAL_IO io{vLength, vSeek, vRead, vWrite, vTell};
+    MemoryFile m{&bytes};
+    SF_INFO info{};
+    SNDFILE* f = sf_open_virtual(&io, SFM_READ, &info, &m);
+    return decode(f, info);
+}
+
+bool looksLikeMidi(const QByteArray& bytes) {
+    le::Reader r(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    const auto magic = r.bytes(4);
+    if (!magic || *magic != "MThd")
+        return false;
+    // Header length and the track count are big-endian: read their bytes directly.
+    const auto header = r.bytes(10);
+    if (!header)
+        return false;
+    const auto u8 = [&](int i) { return static_cast<uint8_t>((*header)[static_cast<size_t>(i)]); };
+    const uint32_t length = (u8(0) << 24) | (u8(1) << 16) | (u8(2) << 8) | u8(3);
+    const int tracks = (u8(6) << 8) | u8(7);
+    return length >= 6 && tracks >= 1 && bytes.contains("MTrk");
+}
+
+std::optional<QByteArray> loadMidi(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxMidiBytes)
+        return std::nullopt;
+    QByteArray bytes = f.readAll();
+    if (!looksLikeMidi(bytes))
+        return std::nullopt;
+    return bytes;
+}
+
+} // namespace soundfiles

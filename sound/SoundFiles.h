@@ -1,0 +1,30 @@
+#pragma once
+// Reading the user's sound files for the mixer: any WAV that libsndfile decodes (PCM
+// 8-32 bit, float, IMA/MS ADPCM, mu-law, A-law) converted to stereo float at the mixer's
+// rate, and standard MIDI files checked and kept as bytes. Anything else, or anything
+// too long to hold in memory, is refused: the channel then plays nothing.
+#include "Mixer.h"
+
+#include <QByteArray>
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace soundfiles {
+
+// Sounds longer than this are refused rather than decoded into memory.
+inline constexpr int kMaxSeconds = 600;
+inline constexpr qint64 kMaxMidiBytes = 4 * 1024 * 1024;
+
+std::shared_ptr<const Pcm> loadWav(const QString& path);
+// The same from bytes in memory (the fuzz target and tests use it).
+std::shared_ptr<const Pcm> decodeWav(const QByteArray& bytes);
+
+std::optional<QByteArray> loadMidi(const QString& path);
+// Whether the bytes start as a standard MIDI file with at least one track.
+bool looksLikeMidi(const QByteArray& bytes);
+
+// Mono or stereo float frames at `rate` to stereo at the mixer's rate (linear).
+std::vector<float> toMixerFormat(const std::vector<float>& frames, int channels, int rate);
+
+} // namespace soundfiles
