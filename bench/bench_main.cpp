@@ -6,16 +6,23 @@
 #include "Companion.h"
 #include "Cp932.h"
 #include "DataIo.h"
+#include "DemoSounds.h"
 #include "DotRaster.h"
 #include "FontSubstitutes.h"
 #include "Form1.h"
+#include "Program.h"
+#include "SoundFiles.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <benchmark/benchmark.h>
+#include <chrono>
+#include <cmath>
 #include <ctime>
+#include <sndfile.h>
 
 namespace {
 
@@ -121,6 +128,122 @@ void BM_LoadFareData301Rows(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 BENCHMARK(BM_LoadFareData301Rows)->Unit(benchmark::kMicrosecond);
+
+// Sound: a tone file the sound benchmarks play.
+QString benchTone(const QTemporaryDir& dir, double seconds) {
+    const QString path = dir.filePath(QStringLiteral("tone.wav"));
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    std::vector<float> tone(static_cast<size_t>(44100 * seconds));
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] = static_cast<float>(0.3 * std::sin(0.06 * static_cast<double>(i)));
+    sf_writef_float(f, tone.data(), static_cast<sf_count_t>(tone.size()));
+    sf_close(f);
+    return path;
+}
+
+// The sound stack as the program builds it, on SDL's dummy driver (real time).
+struct SoundRig {
+    Mixer mixer{findSoundFont()};
+    AudioDevice device{mixer};
+    MciInterpreter mci{mixer, waitUntilWithoutInput};
+    mdlSndAPI api{QStringLiteral("527"), [this](const QString& c) { mci.send(c); }};
+    std::atomic<int64_t> firstLoudNs{0};
+    SoundRig() {
+        qputenv("SDL_AUDIODRIVER", "dummy");
+        device.open();
+        mixer.setTap([this](const float* out, int frames) {
+            for (int i = 0; i < 2 * frames; ++i)
+                if (std::abs(out[i]) > 1e-3f) {
+                    int64_t zero = 0;
+                    firstLoudNs.compare_exchange_strong(
+                        zero, std::chrono::steady_clock::now().time_since_epoch().count());
+                    return;
+                }
+        });
+    }
+};
+
+// From PlaySnd (asynchronous) to the first non-silent sample leaving the mixer.
+void BM_PlaySndToFirstSound(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString tone = benchTone(dir, 0.2);
+    SoundRig rig;
+    for (auto _ : state) {
+        rig.api.PlaySnd(QString(), QStringLiteral("S1"), false, 0);
+        rig.firstLoudNs = 0;
+        const auto start = std::chrono::steady_clock::now();
+        rig.api.PlaySnd(tone, QStringLiteral("S1"), false, 0);
+        waitUntilWithoutInput([&] { return rig.firstLoudNs.load() != 0; });
+        const auto end = std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(rig.firstLoudNs.load()));
+        state.SetIterationTime(std::chrono::duration<double>(end - start).count());
+        rig.api.CloseAllSnd();
+        waitUntilWithoutInput([&] { return !rig.mixer.anyPlaying(); });
+    }
+}
+BENCHMARK(BM_PlaySndToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
+
+// How late a synchronous play returns after its sound's real length (100 ms here).
+void BM_SyncPlayReturnAfterEnd(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString tone = benchTone(dir, 0.1);
+    SoundRig rig;
+    for (auto _ : state) {
+        rig.firstLoudNs = 0;
+        rig.api.PlaySnd(tone, QStringLiteral("S2"), true, 0);
+        const auto returned = std::chrono::steady_clock::now();
+        const auto started = std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(rig.firstLoudNs.load()));
+        const double late = std::chrono::duration<double>(returned - started).count() - 0.1;
+        state.SetIterationTime(std::max(late, 0.0));
+    }
+}
+BENCHMARK(BM_SyncPlayReturnAfterEnd)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20);
+
+// CPU to mix one second of audio with four WAV channels and one MIDI file playing.
+void BM_MixOneSecondFourChannelsAndMidi(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString tone = benchTone(dir, 30);
+    Mixer mixer(findSoundFont());
+    const auto pcm = soundfiles::loadWav(tone);
+    QByteArray smf;
+    for (const auto& [name, data] : demosounds::all())
+        if (name == "departure.mid")
+            smf = QByteArray::fromStdString(data);
+    std::vector<float> out(2 * 512);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (int c = 1; c <= 4; ++c) {
+            mixer.openPcm(QStringLiteral("S%1").arg(c), pcm);
+            mixer.play(QStringLiteral("S%1").arg(c));
+        }
+        mixer.openMidi(QStringLiteral("M"), smf);
+        mixer.play(QStringLiteral("M"));
+        state.ResumeTiming();
+        for (int done = 0; done < Mixer::kRate; done += 512)
+            mixer.render(out.data(), 512);
+    }
+}
+BENCHMARK(BM_MixOneSecondFourChannelsAndMidi)->Unit(benchmark::kMillisecond);
+
+// Process CPU over half a second with the device open and paused (nothing playing).
+void BM_IdleDeviceCpu(benchmark::State& state) {
+    SoundRig rig;
+    for (auto _ : state) {
+        const std::clock_t c0 = std::clock();
+        waitProcessing(500);
+        state.SetIterationTime(static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
+    }
+    state.counters["paused"] = rig.device.paused() ? 1 : 0;
+}
+BENCHMARK(BM_IdleDeviceCpu)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
 
 } // namespace
 
