@@ -83,6 +83,11 @@ void Program::start(const QString& modelName) {
     };
     panel = std::make_unique<frmCtl>(std::move(ctx));
     board->setPanelEnabled = [this](bool on) { panel->setEnabled(on); };
+    // Deferred: the quit question is a modal loop of its own and must not run inside the
+    // window system's close handling.
+    board->closeRequested = [this] {
+        QTimer::singleShot(0, panel.get(), [this] { panel->close(); });
+    };
 
     mdl527_000::ClearFares(*board);
     mdl527_000::ApplyDefaultStyle(options, *board, 0);
@@ -90,11 +95,8 @@ void Program::start(const QString& modelName) {
     panel->show();
     panel->raise();
     board->move(0, 0);
-    if (QScreen* s = QGuiApplication::primaryScreen()) {
-        const QRect g = s->geometry();
-        const QSize frame = panel->frameGeometry().size();
-        panel->move(g.right() + 1 - frame.width(), g.bottom() + 1 - frame.height());
-    }
+    panel->placeAtBottomRight();
+    QTimer::singleShot(400, panel.get(), [this] { panel->settlePlacement(); });
     board->applyShape();
     board->update();
     board->show();

@@ -22,7 +22,7 @@ constexpr const char* kHelp =
     "\n"
     "The CSV has a header line, then one line per stop, in running order:\n"
     "  stop name, ticket number, data columns 1, 2, ... 150\n"
-    "Columns 1-32 are the fares shown in fare positions 1-32 (-1 = no fare yet);\n"
+    "Columns 1-32 are the fares shown in fare positions 1-32 (0 = no fare due: dark);\n"
     "trailing columns that are 0 may be left out. A route holds at most 301 stops.\n"
     "CSV is UTF-8 unless --encoding sjis is given (Shift-JIS, as spreadsheets on\n"
     "Japanese Windows save it). Without -o, to-csv writes to standard output.\n"

@@ -4,6 +4,7 @@
 #include "BuiltInPanel.h"
 #include "WindowShape.h"
 
+#include <QCloseEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QWindow>
@@ -160,6 +161,13 @@ QImage Form1::snapshot() {
             if (!shape.contains(QPoint(x, y)))
                 flat.setPixel(x, y, qRgba(0, 0, 0, 0));
     return flat;
+}
+
+void Form1::closeEvent(QCloseEvent* e) {
+    // The board stays: only the panel's confirmed quit ends the program, and it does so
+    // without closing this window first.
+    e->ignore();
+    closeRequested();
 }
 
 void Form1::paintEvent(QPaintEvent*) {

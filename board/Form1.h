@@ -56,6 +56,9 @@ class Form1 : public QWidget, public BoardView {
     // Called with false before and true after the per-digit dialog (the panel's
     // enabled state).
     std::function<void(bool)> setPanelEnabled = [](bool) {};
+    // A close request from the window system (Alt+F4, the task bar): the board never
+    // closes by itself; the program hands the request to the panel's quit question.
+    std::function<void()> closeRequested = [] {};
 
     // The board as it looks on screen, with its rounded corners transparent.
     QImage snapshot();
@@ -68,6 +71,7 @@ class Form1 : public QWidget, public BoardView {
     void blank(bool on) override;
 
   protected:
+    void closeEvent(QCloseEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;

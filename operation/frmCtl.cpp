@@ -19,13 +19,14 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace {
 
 constexpr int kDesignWidthTwips = 5385;
 constexpr int kExpandedWidthTwips = 9000;
-constexpr int kPanelHeight = 268;
+constexpr int kPanelHeight = 336;
 
 QLabel* sunkenLabel(QWidget* parent, const QRect& r) {
     auto* l = new QLabel(parent);
@@ -129,12 +130,23 @@ void frmCtl::buildEntryPages() {
                 "#d8d8d8); }"
                 "QPushButton:pressed { background: #c4c4c4; }"
                 "QPushButton:disabled { color: #a0a0a0; border-color: #b0b0b0; }"));
+            b->setToolTip(i == 10 ? QStringLiteral("系統番号の入力を始めます。\n"
+                                                   "系統 → 番号 → 区間 → 番号 → リセット")
+                          : i == 11
+                              ? QStringLiteral("区間（乗り始める停留所の番号）の入力を始めます")
+                              : QStringLiteral("系統または区間の数字を入力します"));
             CommandButton1[static_cast<size_t>(i)] = b;
             connect(b, &QPushButton::clicked, this, [this, i] { CommandButton1_Click(i); });
         }
     Command1[1] = new QPushButton(QStringLiteral("リセット"), Frame1[1]);
     Command1[1]->setGeometry(104, 52, 68, 104);
     connect(Command1[1], &QPushButton::clicked, this, [this] { Command1_Click(1); });
+    Command1[1]->setToolTip(QStringLiteral("入力した系統と区間で運行を始めます"));
+    Command1[0]->setToolTip(QStringLiteral("選んだ系統と区間で運行を始めます"));
+    Frame1[1]->setToolTip(QStringLiteral("系統 → 番号 → 区間 → 番号 → リセット の順に押します。\n"
+                                         "ダブルクリックでリスト入力に切り替えます"));
+    Frame1[0]->setToolTip(QStringLiteral(
+        "各桁の数字を選んでリセットを押します。\nダブルクリックでキー入力に切り替えます"));
     Frame1[0]->installEventFilter(this);
     Frame1[1]->installEventFilter(this);
     Frame1[1]->raise();
@@ -162,39 +174,52 @@ void frmCtl::buildRightSide() {
     Command2[0]->setGeometry(190, 8, 80, 32);
     Command2[1] = new QPushButton(QStringLiteral("データ送り"), this);
     Command2[1]->setGeometry(274, 8, 80, 32);
+    Command2[0]->setToolTip(QStringLiteral("一つ前の停留所に戻します"));
+    Command2[1]->setToolTip(QStringLiteral("次の停留所に進めます"));
     for (int i = 0; i < 2; ++i) {
         Command2[static_cast<size_t>(i)]->setEnabled(false);
         connect(Command2[static_cast<size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { Command2_Click(i); });
     }
     Check1 = new QCheckBox(QStringLiteral("表示消去"), this);
-    Check1->setGeometry(192, 44, 100, 20);
+    Check1->setGeometry(192, 46, 100, 20);
     Check1->setEnabled(false);
+    Check1->setToolTip(QStringLiteral("運賃表示器を消灯します。外すと元の表示に戻ります"));
     connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
 
     Frame6 = new QGroupBox(this);
-    Frame6->setGeometry(190, 66, 165, 92);
+    // Late night and the two scroll bars across the panel's whole width, so the bars have
+    // the travel a fine speed setting needs.
+    Frame6->setGeometry(4, 264, 351, 68);
     Check2 = new QCheckBox(QStringLiteral("深夜料金"), Frame6);
-    Check2->setGeometry(8, 8, 100, 20);
+    Check2->setGeometry(8, 2, 100, 20);
     connect(Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
+    Check2->setToolTip(QStringLiteral("次の表示更新から運賃を2倍で表示します"));
     const QString names[2] = {QStringLiteral("ｽｸﾛｰﾙ速度"), QStringLiteral("ｽｸﾛｰﾙ間隔")};
     const int ranges[2][2] = {{1, 2000}, {0, 3000}};
     for (int i = 0; i < 2; ++i) {
         auto* cap = new QLabel(names[i], Frame6);
-        cap->setGeometry(8, 36 + i * 26, 56, 18);
+        cap->setGeometry(8, 24 + i * 21, 60, 18);
         auto* bar = new QScrollBar(Qt::Horizontal, Frame6);
-        bar->setGeometry(64, 36 + i * 26, 62, 18);
+        bar->setGeometry(70, 24 + i * 21, 228, 18);
         bar->setRange(ranges[i][0], ranges[i][1]);
+        bar->setSingleStep(1);
+        bar->setPageStep(i == 0 ? 10 : 100);
         bar->setValue(ranges[i][0]);
+        bar->setToolTip(
+            i == 0 ? QStringLiteral("長い停名が流れる速さ")
+                   : QStringLiteral("停名が流れ終わってから次に流れ始めるまでの時間（ミリ秒）"));
         HScroll1[static_cast<size_t>(i)] = bar;
         Label1[static_cast<size_t>(i)] = new QLabel(QString::number(bar->value()), Frame6);
-        Label1[static_cast<size_t>(i)]->setGeometry(128, 36 + i * 26, 34, 18);
+        Label1[static_cast<size_t>(i)]->setGeometry(302, 24 + i * 21, 42, 18);
         Label1[static_cast<size_t>(i)]->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         connect(bar, &QScrollBar::valueChanged, this, [this, i] { HScroll1_Change(i); });
     }
 
     auto* light = new QGroupBox(QStringLiteral("バックライト"), this);
-    light->setGeometry(190, 160, 165, 42);
+    light->setToolTip(
+        QStringLiteral("パネルの照明（OFF・ON1・ON2）と整理券番号の色を切り替えます"));
+    light->setGeometry(190, 70, 165, 42);
     const QString lightNames[3] = {QStringLiteral("OFF"), QStringLiteral("ON1"),
                                    QStringLiteral("ON2")};
     for (int i = 0; i < 3; ++i) {
@@ -210,14 +235,16 @@ void frmCtl::buildRightSide() {
     Option4[0]->blockSignals(false);
 
     Command4 = new QPushButton(QStringLiteral("設定..."), this);
-    Command4->setGeometry(190, 208, 54, 26);
+    Command4->setGeometry(190, 118, 54, 26);
     connect(Command4, &QPushButton::clicked, this, &frmCtl::Command4_Click);
+    Command4->setToolTip(QStringLiteral("オプションを設定します"));
     Command8 = new QPushButton(QStringLiteral("ﾊﾞｰｼﾞｮﾝ"), this);
-    Command8->setGeometry(248, 208, 54, 26);
+    Command8->setGeometry(248, 118, 54, 26);
     connect(Command8, &QPushButton::clicked, this, &frmCtl::Command8_Click);
+    Command8->setToolTip(QStringLiteral("バージョン情報を表示します"));
     Check4 = new QPushButton(QStringLiteral(">>"), this);
     Check4->setCheckable(true);
-    Check4->setGeometry(306, 208, 48, 26);
+    Check4->setGeometry(306, 118, 48, 26);
     Check4->setToolTip(QStringLiteral("整理券プレビューを開きます"));
     connect(Check4, &QPushButton::toggled, this, &frmCtl::Check4_Click);
 
@@ -346,13 +373,47 @@ void frmCtl::refresh() {
         grpM_Tape->setEnabled(open && t.speechUsable());
 }
 
+void frmCtl::setOuterWidthTwips(int twips) {
+    // The widths are the window's outer ones, frame included, as the placement uses.
+    const int frameExtra = frameGeometry().width() - width();
+    setFixedWidth(board::px(twips) - frameExtra);
+}
+
+void frmCtl::keepOnScreen() {
+    const QScreen* s = screen();
+    if (!s || !isVisible())
+        return;
+    const QRect avail = s->availableGeometry();
+    const QRect f = frameGeometry();
+    if (f.right() > avail.right())
+        move(pos() - QPoint(f.right() - avail.right(), 0));
+}
+
+void frmCtl::placeAtBottomRight() {
+    const QScreen* s = screen();
+    if (!s)
+        return;
+    const QRect g = s->geometry();
+    const QSize frame = frameGeometry().size();
+    move(g.right() + 1 - frame.width(), g.bottom() + 1 - frame.height());
+    placedAt_ = pos();
+}
+
+void frmCtl::settlePlacement() {
+    // A window manager adds its frame after the window was first placed; if the operator
+    // has not moved the panel since, place it again with the frame it now has.
+    if (pos() == placedAt_)
+        placeAtBottomRight();
+}
+
 void frmCtl::Check4_Click() {
     if (Check4->isChecked()) {
-        setFixedWidth(board::px(kExpandedWidthTwips));
+        setOuterWidthTwips(kExpandedWidthTwips);
+        keepOnScreen();
         Check4->setText(QStringLiteral("<<"));
         Check4->setToolTip(QStringLiteral("整理券プレビューを隠します"));
     } else {
-        setFixedWidth(board::px(kDesignWidthTwips));
+        setOuterWidthTwips(kDesignWidthTwips);
         Check4->setText(QStringLiteral(">>"));
         Check4->setToolTip(QStringLiteral("整理券プレビューを開きます"));
     }
@@ -459,7 +520,7 @@ void frmCtl::SetCtrlDataInfo(const CtrlDataInfo& info) {
 }
 
 int frmCtl::widthTwips() const {
-    return width() * board::kTwipsPerPixel;
+    return frameGeometry().width() * board::kTwipsPerPixel;
 }
 int frmCtl::LeftTwips() const {
     return frameGeometry().x() * board::kTwipsPerPixel;

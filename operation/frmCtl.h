@@ -71,7 +71,12 @@ class frmCtl : public QWidget {
 
     QString versionText() const;
     int backlight() const;
+    // Outer width, frame included.
     int widthTwips() const;
+    // The start-up place: the screen's bottom-right corner, frame included.
+    void placeAtBottomRight();
+    // Places the panel again once the window manager has framed it, unless moved since.
+    void settlePlacement();
     int LeftTwips() const;
     int TopTwips() const;
     void moveTwips(int left, int top);
@@ -117,8 +122,12 @@ class frmCtl : public QWidget {
     void buildEntryPages();
     void buildRightSide();
     void clearPreview();
+    void setOuterWidthTwips(int twips);
+    // Moves the panel left when its right edge is past the screen's.
+    void keepOnScreen();
 
     PanelContext ctx_;
     std::array<bool, 12> keypadRegions_{}; // the keys' rounded shapes are in place
     bool closing_ = false;
+    QPoint placedAt_;
 };

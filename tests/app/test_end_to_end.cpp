@@ -85,7 +85,7 @@ TEST_F(EndToEnd, WholeTripOnTheDemoRoute) {
     EXPECT_EQ(
         r.states[1][QStringLiteral("ChimeiCtl")].toObject()[QStringLiteral("name")].toString(),
         QStringLiteral("東ミナモ車庫"));
-    EXPECT_EQ(lit(r.states[1], 1), QStringLiteral("540"));
+    EXPECT_EQ(lit(r.states[1], 1), QStringLiteral("420"));
     EXPECT_EQ(r.states[2][QStringLiteral("CurrentRow")].toInt(), 1);
     const QJsonObject form = r.states[0][QStringLiteral("Form1")].toObject();
     EXPECT_EQ(form[QStringLiteral("Caption")].toString(), QStringLiteral("ミナモ - 型番:527"));
@@ -137,15 +137,15 @@ TEST_F(EndToEnd, LateNightBlankingAndNumberingModes) {
                 "option NumberingMode 7\noption LeadingZero 1\napply\nstate\n"));
     EXPECT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
     ASSERT_EQ(r.states.size(), 4u);
-    EXPECT_EQ(lit(r.states[0], 4), QStringLiteral("360")); // 180 doubled
+    EXPECT_EQ(lit(r.states[0], 4), QStringLiteral("380")); // 190 doubled
     EXPECT_EQ(lit(r.states[0], 1), QString());             // below the start section
-    EXPECT_EQ(lit(r.states[0], 6), QStringLiteral("-1"));
+    EXPECT_EQ(lit(r.states[0], 6), QString());             // no fare due yet: dark
     EXPECT_EQ(lit(r.states[1], 4), QString());
     const QJsonObject enabled =
         r.states[1][QStringLiteral("frmCtl")].toObject()[QStringLiteral("enabled")].toObject();
     EXPECT_FALSE(enabled[QStringLiteral("Command2(1)")].toBool());
     EXPECT_FALSE(enabled[QStringLiteral("Frame6")].toBool());
-    EXPECT_EQ(lit(r.states[2], 4), QStringLiteral("360"));
+    EXPECT_EQ(lit(r.states[2], 4), QStringLiteral("380"));
     EXPECT_EQ(lit(r.states[2], 1), QString()); // stays dark after blanking
     const QJsonArray labels = r.states[3][QStringLiteral("lblSeiriNum")].toArray();
     EXPECT_EQ(labels[0].toObject()[QStringLiteral("Caption")].toString(), QStringLiteral("券なし"));
@@ -167,17 +167,17 @@ TEST_F(EndToEnd, AScrollingNameMovesBetweenTwoStates) {
 
 TEST_F(EndToEnd, DigitDialogAndSnapshot) {
     const QString png = dir.filePath(QStringLiteral("board.png"));
-    const RunResult r =
-        run(demo() + QStringLiteral("list route - - - - 1\nlist section - - 3\nreset list\n"
-                                    "digit-dialog 5 0 1 0 1\nstate\nsnapshot board %1\n")
-                         .arg(png));
+    const RunResult r = run(
+        demo() + QStringLiteral("list route - - - - 1\nlist section - - 3\nreset list\n"
+                                "next\nnext\ndigit-dialog 5 0 1 0 1\nstate\nsnapshot board %1\n")
+                     .arg(png));
     ASSERT_EQ(r.states.size(), 1u);
     EXPECT_EQ(r.states[0][QStringLiteral("Degit")]
                   .toArray()[20]
                   .toObject()[QStringLiteral("Shift")]
                   .toInt(),
               1);
-    EXPECT_EQ(lit(r.states[0], 3), QStringLiteral("-1 "));
+    EXPECT_EQ(lit(r.states[0], 3), QStringLiteral("10 ")); // 210 moved one place left
     const QImage img(png);
     ASSERT_EQ(img.size(), QSize(582, 344));
     EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);

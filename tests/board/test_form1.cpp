@@ -130,3 +130,13 @@ TEST(Form1, LeftButtonDragMovesTheWholeBoardWhereTheWindowSystemCannot) {
     QTest::mousePress(b.lblSeiriNum[3], Qt::LeftButton);
     EXPECT_EQ(b.pos(), QPoint(50, 20));
 }
+
+TEST(Form1, ACloseRequestNeverHidesTheBoard) {
+    BoardRig rig;
+    int asked = 0;
+    rig.board.closeRequested = [&] { ++asked; };
+    rig.board.show();
+    EXPECT_FALSE(rig.board.close());
+    EXPECT_TRUE(rig.board.isVisible());
+    EXPECT_EQ(asked, 1);
+}

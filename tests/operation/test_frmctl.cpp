@@ -16,7 +16,10 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -323,4 +326,40 @@ TEST_F(PanelTest, PreviewCopyMenuOnlyForTheRightButton) {
     EXPECT_EQ(copied.pixel(3, 3) & 0xFFFFFF, 0x010203u);
     setRoute(1); // every board update clears the preview
     EXPECT_EQ(panel->previewImage.pixel(3, 3), qRgb(255, 255, 255));
+}
+
+TEST_F(PanelTest, ScrollBarsHaveRoomToMoveInSmallSteps) {
+    for (int i = 0; i < 2; ++i) {
+        QScrollBar* bar = panel->HScroll1[static_cast<size_t>(i)];
+        QStyleOptionSlider opt;
+        opt.initFrom(bar);
+        opt.orientation = Qt::Horizontal;
+        opt.minimum = bar->minimum();
+        opt.maximum = bar->maximum();
+        opt.sliderPosition = bar->value();
+        opt.pageStep = bar->pageStep();
+        opt.singleStep = bar->singleStep();
+        opt.rect = bar->rect();
+        const QRect groove = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt,
+                                                          QStyle::SC_ScrollBarGroove, bar);
+        const QRect handle = bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt,
+                                                          QStyle::SC_ScrollBarSlider, bar);
+        EXPECT_GE(groove.width() - handle.width(), 150) << i;
+        EXPECT_EQ(bar->singleStep(), 1);
+        EXPECT_EQ(bar->pageStep(), i == 0 ? 10 : 100);
+        EXPECT_GE(panel->Label1[static_cast<size_t>(i)]->geometry().left(),
+                  bar->geometry().right());
+    }
+}
+
+TEST_F(PanelTest, WidenedPanelIsNineThousandTwipsAndStaysOnScreen) {
+    panel->show();
+    panel->placeAtBottomRight();
+    const QRect screen = panel->screen()->geometry();
+    EXPECT_EQ(panel->frameGeometry().bottomRight(), screen.bottomRight());
+    panel->Check4->click();
+    EXPECT_EQ(panel->widthTwips(), 9000);
+    EXPECT_LE(panel->frameGeometry().right(), panel->screen()->availableGeometry().right());
+    panel->Check4->click();
+    EXPECT_EQ(panel->widthTwips(), 5385);
 }
