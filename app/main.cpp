@@ -2,6 +2,7 @@
 // script of operator actions against them.
 #include "ApiLib.h"
 #include "AppError.h"
+#include "DotRaster.h"
 #include "FatalHandler.h"
 #include "FontSubstitutes.h"
 #include "Program.h"
@@ -37,6 +38,9 @@ int main(int argc, char** argv) {
     MinamoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("minamo"));
     ApiLib::installFontSubstitutes();
+    // The outline faces for every dot character, as before the bitmap fonts (comparison).
+    if (qEnvironmentVariableIsSet("MINAMO_OUTLINE_DOTS"))
+        setBitmapGlyphsEnabled(false);
     QFont ui(ApiLib::pGothicFamily());
     ui.setPointSize(9);
     QApplication::setFont(ui);

@@ -1,11 +1,13 @@
 #include "DotRaster.h"
 
 #include "ApiLib.h"
+#include "BitmapGlyphs.h"
 
 #include <QFont>
 #include <QFontMetrics>
 #include <QHash>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 constexpr int kScratch = 18;
@@ -47,9 +49,39 @@ std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style) {
         return *it;
     if (cache.size() > 4096)
         cache.clear();
-    auto lit = rasterise(text, style);
+    std::vector<QPoint> lit;
+    // Full-size characters come from the hand-drawn 18-dot fonts when they have them; the
+    // small は of 「次は」 and anything they lack are drawn from the outline faces.
+    std::optional<std::vector<QPoint>> bitmap;
+    if (bitmapGlyphsEnabled() && style.pixelSize == 19 && style.yOffset == 0)
+        bitmap = BitmapGlyphs::system().sample(text, style.face, style.bold);
+    if (bitmap) {
+        lit = std::move(*bitmap);
+        std::sort(lit.begin(), lit.end(), [](const QPoint& a, const QPoint& b) {
+            return a.x() != b.x() ? a.x() < b.x() : a.y() < b.y();
+        });
+    } else {
+        lit = rasterise(text, style);
+    }
     cache.insert(key, lit);
     return lit;
+}
+
+namespace {
+bool& bitmapSwitch() {
+    static bool on = true;
+    return on;
+}
+} // namespace
+
+bool bitmapGlyphsEnabled() {
+    return bitmapSwitch();
+}
+
+void setBitmapGlyphsEnabled(bool on) {
+    if (bitmapSwitch() != on)
+        clearGlyphCache();
+    bitmapSwitch() = on;
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
-// Turns one character into dots: the character is drawn black on white, unsmoothed,
-// on an 18 x 18 scratch image and every pure-black pixel becomes one dot.
+// Turns one character into dots: from the 18-dot bitmap fonts where they have it, else
+// drawn black on white, unsmoothed, on an 18 x 18 scratch image where every pure-black
+// pixel becomes one dot.
 #include "ChimeiLayout.h"
 
 #include <QImage>
@@ -23,6 +24,11 @@ std::vector<QPoint> sampleGlyph(const QString& text, const GlyphStyle& style);
 void paintDots(QImage& strip, int x, int y, const std::vector<QPoint>& lit, QRgb color);
 
 QString familyOf(Face face);
+
+// Whether full-size characters come from the 18-dot bitmap fonts (on by default); off
+// draws every character from the outline faces.
+bool bitmapGlyphsEnabled();
+void setBitmapGlyphsEnabled(bool on);
 
 // Forgets the remembered glyph samples (benchmarks measure the cold path with it).
 void clearGlyphCache();

@@ -4,9 +4,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
+MAX_LEN="${FUZZ_MAX_LEN:-65536}"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS=OFF -DMINAMO_BENCHMARKS=OFF >/dev/null
-TARGETS=(fuzz_hy3 fuzz_sound)
+TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf)
 cmake --build build-fuzz --target "${TARGETS[@]}"
 
 # Seeds per target: the files each reader is meant for.
@@ -14,6 +15,7 @@ seed() {
   case "$1" in
     fuzz_hy3) cp demo/*.hy3 "$2"/ ;;
     fuzz_sound) cp demo/sounds/*.wav demo/sounds/*.mid "$2"/ ;;
+    fuzz_pcf) zcat /usr/share/fonts/X11/misc/9x18gm.pcf.gz >"$2/9x18gm.pcf" ;;
   esac
 }
 
@@ -22,6 +24,6 @@ for t in "${TARGETS[@]}"; do
   mkdir -p "$corpus"
   seed "$t" "$corpus"
   echo "== $t"
-  "./build-fuzz/fuzz/$t" -max_total_time="$SECONDS_TO_RUN" -max_len=16384 -print_final_stats=1 \
+  "./build-fuzz/fuzz/$t" -max_total_time="$SECONDS_TO_RUN" -max_len="$MAX_LEN" -print_final_stats=1 \
     "$corpus" 2>&1 | tail -n 12
 done

@@ -9,7 +9,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfluidsynth-dev libsndfile1-dev fluid-soundfont-gm sox
   clang libclang-rt-14-dev
-  fonts-ipafont-gothic fonts-ipafont-mincho fonts-dseg
+  fonts-ipafont-gothic fonts-ipafont-mincho fonts-dseg xfonts-ayu
   xvfb xauth
 )
 

@@ -91,10 +91,15 @@ TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
     // The route-setting chime (with the key clicks), then the lamp test's three seconds,
     // then the first step; the second step starts when the first, played to its end
     // (0.9 s), has finished.
+    // (The chime has two strikes of its own within its first second.)
     const double chime = at[0];
-    ASSERT_EQ(at.size(), 3u) << seen;
-    EXPECT_NEAR(at[1] - chime, 3.0, 0.4) << seen;
+    std::vector<double> steps;
+    for (double t : at)
+        if (t > chime + 2.0)
+            steps.push_back(t);
+    ASSERT_EQ(steps.size(), 2u) << seen;
+    EXPECT_NEAR(steps[0] - chime, 3.0, 0.4) << seen;
     // Never before the first step sound has ended; a loaded machine may add a little.
-    EXPECT_GE(at[2] - at[1], 0.88) << seen;
-    EXPECT_LE(at[2] - at[1], 1.2) << seen;
+    EXPECT_GE(steps[1] - steps[0], 0.88) << seen;
+    EXPECT_LE(steps[1] - steps[0], 1.2) << seen;
 }
