@@ -400,8 +400,9 @@ void frmCtl::placeAtBottomRight() {
 }
 
 void frmCtl::settlePlacement() {
-    // A window manager adds its frame after the window was first placed; if the operator
-    // has not moved the panel since, place it again with the frame it now has.
+    // A window manager adds its frame after the window was first sized and placed: size
+    // it again for the frame it now has, and place it again unless the operator moved it.
+    setOuterWidthTwips(Check4->isChecked() ? kExpandedWidthTwips : kDesignWidthTwips);
     if (pos() == placedAt_)
         placeAtBottomRight();
 }
