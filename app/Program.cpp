@@ -1,5 +1,6 @@
 #include "Program.h"
 
+#include "Companion.h"
 #include "SoundFiles.h"
 #include "mdl527_000.h"
 
@@ -63,8 +64,63 @@ void Program::startSound(const QString& modelName, const QString& recordTo) {
     sound = std::move(api);
 }
 
+DegitCell Program::GetDegitCell(int i) {
+    const M_Degit& d = *board->Degit[static_cast<size_t>(i)];
+    DegitCell c;
+    c.ZeroMode = d.ZeroMode();
+    c.Shift = d.Shift();
+    c.FillZero = d.FillZero();
+    return c;
+}
+
+void Program::ApplyElements(const SettingsRecord& r) {
+    const Options& o = r.options;
+    auto colour = [&](M_Degit& d) {
+        d.setBackColor(static_cast<uint32_t>(o.DigitBackColor));
+        d.setBaseForeColor(static_cast<uint32_t>(o.DigitUnlitColor));
+        d.setDegitForeColor(static_cast<uint32_t>(o.DigitLitColor));
+    };
+    for (int i = 1; i <= limits::kFareCells; ++i) {
+        M_Degit& d = *board->Degit[static_cast<size_t>(i)];
+        const DegitCell& c = r.degitCells[static_cast<size_t>(i - 1)];
+        d.setZeroMode(c.ZeroMode);
+        d.setShift(c.Shift);
+        d.setFillZero(c.FillZero);
+        colour(d);
+        d.setValue(QStringLiteral(" "));
+    }
+    for (M_Degit* d : board->TimeDegit)
+        colour(*d);
+    ChimeiCtl_DX& c = *board->ChimeiCtl;
+    c.setBackColor(static_cast<uint32_t>(o.ChimeiBackColor));
+    c.setForeColor(static_cast<uint32_t>(o.ChimeiForeColor));
+    c.setTsugiwaMode(o.TsugiwaDisplay);
+    c.setTsugiwaColor(static_cast<uint32_t>(o.TsugiwaColorValue));
+    c.setTsugiwaBold(o.TsugiwaBoldFlag != 0);
+    c.setTsugiwaFontMode(o.TsugiwaFont);
+}
+
+namespace {
+void showSettingsError(QWidget* owner, const Outcome& o) {
+    Companion::current().messageBox(
+        owner, {appTitle(), mdlIniIoEx::errorText(o), MsgIcon::None, MsgButtons::Ok});
+}
+} // namespace
+
+void Program::loadSettings() {
+    const Outcome o = mdlIniIoEx::LoadSettings(settingsPath, *this, settings);
+    if (!o.ok)
+        showSettingsError(board.get(), o);
+}
+
+void Program::saveSettings() {
+    const Outcome o = mdlIniIoEx::SaveSettings(settingsPath, *this, settings);
+    if (!o.ok)
+        showSettingsError(panel.get(), o);
+}
+
 void Program::applyOptions() {
-    SetProp(options, *board, panel ? panel->backlight() : 0);
+    ::SetProp(options, *board, panel ? panel->backlight() : 0);
 }
 
 void Program::start(const QString& modelName) {
@@ -73,6 +129,7 @@ void Program::start(const QString& modelName) {
     PanelContext ctx{*board, *trip, options};
     ctx.modelName = modelName;
     ctx.endProgram = [] { QCoreApplication::exit(0); };
+    ctx.saveSettings = [this] { saveSettings(); };
     // The options dialog is not built yet; its OK (apply the options to the board) is
     // reached from scripts through the same button and the same redraw afterwards.
     ctx.showOptions = [this] {
@@ -101,4 +158,5 @@ void Program::start(const QString& modelName) {
     board->update();
     board->show();
     panel->raise();
+    loadSettings();
 }

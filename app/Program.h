@@ -11,12 +11,13 @@
 #include "SoundChannels.h"
 #include "Trip.h"
 #include "frmCtl.h"
+#include "mdlIniIoEx.h"
 #include "mdlSndAPI.h"
 
 #include <QString>
 #include <memory>
 
-struct Program {
+struct Program : SettingsOwners {
     Options options;
     // Sound: the mixer and its device, the interpreter of the channel commands, and the
     // channels that produce them.
@@ -30,6 +31,8 @@ struct Program {
     std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
     QString settingsPath;
+    // The process-wide settings record (the colour chooser's custom colours live here).
+    SettingsRecord settings;
     // Set by a script's apply: the options button then applies them as OK would.
     bool applyPending = false;
 
@@ -42,6 +45,20 @@ struct Program {
     void start(const QString& modelName);
     // Applies the options to the board as the options dialog's OK does.
     void applyOptions();
+    // The settings file, with its error box on failure.
+    void loadSettings();
+    void saveSettings();
+
+    // SettingsOwners: each window's own blocks.
+    void GetOptionInfo(Options& o) override { o = options; }
+    void SetOptionInfo(const Options& o) override { options = o; }
+    void GetCtrlDataInfo(CtrlDataInfo& info) override { panel->GetCtrlDataInfo(info); }
+    void SetCtrlDataInfo(const CtrlDataInfo& info) override { panel->SetCtrlDataInfo(info); }
+    void GetFormInfo(FormInfo& info) override { board->GetFormInfo(info); }
+    void SetFormInfo(const FormInfo& info) override { board->SetFormInfo(info); }
+    DegitCell GetDegitCell(int i) override;
+    void ApplyElements(const SettingsRecord& record) override;
+    void SetProp() override { applyOptions(); }
 };
 
 // Waits `ms` in a local event loop that holds back user input but keeps painting.

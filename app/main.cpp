@@ -13,6 +13,7 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
@@ -80,10 +81,11 @@ int main(int argc, char** argv) {
     Program program;
     program.startSound(self.completeBaseName(), cli.value(audioOut));
     program.tape = std::make_unique<NoSpeechPlayer>();
-    program.settingsPath = cli.isSet(settings)
-                               ? cli.value(settings)
-                               : self.absolutePath() + QLatin1Char('/') + self.completeBaseName() +
-                                     QStringLiteral(".in4");
+    program.settingsPath =
+        cli.isSet(settings) ? cli.value(settings)
+                            : mdlIniIoEx::settingsPath(self.absolutePath(), self.completeBaseName(),
+                                                       QStandardPaths::writableLocation(
+                                                           QStandardPaths::GenericConfigLocation));
     try {
         program.start(self.completeBaseName());
     } catch (const AppError& e) {

@@ -2,6 +2,7 @@
 
 #include "BoardLayout.h"
 #include "BuiltInPanel.h"
+#include "WindowPlacement.h"
 #include "WindowShape.h"
 
 #include <QCloseEvent>
@@ -110,6 +111,17 @@ int Form1::TopTwips() const {
 }
 void Form1::moveTwips(int left, int top) {
     move(board::px(left), board::px(top));
+}
+
+void Form1::GetFormInfo(FormInfo& info) const {
+    info.BoardLeft = LeftTwips();
+    info.BoardTop = TopTwips();
+}
+
+void Form1::SetFormInfo(const FormInfo& info) {
+    moveTwips(info.BoardLeft, info.BoardTop);
+    if (!visibleOnSomeScreen(frameGeometry()))
+        move(0, 0);
 }
 
 void Form1::applyShape() {

@@ -5,6 +5,7 @@
 #include "ChimeiCtl_DX.h"
 #include "Limits.h"
 #include "M_Degit.h"
+#include "SettingsRecord.h"
 
 #include <QImage>
 #include <QLabel>
@@ -42,6 +43,10 @@ class Form1 : public QWidget, public BoardView {
     int LeftTwips() const;
     int TopTwips() const;
     void moveTwips(int left, int top);
+    // The persisted position; a restored place no screen shows puts the board at its
+    // default corner instead.
+    void GetFormInfo(FormInfo& info) const;
+    void SetFormInfo(const FormInfo& info);
 
     // Gives the window its rounded shape (a 3 x 3 corner ellipse).
     void applyShape();

@@ -1,9 +1,11 @@
 #include "frmCtl.h"
 
+#include "AppError.h"
 #include "BoardLayout.h"
 #include "Companion.h"
 #include "Form1.h"
 #include "Options.h"
+#include "WindowPlacement.h"
 #include "WindowShape.h"
 #include "mdl527_000.h"
 
@@ -21,6 +23,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <limits>
 
 namespace {
 
@@ -512,6 +515,13 @@ void frmCtl::GetCtrlDataInfo(CtrlDataInfo& info) const {
 
 void frmCtl::SetCtrlDataInfo(const CtrlDataInfo& info) {
     moveTwips(info.PanelLeft, info.PanelTop);
+    // A place no screen shows any more would leave the panel out of reach.
+    if (!visibleOnSomeScreen(frameGeometry()))
+        placeAtBottomRight();
+    // The scroll bars hold 16-bit values: anything wider is an error of the load.
+    for (const int32_t v : {info.ScrollSpeedValue, info.ScrollIntervalValue})
+        if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())
+            throw AppError(ErrNo::Overflow);
     HScroll1[0]->setValue(info.ScrollSpeedValue);
     HScroll1[1]->setValue(info.ScrollIntervalValue);
     PanelPage = info.PanelPage;

@@ -91,6 +91,7 @@ struct OptionField {
     QString Options::*str = nullptr;
 };
 
+// Every option in the order the settings file stores it (blocks 1-6).
 const std::vector<OptionField>& optionFields();
 const OptionField* findOptionField(const QString& name);
 
