@@ -1,5 +1,9 @@
 #include "StateDump.h"
 
+#include "Options.h"
+
+#include <QScrollBar>
+
 #include "M_Degit.h"
 #include "Program.h"
 
@@ -98,7 +102,19 @@ QJsonObject dumpState(const Program& p) {
     en[QStringLiteral("Frame6")] = f.Frame6->isEnabled();
     en[QStringLiteral("grpM_Tape")] = f.grpM_Tape->isEnabled();
     fc[QStringLiteral("enabled")] = en;
+    fc[QStringLiteral("HScroll1")] = QJsonArray{f.HScroll1[0]->value(), f.HScroll1[1]->value()};
     o[QStringLiteral("frmCtl")] = fc;
+
+    // Every option under its settings name, as the settings file keeps it.
+    QJsonObject opts;
+    for (const OptionField& f : optionFields()) {
+        const QString name = QString::fromLatin1(f.name);
+        if (f.kind == OptionField::Kind::Str)
+            opts[name] = getOption(p.options, name);
+        else
+            opts[name] = getOption(p.options, name).toInt();
+    }
+    o[QStringLiteral("options")] = opts;
 
     if (p.channels && p.mixer) {
         QJsonObject snd, chans;

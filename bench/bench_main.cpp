@@ -12,6 +12,7 @@
 #include "Form1.h"
 #include "Program.h"
 #include "SoundFiles.h"
+#include "mdlIniIoEx.h"
 
 #include <QApplication>
 #include <QDir>
@@ -244,6 +245,64 @@ void BM_IdleDeviceCpu(benchmark::State& state) {
     state.counters["paused"] = rig.device.paused() ? 1 : 0;
 }
 BENCHMARK(BM_IdleDeviceCpu)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// A typical settings file: folders, sounds and a plug-in path in Japanese.
+SettingsRecord typicalSettings() {
+    SettingsRecord r;
+    r.options.FareDataFolder = QStringLiteral("/home/運転士/ミナモ/運賃データ");
+    r.options.BroadcastDataFolder = QStringLiteral("/home/運転士/ミナモ/放送データ");
+    r.options.RouteSetSound = QStringLiteral("/home/運転士/ミナモ/音/系統設定.wav");
+    r.options.StepSoundFile = QStringLiteral("/home/運転士/ミナモ/音/送り.wav");
+    r.options.PluginPath = QStringLiteral("/home/運転士/ミナモ/整理券/ミナモ交通.4SP");
+    return r;
+}
+
+void BM_SettingsLoad(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("527.in4"));
+    struct Owners : SettingsOwners {
+        SettingsRecord r;
+        void GetOptionInfo(Options& o) override { o = r.options; }
+        void SetOptionInfo(const Options& o) override { r.options = o; }
+        void GetCtrlDataInfo(CtrlDataInfo& c) override { c = r.ctrl; }
+        void SetCtrlDataInfo(const CtrlDataInfo& c) override { r.ctrl = c; }
+        void GetFormInfo(FormInfo& f) override { f = r.form; }
+        void SetFormInfo(const FormInfo& f) override { r.form = f; }
+        DegitCell GetDegitCell(int i) override { return r.degitCells[static_cast<size_t>(i - 1)]; }
+        void ApplyElements(const SettingsRecord&) override {}
+        void SetProp() override {}
+    } owners;
+    owners.r = typicalSettings();
+    SettingsRecord rec;
+    mdlIniIoEx::SaveSettings(path, owners, rec);
+    for (auto _ : state)
+        if (!mdlIniIoEx::LoadSettings(path, owners, rec).ok)
+            state.SkipWithError("load failed");
+}
+BENCHMARK(BM_SettingsLoad)->Unit(benchmark::kMicrosecond);
+
+void BM_SettingsSave(benchmark::State& state) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("527.in4"));
+    struct Owners : SettingsOwners {
+        SettingsRecord r;
+        void GetOptionInfo(Options& o) override { o = r.options; }
+        void SetOptionInfo(const Options&) override {}
+        void GetCtrlDataInfo(CtrlDataInfo& c) override { c = r.ctrl; }
+        void SetCtrlDataInfo(const CtrlDataInfo&) override {}
+        void GetFormInfo(FormInfo& f) override { f = r.form; }
+        void SetFormInfo(const FormInfo&) override {}
+        DegitCell GetDegitCell(int i) override { return r.degitCells[static_cast<size_t>(i - 1)]; }
+        void ApplyElements(const SettingsRecord&) override {}
+        void SetProp() override {}
+    } owners;
+    owners.r = typicalSettings();
+    SettingsRecord rec;
+    for (auto _ : state)
+        if (!mdlIniIoEx::SaveSettings(path, owners, rec).ok)
+            state.SkipWithError("save failed");
+}
+BENCHMARK(BM_SettingsSave)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

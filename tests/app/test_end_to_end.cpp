@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 namespace {
@@ -258,4 +259,114 @@ TEST_F(EndToEnd, BoardAfterRouteSettingMatchesTheReferencePicture) {
                 ++off;
         }
     EXPECT_LE(off, got.width() * got.height() / 500) << off << " pixels differ";
+}
+
+// A settings file made by the settings tool, as another installation would have left it:
+// everything comes back at start, and quitting writes the same bytes again.
+TEST_F(EndToEnd, SettingsSurviveARestartByteForByte) {
+    const QString in4 = dir.filePath(QStringLiteral("test.in4"));
+    QProcess tool;
+    tool.start(QStringLiteral(IN4_TOOL), {QStringLiteral("new"), in4});
+    ASSERT_TRUE(tool.waitForFinished());
+    tool.start(QStringLiteral(IN4_TOOL),
+               {QStringLiteral("set"), in4,
+                QStringLiteral("FareDataFolder=%1").arg(QStringLiteral(DEMO_DIR)),
+                QStringLiteral("NumberingMode=7"), QStringLiteral("LeadingZero=1"),
+                QStringLiteral("DigitLitColor=255"), QStringLiteral("ResetSound=/音/キー.wav"),
+                QStringLiteral("PanelPage=1"), QStringLiteral("ScrollSpeedValue=250"),
+                QStringLiteral("ScrollIntervalValue=900"), QStringLiteral("LateNightFare=1"),
+                QStringLiteral("PanelLeft=1500"), QStringLiteral("PanelTop=1200"),
+                QStringLiteral("BoardLeft=300"), QStringLiteral("BoardTop=450"),
+                QStringLiteral("Degit3.ZeroMode=2"), QStringLiteral("Degit3.Shift=1"),
+                QStringLiteral("Degit32.FillZero=3"), QStringLiteral("CustomColor17=4660")});
+    ASSERT_TRUE(tool.waitForFinished());
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    QFile f(in4);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+
+    const RunResult r = run(QStringLiteral("state\n"));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 1u);
+    const QJsonObject s = r.states[0];
+    const QJsonObject opts = s[QStringLiteral("options")].toObject();
+    EXPECT_EQ(opts[QStringLiteral("NumberingMode")].toInt(), 7);
+    EXPECT_EQ(opts[QStringLiteral("ResetSound")].toString(), QStringLiteral("/音/キー.wav"));
+    const QJsonObject panel = s[QStringLiteral("frmCtl")].toObject();
+    EXPECT_EQ(panel[QStringLiteral("PanelPage")].toInt(), 1);
+    EXPECT_EQ(panel[QStringLiteral("HScroll1")].toArray()[0].toInt(), 250);
+    EXPECT_EQ(panel[QStringLiteral("HScroll1")].toArray()[1].toInt(), 900);
+    EXPECT_EQ(panel[QStringLiteral("Check2")].toInt(), 1);
+    EXPECT_EQ(panel[QStringLiteral("Left")].toInt(), 1500);
+    EXPECT_EQ(panel[QStringLiteral("Top")].toInt(), 1200);
+    const QJsonObject board = s[QStringLiteral("Form1")].toObject();
+    EXPECT_EQ(board[QStringLiteral("Left")].toInt(), 300);
+    EXPECT_EQ(board[QStringLiteral("Top")].toInt(), 450);
+    const QJsonArray digits = s[QStringLiteral("Degit")].toArray();
+    EXPECT_EQ(digits[2].toObject()[QStringLiteral("ZeroMode")].toInt(), 2);
+    EXPECT_EQ(digits[2].toObject()[QStringLiteral("Shift")].toInt(), 1);
+    EXPECT_EQ(digits[31].toObject()[QStringLiteral("FillZero")].toInt(), 3);
+    EXPECT_EQ(digits[0].toObject()[QStringLiteral("DegitForeColor")].toInt(), 255);
+    EXPECT_EQ(s[QStringLiteral("lblSeiriNum")]
+                  .toArray()[1]
+                  .toObject()[QStringLiteral("Caption")]
+                  .toString(),
+              QStringLiteral("02"));
+
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), before);
+}
+
+// A settings file whose scroll value does not fit the scroll bar: the error box, and the
+// load stops there.
+TEST_F(EndToEnd, AnOversizedScrollValueStopsTheLoadWithAnErrorBox) {
+    const QString in4 = dir.filePath(QStringLiteral("test.in4"));
+    QProcess tool;
+    tool.start(QStringLiteral(IN4_TOOL), {QStringLiteral("new"), in4});
+    ASSERT_TRUE(tool.waitForFinished());
+    tool.start(QStringLiteral(IN4_TOOL),
+               {QStringLiteral("set"), in4, QStringLiteral("ScrollSpeedValue=70000"),
+                QStringLiteral("LeadingZero=1"), QStringLiteral("PanelLeft=1500"),
+                QStringLiteral("BoardLeft=300")});
+    ASSERT_TRUE(tool.waitForFinished());
+    const RunResult r = run(QStringLiteral("state\n"));
+    ASSERT_EQ(r.states.size(), 1u);
+    ASSERT_FALSE(r.messages.empty());
+    EXPECT_EQ(r.messages[0][QStringLiteral("text")].toString(),
+              QStringLiteral("エラー Code:6\r\n内容:オーバーフローしました。"));
+    EXPECT_EQ(r.messages[0][QStringLiteral("title")].toString(), QStringLiteral("ミナモVer4"));
+    const QJsonObject s = r.states[0];
+    EXPECT_EQ(s[QStringLiteral("options")].toObject()[QStringLiteral("LeadingZero")].toInt(), 1);
+    EXPECT_EQ(s[QStringLiteral("frmCtl")].toObject()[QStringLiteral("Left")].toInt(), 1500);
+    EXPECT_EQ(s[QStringLiteral("Form1")].toObject()[QStringLiteral("Left")].toInt(), 0);
+    // SetProp did not run: the labels keep the start-up numbering without a leading zero.
+    EXPECT_EQ(s[QStringLiteral("lblSeiriNum")]
+                  .toArray()[1]
+                  .toObject()[QStringLiteral("Caption")]
+                  .toString(),
+              QStringLiteral("2"));
+}
+
+// A save killed at any moment leaves the old file or the new one, never a torn one.
+TEST_F(EndToEnd, AKilledSaveLeavesTheOldOrTheNewFile) {
+    const QString in4 = dir.filePath(QStringLiteral("k.in4"));
+    QProcess tool;
+    tool.start(QStringLiteral(IN4_TOOL), {QStringLiteral("new"), in4});
+    ASSERT_TRUE(tool.waitForFinished());
+    const QString big = QString(30000, QChar(0x3042)); // 60000 bytes
+    for (int i = 0; i < 12; ++i) {
+        QProcess p;
+        p.start(QStringLiteral(IN4_TOOL),
+                {QStringLiteral("set"), in4,
+                 QStringLiteral("PluginPath=%1").arg(i % 2 ? big : QString())});
+        p.waitForStarted();
+        QThread::usleep(static_cast<unsigned long>(500 + 900 * i));
+        p.kill();
+        p.waitForFinished();
+        QFile f(in4);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const qint64 size = f.size();
+        EXPECT_TRUE(size == 440 || size == 440 + 60000) << "torn file of " << size << " bytes";
+    }
 }
