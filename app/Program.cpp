@@ -1,8 +1,10 @@
 #include "Program.h"
 
+#include "ApiLib.h"
 #include "Companion.h"
 #include "SoundFiles.h"
 #include "mdl527_000.h"
+#include "mdlM_Tape.h"
 
 #include <QFileInfo>
 
@@ -62,6 +64,49 @@ void Program::startSound(const QString& modelName, const QString& recordTo) {
         modelName, [this](const QString& c) { mci->send(c); }, waitWithoutInput);
     channels = api.get();
     sound = std::move(api);
+
+    speech = std::make_unique<OpenJTalkEngine>(*mixer, JTalkVoice::locate());
+    speech->readingsFolder = [this] { return options.BroadcastDataFolder; };
+    speech->showDialog = [this](const QString& title) { showVoiceDialog(title); };
+    tape = std::make_unique<mdlM_Tape>(*speech, *sound, options, &ApiLib::GetOsInfo);
+}
+
+QString Program::voicePath() const {
+    QString base = settingsPath;
+    if (base.endsWith(QStringLiteral(".in4")))
+        base.chop(4);
+    return base + QStringLiteral(".voice");
+}
+
+void Program::showVoiceDialog(const QString& title) {
+    JTalkVoice& voice = speech->voice();
+    VoiceDialogValues v;
+    v.speed = voice.speed;
+    v.pitch = voice.pitch;
+    v.volume = voice.volume;
+    v.voiceFile = voice.voiceFile;
+    v.voices = JTalkVoice::installedVoices();
+    const JTalkVoice kept = voice;
+    v.trial = [this, kept](const VoiceDialogValues& t) {
+        JTalkVoice& now = speech->voice();
+        now.speed = t.speed;
+        now.pitch = t.pitch;
+        now.volume = t.volume;
+        now.voiceFile = t.voiceFile;
+        speech->reset();
+        speech->speak(QStringLiteral("次は、市役所前です。お降りの方はお知らせください。"));
+    };
+    const bool ok = Companion::current().voiceDialog(panel.get(), title, v);
+    if (!ok) {
+        voice = kept;
+        return;
+    }
+    voice.speed = v.speed;
+    voice.pitch = v.pitch;
+    voice.volume = v.volume;
+    if (!v.voiceFile.isEmpty())
+        voice.voiceFile = v.voiceFile;
+    voice.save(voicePath());
 }
 
 DegitCell Program::GetDegitCell(int i) {
@@ -159,4 +204,5 @@ void Program::start(const QString& modelName) {
     board->show();
     panel->raise();
     loadSettings();
+    speech->voice().load(voicePath());
 }

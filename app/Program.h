@@ -7,6 +7,7 @@
 #include "Form1.h"
 #include "MciInterpreter.h"
 #include "Mixer.h"
+#include "OpenJTalkEngine.h"
 #include "Options.h"
 #include "SoundChannels.h"
 #include "Trip.h"
@@ -26,7 +27,11 @@ struct Program : SettingsOwners {
     std::unique_ptr<MciInterpreter> mci;
     mdlSndAPI* channels = nullptr;
     std::unique_ptr<SoundChannels> sound;
+    std::unique_ptr<OpenJTalkEngine> speech;
     std::unique_ptr<AnnouncementPlayer> tape;
+    // The voice's own settings, beside the settings file.
+    QString voicePath() const;
+    void showVoiceDialog(const QString& title);
     std::unique_ptr<Form1> board;
     std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;

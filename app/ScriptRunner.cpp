@@ -185,6 +185,15 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         p_.applyPending = false;
     } else if (cmd == QLatin1String("settings")) {
         panel.Command4->click();
+    } else if (cmd == QLatin1String("tape")) {
+        QPushButton* b = arg(1) == QLatin1String("next")     ? panel.cmdTapeNext
+                         : arg(1) == QLatin1String("back")   ? panel.cmdTapeBack
+                         : arg(1) == QLatin1String("stop")   ? panel.cmdTapeStop
+                         : arg(1) == QLatin1String("adjust") ? panel.cmdTapeSet
+                                                             : nullptr;
+        if (!b)
+            return QStringLiteral("tape takes next, back, stop or adjust");
+        b->click();
     } else if (cmd == QLatin1String("version")) {
         panel.Command8->click();
     } else if (cmd == QLatin1String("wait")) {

@@ -69,3 +69,20 @@ MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageRequest& ms
     // The default button: Yes for a question, OK otherwise.
     return msg.buttons == MsgButtons::YesNo ? MsgResult::Yes : MsgResult::Ok;
 }
+
+bool ScriptedCompanion::voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& v) {
+    if (!unattended_)
+        return interactive_->voiceDialog(owner, title, v);
+    // Unattended: the dialog is reported and closed without a change.
+    QJsonObject d;
+    d[QStringLiteral("title")] = title;
+    d[QStringLiteral("speed")] = v.speed;
+    d[QStringLiteral("pitch")] = v.pitch;
+    d[QStringLiteral("volume")] = v.volume;
+    d[QStringLiteral("voice")] = v.voiceFile;
+    const QByteArray line =
+        QJsonDocument(QJsonObject{{QStringLiteral("dialog"), d}}).toJson(QJsonDocument::Compact);
+    std::fprintf(stderr, "%s\n", line.constData());
+    std::fflush(stderr);
+    return false;
+}

@@ -21,6 +21,7 @@ class ScriptedCompanion : public Companion {
     int32_t Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) override;
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
     MsgResult messageBox(QWidget* owner, const MessageRequest& msg) override;
+    bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) override;
 
   private:
     std::unique_ptr<Companion> interactive_;

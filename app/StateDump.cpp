@@ -116,6 +116,18 @@ QJsonObject dumpState(const Program& p) {
     }
     o[QStringLiteral("options")] = opts;
 
+    if (p.tape) {
+        QJsonObject t;
+        t[QStringLiteral("count")] = p.tape->GetTapeCount();
+        t[QStringLiteral("position")] = p.tape->GetTapePos();
+        t[QStringLiteral("SpeechUsable")] = p.tape->SpeechUsable();
+        t[QStringLiteral("speaking")] = p.tape->speaking();
+        t[QStringLiteral("lastText")] = p.tape->lastText();
+        if (p.speech)
+            t[QStringLiteral("reading")] = p.speech->reading(p.tape->lastText());
+        o[QStringLiteral("mdlM_Tape")] = t;
+    }
+
     if (p.channels && p.mixer) {
         QJsonObject snd, chans;
         for (const char* c : {"S1", "S2", "S3", "S4"}) {

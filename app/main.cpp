@@ -80,7 +80,6 @@ int main(int argc, char** argv) {
     const QFileInfo self(QCoreApplication::applicationFilePath());
     Program program;
     program.startSound(self.completeBaseName(), cli.value(audioOut));
-    program.tape = std::make_unique<NoSpeechPlayer>();
     program.settingsPath =
         cli.isSet(settings) ? cli.value(settings)
                             : mdlIniIoEx::settingsPath(self.absolutePath(), self.completeBaseName(),

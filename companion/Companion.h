@@ -3,7 +3,9 @@
 // boxes. The program installs the real Qt implementation; tests and unattended scripts
 // install implementations that answer at once.
 #include <QString>
+#include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -26,6 +28,16 @@ struct DigitDialogValues {
     int16_t fillZero = 0;
 };
 
+// What the voice dialog edits; `trial` speaks a sample line with the values shown.
+struct VoiceDialogValues {
+    double speed = 1.0;  // 0.5-2.0
+    double pitch = 0.0;  // half-tones, -12..12
+    double volume = 0.0; // dB, -20..10
+    QString voiceFile;
+    QStringList voices; // voice files to offer
+    std::function<void(const VoiceDialogValues&)> trial;
+};
+
 class Companion {
   public:
     virtual ~Companion() = default;
@@ -36,6 +48,8 @@ class Companion {
     // Information dialog showing `text` (the version text).
     virtual void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) = 0;
     virtual MsgResult messageBox(QWidget* owner, const MessageRequest& msg) = 0;
+    // The voice settings dialog titled `title`, modal to `owner`; true when confirmed.
+    virtual bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) = 0;
 
     // The implementation in use; never null once the program or a test has started.
     static Companion& current();

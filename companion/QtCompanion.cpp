@@ -1,5 +1,7 @@
 #include "QtCompanion.h"
 
+#include "VoiceDialog.h"
+
 #include "Dlg100.h"
 
 #include <QMessageBox>
@@ -47,4 +49,12 @@ MsgResult QtCompanion::messageBox(QWidget* owner, const MessageRequest& msg) {
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
     box.exec();
     return MsgResult::Ok;
+}
+
+bool QtCompanion::voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) {
+    VoiceDialog d(owner, title, values);
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    values = d.values();
+    return true;
 }

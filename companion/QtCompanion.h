@@ -7,4 +7,5 @@ class QtCompanion : public Companion {
     int32_t Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) override;
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
     MsgResult messageBox(QWidget* owner, const MessageRequest& msg) override;
+    bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) override;
 };

@@ -56,7 +56,13 @@ Outcome Trip::setRoute(EntryPage page) {
     }
     state_.RouteDigits = digits;
     state_.StartSection = normalizeSection(sectionText);
-    s_.tape.LoadTape(broadcastFolder, routeFileNumber(digits));
+    if (s_.tape.LoadTape(broadcastFolder, routeFileNumber(digits))) {
+        if (s_.tape.SpeechUsable())
+            tapeGroup_ = true;
+    } else {
+        tapeGroup_ = false;
+    }
+    Q_EMIT changed();
     Outcome loaded = LoadFareData(table_, state_, s_.options.FareDataFolder);
     if (!loaded.ok)
         return loaded;
@@ -86,6 +92,8 @@ void Trip::step(bool forward) {
 
 void Trip::setBlank(bool on) {
     blanked_ = on;
+    // Released, the group follows only whether speech works, as the panel always did.
+    tapeGroup_ = !on && s_.tape.SpeechUsable();
     if (on) {
         s_.board.blank(true);
         Q_EMIT changed();
@@ -130,7 +138,9 @@ void Trip::redrawStopName() {
 }
 
 bool Trip::initSpeech() {
-    return s_.tape.InitSpeech();
+    tapeGroup_ = s_.tape.InitSpeech();
+    Q_EMIT changed();
+    return tapeGroup_;
 }
 
 bool Trip::speechUsable() const {

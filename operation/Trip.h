@@ -63,6 +63,9 @@ class Trip : public QObject {
     // The speech engine's start at the panel's load; true when announcements can be spoken.
     bool initSpeech();
     bool speechUsable() const;
+    // Whether the announcement group takes input: on when speech works, off after a
+    // broadcast list failed to load and while the board is blanked.
+    bool tapeGroupEnabled() const { return tapeGroup_; }
     void adjustVoice();
     void stopVoice();
     // At quit: the four sound channels closed, then the speech engine released.
@@ -96,4 +99,5 @@ class Trip : public QObject {
     bool blanked_ = false;
     bool lateNight_ = false;
     QString routeDate_;
+    bool tapeGroup_ = false;
 };

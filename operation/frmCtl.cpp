@@ -372,8 +372,7 @@ void frmCtl::refresh() {
     Command2[0]->setEnabled(open && t.routeSet());
     Command2[1]->setEnabled(open && t.routeSet());
     Check1->setEnabled(t.routeSet());
-    if (t.routeSet())
-        grpM_Tape->setEnabled(open && t.speechUsable());
+    grpM_Tape->setEnabled(t.tapeGroupEnabled());
 }
 
 void frmCtl::setOuterWidthTwips(int twips) {

@@ -1,6 +1,6 @@
 #pragma once
-// The announcement player as the control panel drives it: start-up, the route's
-// broadcast list, stepping through its lines, and release at quit.
+// The announcement player as the trip drives it: start-up, the route's broadcast list,
+// stepping through its lines, and release at quit.
 #include <QString>
 
 class AnnouncementPlayer {
@@ -9,14 +9,18 @@ class AnnouncementPlayer {
     // Starts the speech engine; true when announcements can be spoken.
     virtual bool InitSpeech() = 0;
     virtual bool SpeechUsable() const = 0;
-    // Loads the broadcast list of a route (folder with separator, route file number).
-    virtual void LoadTape(const QString& folder, const QString& routeNumber) = 0;
+    // Loads the broadcast list of a route (folder with separator, route file number);
+    // false when the file could not be read whole (the group is then disabled).
+    virtual bool LoadTape(const QString& folder, const QString& routeNumber) = 0;
     virtual void TapeBack() = 0;
     virtual void TapeNext() = 0;
     virtual void TapeAdjust() = 0;
     virtual void TapeStop() = 0;
     virtual int GetTapePos() const = 0;
     virtual int GetAdvanceFlag(int pos) const = 0;
+    virtual int GetTapeCount() const { return 0; }
+    virtual bool speaking() const { return false; }
+    virtual QString lastText() const { return {}; }
     virtual void ReleaseSpeech() = 0;
 };
 
@@ -26,7 +30,7 @@ class NoSpeechPlayer : public AnnouncementPlayer {
   public:
     bool InitSpeech() override { return false; }
     bool SpeechUsable() const override { return false; }
-    void LoadTape(const QString&, const QString&) override {}
+    bool LoadTape(const QString&, const QString&) override { return false; }
     void TapeBack() override {}
     void TapeNext() override {}
     void TapeAdjust() override {}

@@ -78,6 +78,7 @@ void Mixer::stop(const QString& voice) {
         return;
     it->second.active = false;
     it->second.audibleUntil = {};
+    it->second.queue.clear();
     if (it->second.midiSlot >= 0 && synth_)
         synth_->stop(it->second.midiSlot);
 }
@@ -90,6 +91,30 @@ void Mixer::close(const QString& voice) {
     if (it->second.midiSlot >= 0 && synth_)
         synth_->stop(it->second.midiSlot);
     voices_.erase(it);
+}
+
+void Mixer::enqueue(const QString& voice, std::shared_ptr<const Pcm> pcm) {
+    if (!pcm || pcm->frames() == 0)
+        return;
+    {
+        std::lock_guard lock(mutex_);
+        Voice& v = voices_[voice];
+        if (v.active || !v.queue.empty()) {
+            v.queue.push_back(std::move(pcm));
+            return;
+        }
+        v.pcm = std::move(pcm);
+        v.pos = 0;
+        v.active = true;
+    }
+    if (onPlay)
+        onPlay();
+}
+
+bool Mixer::busy(const QString& voice) const {
+    std::lock_guard lock(mutex_);
+    auto it = voices_.find(voice);
+    return it != voices_.end() && (sounding(it->second) || !it->second.queue.empty());
 }
 
 bool Mixer::isOpen(const QString& voice) const {
@@ -134,19 +159,28 @@ void Mixer::render(float* out, int frames) {
     std::lock_guard lock(mutex_);
     std::fill(out, out + 2 * frames, 0.0f);
     for (auto& [name, v] : voices_) {
-        if (!v.active || !v.pcm)
-            continue;
-        const size_t total = v.pcm->frames();
-        const size_t n = std::min<size_t>(static_cast<size_t>(frames), total - v.pos);
-        const float* src = v.pcm->samples.data() + 2 * v.pos;
-        for (size_t i = 0; i < 2 * n; ++i)
-            out[i] += src[i];
-        v.pos += n;
-        if (v.pos >= total) {
+        size_t at = 0; // frames of this buffer already filled by this voice
+        while (v.active && v.pcm && at < static_cast<size_t>(frames)) {
+            const size_t total = v.pcm->frames();
+            const size_t n = std::min<size_t>(static_cast<size_t>(frames) - at, total - v.pos);
+            const float* src = v.pcm->samples.data() + 2 * v.pos;
+            for (size_t i = 0; i < 2 * n; ++i)
+                out[2 * at + i] += src[i];
+            v.pos += n;
+            at += n;
+            if (v.pos < total)
+                break;
+            if (!v.queue.empty()) {
+                // The next queued piece follows in the same buffer: no gap.
+                v.pcm = std::move(v.queue.front());
+                v.queue.erase(v.queue.begin());
+                v.pos = 0;
+                continue;
+            }
             v.active = false;
             // This buffer is heard from now on: the end sounds after its last sample, and a
             // device holds about one more period queued before it.
-            const double seconds = static_cast<double>(n + static_cast<size_t>(frames)) / kRate;
+            const double seconds = static_cast<double>(at + static_cast<size_t>(frames)) / kRate;
             v.audibleUntil = std::chrono::steady_clock::now() +
                              std::chrono::microseconds(static_cast<int64_t>(seconds * 1e6));
         }

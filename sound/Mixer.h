@@ -37,6 +37,11 @@ class Mixer {
     void play(const QString& voice);
     void stop(const QString& voice);
     void close(const QString& voice);
+    // A streaming voice (speech): `pcm` plays after what is already queued on `voice`,
+    // without a gap, and at once when the voice is silent. stop() also drops the queue.
+    void enqueue(const QString& voice, std::shared_ptr<const Pcm> pcm);
+    // Whether the voice has anything left to play, queued pieces included.
+    bool busy(const QString& voice) const;
 
     bool isOpen(const QString& voice) const;
     bool playing(const QString& voice) const;
@@ -55,6 +60,7 @@ class Mixer {
     struct Voice {
         std::shared_ptr<const Pcm> pcm;
         size_t pos = 0;
+        std::vector<std::shared_ptr<const Pcm>> queue; // front first
         QByteArray midi;
         int midiSlot = -1;
         bool active = false;

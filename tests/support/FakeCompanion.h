@@ -38,6 +38,12 @@ class FakeCompanion : public Companion {
         return r;
     }
 
+    std::vector<QString> voiceDialogTitles;
+    bool voiceDialog(QWidget*, const QString& title, VoiceDialogValues&) override {
+        voiceDialogTitles.push_back(title);
+        return false;
+    }
+
     // The fake installed by the test main, cleared for a new test.
     static FakeCompanion& reset() {
         auto& f = static_cast<FakeCompanion&>(Companion::current());

@@ -32,8 +32,10 @@ class RecordingTape : public AnnouncementPlayer {
         return usable;
     }
     bool SpeechUsable() const override { return usable; }
-    void LoadTape(const QString& folder, const QString& route) override {
+    bool loads = true;
+    bool LoadTape(const QString& folder, const QString& route) override {
         log << QStringLiteral("LoadTape %1 %2").arg(folder, route);
+        return loads;
     }
     void TapeBack() override { log << QStringLiteral("TapeBack"); }
     void TapeNext() override { log << QStringLiteral("TapeNext"); }

@@ -1,0 +1,31 @@
+#pragma once
+// The route's broadcast data file (<folder>/<route>tp.csv, name matched without regard to
+// case): Shift-JIS lines of three fields, the words to speak, the advance flag and the
+// chime flag.
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+struct TapeEntry {
+    QString Text;
+    int16_t AdvanceFlag = 0;
+    int16_t SoundFlag = 0;
+};
+
+namespace broadcast {
+
+// The file for a route file number in a folder, matched without regard to case; empty
+// when there is none.
+QString findFile(const QString& folder, const QString& routeNumber);
+
+// The lines of the file's bytes (CR LF or LF), decoded from CP932.
+std::vector<QString> lines(std::string_view bytes);
+
+// One line's three fields; nothing when a field is missing or not a 16-bit number.
+// The text may be quoted (quotes removed, commas kept); blanks before it are skipped; an
+// empty number reads as 0.
+std::optional<TapeEntry> parseLine(const QString& line);
+
+} // namespace broadcast
