@@ -143,6 +143,8 @@ QJsonObject dumpState(const Program& p) {
         snd[QStringLiteral("channels")] = chans;
         snd[QStringLiteral("commands")] = QJsonArray::fromStringList(p.channels->recentCommands());
         snd[QStringLiteral("driver")] = p.audio ? p.audio->driver() : QString();
+        snd[QStringLiteral("renderedSeconds")] =
+            static_cast<double>(p.mixer->framesRendered()) / Mixer::kRate;
         o[QStringLiteral("mdlSndAPI")] = snd;
     }
     return o;

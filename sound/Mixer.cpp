@@ -192,4 +192,5 @@ void Mixer::render(float* out, int frames) {
         out[i] = std::clamp(out[i], -1.0f, 1.0f);
     if (tap_)
         tap_(out, frames);
+    rendered_ += frames;
 }

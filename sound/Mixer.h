@@ -4,6 +4,7 @@
 // audio thread pulls render(); the UI thread opens, plays, stops and closes voices.
 #include <QByteArray>
 #include <QString>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -53,6 +54,8 @@ class Mixer {
     // them to the tap (the WAV recorder) when one is set.
     void render(float* out, int frames);
     void setTap(std::function<void(const float*, int)> tap);
+    // Frames mixed since the start: where in a recording "now" is.
+    int64_t framesRendered() const { return rendered_.load(); }
     // Called on the UI thread whenever a voice starts (the device wakes up).
     std::function<void()> onPlay;
 
@@ -79,4 +82,5 @@ class Mixer {
     bool synthFailed_ = false;
     std::function<void(const float*, int)> tap_;
     std::vector<float> scratch_;
+    std::atomic<int64_t> rendered_{0};
 };

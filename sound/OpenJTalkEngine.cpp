@@ -115,6 +115,7 @@ void OpenJTalkEngine::startNext() {
         return;
     const QString piece = pending_.takeFirst();
     auto* p = new QProcess(this);
+    p->setProperty("piece", piece);
     running_ = p;
     const quint64 gen = generation_;
     connect(p, &QProcess::finished, this, [this, p, gen] { finished(p, gen); });
@@ -139,8 +140,14 @@ void OpenJTalkEngine::finished(QProcess* p, quint64 generation) {
     // A piece from before a reset is dropped.
     if (generation != generation_)
         return;
-    if (auto pcm = soundfiles::decodeWav(wav))
-        mixer_.enqueue(kVoiceName, std::move(pcm));
+    if (auto pcm = soundfiles::decodeWav(wav)) {
+        // The pause after a piece follows its punctuation: short after 、, longer after 。.
+        const QString ending = p->property("piece").toString().trimmed().right(1);
+        const int pause = ending == QStringLiteral("、")                ? 120
+                          : QStringLiteral("。！？!?").contains(ending) ? 320
+                                                                        : 80;
+        mixer_.enqueue(kVoiceName, soundfiles::trimSilence(*pcm, 20, pause));
+    }
     startNext();
 }
 

@@ -3,6 +3,7 @@
 #include "LittleEndian.h"
 
 #include <QFile>
+#include <cmath>
 #include <cstring>
 #include <sndfile.h>
 
@@ -65,23 +66,70 @@ std::shared_ptr<const Pcm> decode(SNDFILE* f, const SF_INFO& info) {
 
 std::vector<float> toMixerFormat(const std::vector<float>& in, int channels, int rate) {
     const size_t frames = in.size() / static_cast<size_t>(channels);
-    auto sample = [&](size_t frame, int ch) {
-        return in[frame * static_cast<size_t>(channels) +
-                  static_cast<size_t>(std::min(ch, channels - 1))];
-    };
     if (frames == 0)
         return {};
-    const double step = static_cast<double>(rate) / Mixer::kRate;
+    // Down to at most two channels ourselves (SDL would mix more channels into the pair).
+    std::vector<float> stereo(2 * frames);
+    for (size_t i = 0; i < frames; ++i) {
+        stereo[2 * i] = in[i * static_cast<size_t>(channels)];
+        stereo[2 * i + 1] = in[i * static_cast<size_t>(channels) + (channels > 1 ? 1 : 0)];
+    }
+    if (rate == Mixer::kRate)
+        return stereo;
+    // Band-limited resampling (a Blackman-windowed sinc): linear interpolation would leave
+    // images of a chime near the top of the band and alias speech folded down.
+    const double step = static_cast<double>(rate) / Mixer::kRate; // input frames per output
+    const double cutoff = std::min(1.0, 1.0 / step);
+    constexpr int kHalfTaps = 16;
+    const double reach = kHalfTaps / cutoff;
     const auto outFrames = static_cast<size_t>(static_cast<double>(frames) / step);
     std::vector<float> out(2 * outFrames);
+    constexpr double kPi = 3.14159265358979323846;
     for (size_t i = 0; i < outFrames; ++i) {
-        const double at = static_cast<double>(i) * step;
-        const auto a = static_cast<size_t>(at);
-        const size_t b = std::min(a + 1, frames - 1);
-        const auto t = static_cast<float>(at - static_cast<double>(a));
-        for (int ch = 0; ch < 2; ++ch)
-            out[2 * i + static_cast<size_t>(ch)] = sample(a, ch) * (1.0f - t) + sample(b, ch) * t;
+        const double center = static_cast<double>(i) * step;
+        const auto lo = static_cast<long long>(std::ceil(center - reach));
+        const auto hi = static_cast<long long>(std::floor(center + reach));
+        double l = 0, r = 0, norm = 0;
+        for (long long k = std::max(0LL, lo);
+             k <= std::min<long long>(hi, static_cast<long long>(frames) - 1); ++k) {
+            const double x = (static_cast<double>(k) - center) * cutoff;
+            const double sinc = x == 0 ? 1.0 : std::sin(kPi * x) / (kPi * x);
+            const double w = 0.42 + 0.5 * std::cos(kPi * x / kHalfTaps) +
+                             0.08 * std::cos(2 * kPi * x / kHalfTaps);
+            const double h = sinc * w;
+            l += h * stereo[2 * static_cast<size_t>(k)];
+            r += h * stereo[2 * static_cast<size_t>(k) + 1];
+            norm += h;
+        }
+        if (norm != 0) {
+            out[2 * i] = static_cast<float>(l / norm);
+            out[2 * i + 1] = static_cast<float>(r / norm);
+        }
     }
+    return out;
+}
+
+std::shared_ptr<const Pcm> trimSilence(const Pcm& pcm, int leadMs, int tailMs) {
+    constexpr float kQuiet = 0.003f;
+    const size_t frames = pcm.frames();
+    size_t first = 0, last = 0;
+    bool any = false;
+    for (size_t i = 0; i < frames; ++i)
+        if (std::abs(pcm.samples[2 * i]) > kQuiet || std::abs(pcm.samples[2 * i + 1]) > kQuiet) {
+            if (!any)
+                first = i;
+            last = i;
+            any = true;
+        }
+    auto out = std::make_shared<Pcm>();
+    if (!any)
+        return out;
+    const size_t lead = static_cast<size_t>(leadMs) * Mixer::kRate / 1000;
+    const size_t tail = static_cast<size_t>(tailMs) * Mixer::kRate / 1000;
+    const size_t from = first > lead ? first - lead : 0;
+    const size_t to = std::min(frames, last + 1 + tail);
+    out->samples.assign(pcm.samples.begin() + static_cast<std::ptrdiff_t>(2 * from),
+                        pcm.samples.begin() + static_cast<std::ptrdiff_t>(2 * to));
     return out;
 }
 

@@ -24,6 +24,11 @@ std::optional<QByteArray> loadMidi(const QString& path);
 // Whether the bytes start as a standard MIDI file with at least one track.
 bool looksLikeMidi(const QByteArray& bytes);
 
+// The sound with its leading silence cut to `leadMs` and its trailing silence to
+// `tailMs` (silence: below about -50 dBFS). Synthesised speech pads every piece with
+// long silences that would otherwise delay it and gap the pieces.
+std::shared_ptr<const Pcm> trimSilence(const Pcm& pcm, int leadMs, int tailMs);
+
 // Mono or stereo float frames at `rate` to stereo at the mixer's rate (linear).
 std::vector<float> toMixerFormat(const std::vector<float>& frames, int channels, int rate);
 
