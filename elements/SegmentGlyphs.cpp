@@ -9,7 +9,7 @@ constexpr int kReferencePixels = 200;
 }
 
 SegmentGlyphs::SegmentGlyphs(const QString& face, bool bold, int cellWidth, int cellHeight)
-    : face_(face), bold_(bold), cellWidth_(cellWidth), cellHeight_(cellHeight) {
+    : face_(face), bold_(bold), cellWidth_(cellWidth) {
     // Map the outline of "8" onto the position, leaving a thin margin like a real
     // display has between digits; every other glyph uses the same mapping.
     const QRectF eight = rawGlyph(QLatin1Char('8')).boundingRect();

@@ -22,7 +22,6 @@ class SegmentGlyphs {
     QString face_;
     bool bold_;
     int cellWidth_;
-    int cellHeight_;
     QTransform fit_;
     mutable QHash<char16_t, QPainterPath> cache_;
 };

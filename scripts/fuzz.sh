@@ -1,14 +1,21 @@
 #!/usr/bin/env bash
-# Builds every fuzz target with clang (the libraries they link instrumented too) and runs
-# each for N seconds (default 30) on its seed corpus.
+# Builds every fuzz target with clang (the libraries they link instrumented with ASan and
+# UBSan too) and runs each for N seconds (default 30) on its seed corpus. With
+# SANITIZED_UNIT_TESTS=1 the same build also makes the unit test programs, so the test
+# command runs them under the sanitizers without a second build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
 MAX_LEN="${FUZZ_MAX_LEN:-65536}"
+UNIT_TESTS=(companion_tests elements_tests board_tests settings_tests sound_tests operation_tests)
+WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMINAMO_FUZZ=ON -DMINAMO_TESTS=OFF -DMINAMO_BENCHMARKS=OFF >/dev/null
-TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4)
-cmake --build build-fuzz --target "${TARGETS[@]}"
+  -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
+  -DMINAMO_BENCHMARKS=OFF >/dev/null
+TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast)
+BUILD=("${TARGETS[@]}")
+if [ "$WITH_TESTS" = 1 ]; then BUILD+=("${UNIT_TESTS[@]}"); fi
+cmake --build build-fuzz --target "${BUILD[@]}"
 
 # Seeds per target: the files each reader is meant for.
 seed() {
@@ -17,6 +24,7 @@ seed() {
     fuzz_sound) cp demo/sounds/*.wav demo/sounds/*.mid "$2"/ ;;
     fuzz_in4) ./build/app/in4 new "$2/defaults.in4" 2>/dev/null || true ;;
     fuzz_pcf) zcat /usr/share/fonts/X11/misc/9x18gm.pcf.gz >"$2/9x18gm.pcf" ;;
+    fuzz_broadcast) cp demo/*tp.csv demo/*Tp.csv demo/yomi.csv "$2"/ ;;
   esac
 }
 
