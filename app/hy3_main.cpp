@@ -1,11 +1,16 @@
 // hy3: converts fare data files (*.hy3) to CSV and back, and checks them.
+#include "BroadcastFile.h"
 #include "Cp932.h"
 #include "FareCsv.h"
 #include "Hy3Format.h"
+#include "JTalkVoice.h"
 #include "Limits.h"
+#include "Readings.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 #include <cstdio>
 #include <string>
@@ -18,6 +23,7 @@ constexpr const char* kHelp =
     "usage:\n"
     "  hy3 to-csv IN.hy3 [-o OUT.csv] [--encoding utf-8|sjis]\n"
     "  hy3 from-csv IN.csv -o OUT.hy3 [--encoding utf-8|sjis]\n"
+    "  hy3 readings IN.hy3|INtp.csv [--dict yomi.csv]\n"
     "  hy3 check IN.hy3\n"
     "\n"
     "The CSV has a header line, then one line per stop, in running order:\n"
@@ -30,6 +36,11 @@ constexpr const char* kHelp =
     "check lists problems (exit 1) and notes (exit 0): stops that scroll on the\n"
     "display, the last stop (never a starting section), names that are not valid\n"
     "Shift-JIS, bytes after the last stop.\n"
+    "\n"
+    "readings prints every stop name (of a fare file) or announcement (of a broadcast\n"
+    "file) with the reading the speech engine will use: the reading dictionary\n"
+    "(yomi.csv beside the file, or --dict) applied, then the sounds Open JTalk makes,\n"
+    "so misread place names can be found without listening to every line.\n"
     "\n"
     "exit status: 0 fine, 1 problems found, 2 unusable input or bad usage\n";
 
@@ -70,11 +81,13 @@ int main(int argc, char** argv) {
         std::fputs(kHelp, args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;
     }
-    QString out, encoding = QStringLiteral("utf-8");
+    QString out, encoding = QStringLiteral("utf-8"), dict;
     QStringList pos;
     for (int i = 0; i < args.size(); ++i) {
         if (args[i] == QLatin1String("-o") && i + 1 < args.size())
             out = args[++i];
+        else if (args[i] == QLatin1String("--dict") && i + 1 < args.size())
+            dict = args[++i];
         else if (args[i] == QLatin1String("--encoding") && i + 1 < args.size())
             encoding = args[++i].toLower();
         else if (args[i].startsWith(QLatin1String("-")) && args[i] != QLatin1String("-"))
@@ -94,6 +107,42 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string_view bytes(data.constData(), static_cast<size_t>(data.size()));
+
+    if (cmd == QLatin1String("readings")) {
+        QStringList texts;
+        if (in.endsWith(QStringLiteral(".hy3"), Qt::CaseInsensitive)) {
+            const hy3::ParseResult r = hy3::parse(bytes);
+            if (!r.file) {
+                std::fprintf(stderr, "hy3: %s: %s\n", qPrintable(in),
+                             problemText(r.problem).c_str());
+                return 2;
+            }
+            for (const hy3::Row& row : r.file->rows)
+                texts << cp932::decode(row.name);
+        } else {
+            for (const QString& line : broadcast::lines(bytes))
+                if (const auto e = broadcast::parseLine(line))
+                    texts << e->Text;
+        }
+        const Readings readings = Readings::fromFile(
+            dict.isEmpty() ? QFileInfo(in).absoluteDir().filePath(QStringLiteral("yomi.csv"))
+                           : dict);
+        const JTalkVoice voice = JTalkVoice::locate();
+        if (!voice.complete())
+            std::fprintf(stderr,
+                         "hy3: Open JTalk or its voice is not installed: sounds not shown\n");
+        for (const QString& t : texts) {
+            const QString reading = readings.apply(t);
+            QString line = t;
+            if (reading != t)
+                line += QStringLiteral("  →  ") + reading;
+            const QString sounds = voice.phonemes(reading);
+            if (!sounds.isEmpty())
+                line += QStringLiteral("\n    [") + sounds + QLatin1Char(']');
+            std::fputs((line + QLatin1Char('\n')).toUtf8().constData(), stdout);
+        }
+        return 0;
+    }
 
     if (cmd == QLatin1String("to-csv") || cmd == QLatin1String("check")) {
         const hy3::ParseResult r = hy3::parse(bytes);

@@ -10,14 +10,17 @@
 #include "DotRaster.h"
 #include "FontSubstitutes.h"
 #include "Form1.h"
+#include "OpenJTalkEngine.h"
 #include "Program.h"
 #include "SoundFiles.h"
 #include "mdlIniIoEx.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -245,6 +248,79 @@ void BM_IdleDeviceCpu(benchmark::State& state) {
     state.counters["paused"] = rig.device.paused() ? 1 : 0;
 }
 BENCHMARK(BM_IdleDeviceCpu)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// Speech: from speak() to the first sample of voice leaving the mixer, for a 40-character
+// announcement (synthesis of the first piece included).
+void BM_SpeakToFirstVoiceSample(benchmark::State& state) {
+    SoundRig rig;
+    OpenJTalkEngine engine(rig.mixer, JTalkVoice::locate());
+    if (!engine.create()) {
+        state.SkipWithError("Open JTalk or its voice is not installed");
+        return;
+    }
+    const QString text = QStringLiteral(
+        "次は、中央総合病院西口バスターミナル前です。お降りの方はお知らせください。");
+    for (auto _ : state) {
+        engine.reset();
+        waitProcessing(50);
+        rig.firstLoudNs = 0;
+        const auto start = std::chrono::steady_clock::now();
+        engine.speak(text);
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            if (rig.firstLoudNs.load() != 0)
+                loop.quit();
+        });
+        poll.start(1);
+        loop.exec();
+        const auto first = std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(rig.firstLoudNs.load()));
+        state.SetIterationTime(std::chrono::duration<double>(first - start).count());
+    }
+    engine.reset();
+}
+BENCHMARK(BM_SpeakToFirstVoiceSample)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(8);
+
+// ■: from reset() while speaking to the first silent buffer leaving the mixer.
+void BM_StopToSilence(benchmark::State& state) {
+    SoundRig rig;
+    OpenJTalkEngine engine(rig.mixer, JTalkVoice::locate());
+    if (!engine.create()) {
+        state.SkipWithError("Open JTalk or its voice is not installed");
+        return;
+    }
+    std::atomic<int64_t> quietNs{0};
+    rig.mixer.setTap([&](const float* out, int frames) {
+        bool loud = false;
+        for (int i = 0; i < 2 * frames && !loud; ++i)
+            loud = std::abs(out[i]) > 1e-3f;
+        const int64_t now = std::chrono::steady_clock::now().time_since_epoch().count();
+        if (loud) {
+            int64_t zero = 0;
+            rig.firstLoudNs.compare_exchange_strong(zero, now);
+        } else if (quietNs.load() == 0 && rig.firstLoudNs.load() != 0) {
+            quietNs = now;
+        }
+    });
+    for (auto _ : state) {
+        rig.firstLoudNs = 0;
+        engine.speak(QStringLiteral("お降りの方はお知らせください。ご乗車ありがとうございます。"));
+        waitUntilWithoutInput([&] { return rig.firstLoudNs.load() != 0; });
+        waitProcessing(300);
+        quietNs = 0;
+        const auto stop = std::chrono::steady_clock::now();
+        engine.reset();
+        waitUntilWithoutInput([&] { return quietNs.load() != 0; });
+        const auto quiet = std::chrono::steady_clock::time_point(
+            std::chrono::steady_clock::duration(quietNs.load()));
+        state.SetIterationTime(std::chrono::duration<double>(quiet - stop).count());
+    }
+}
+BENCHMARK(BM_StopToSilence)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(8);
 
 // A typical settings file: folders, sounds and a plug-in path in Japanese.
 SettingsRecord typicalSettings() {

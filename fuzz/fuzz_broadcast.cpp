@@ -19,7 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 std::abort();
         }
     const Readings r = Readings::fromBytes(bytes);
-    (void)r.apply(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(std::min<size_t>(size, 256))));
+    (void)r.apply(
+        QString::fromUtf8(bytes.data(), static_cast<qsizetype>(std::min<size_t>(size, 256))));
     (void)speechPieces(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(size)));
     return 0;
 }

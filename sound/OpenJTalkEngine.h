@@ -3,6 +3,7 @@
 // synthesised one after the other by the open_jtalk program (never on the UI thread) and
 // queued on the mixer's speech voice, so the first words sound quickly and the rest
 // follows without gaps. Reset kills what is in flight and silences the voice at once.
+#include "JTalkVoice.h"
 #include "Mixer.h"
 #include "Readings.h"
 #include "SpeechEngine.h"
@@ -12,25 +13,6 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-
-// Where the program, its dictionary and a voice are, and how the voice speaks.
-struct JTalkVoice {
-    QString program;     // open_jtalk
-    QString dictionary;  // the MeCab dictionary folder
-    QString voiceFile;   // an .htsvoice file
-    double speed = 1.0;  // -r
-    double pitch = 0.0;  // half-tones, -fm
-    double volume = 0.0; // dB, -g
-
-    // $MINAMO_OPEN_JTALK, $MINAMO_JTALK_DIC and $MINAMO_HTS_VOICE, else Debian's places.
-    static JTalkVoice locate();
-    // .htsvoice files in the usual folders (and $MINAMO_HTS_VOICE's folder).
-    static QStringList installedVoices();
-    bool complete() const;
-    // Kept in a small text file of its own (the settings file has no place for it).
-    void load(const QString& path);
-    bool save(const QString& path) const;
-};
 
 class OpenJTalkEngine : public QObject, public SpeechEngine {
     Q_OBJECT

@@ -103,3 +103,85 @@ TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
     EXPECT_GE(steps[1] - steps[0], 0.88) << seen;
     EXPECT_LE(steps[1] - steps[0], 1.2) << seen;
 }
+
+namespace {
+// The loudest sample from `from` seconds on, in a recording.
+double peakAfter(const QString& wav, double from, double to = 1e9) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
+    if (!f)
+        return -1;
+    std::vector<float> s(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_float(f, s.data(), info.frames);
+    sf_close(f);
+    double peak = 0;
+    const auto a = static_cast<sf_count_t>(from * info.samplerate);
+    const auto b = std::min<sf_count_t>(info.frames, static_cast<sf_count_t>(to * info.samplerate));
+    for (sf_count_t i = std::max<sf_count_t>(a, 0); i < b; ++i)
+        peak = std::max(peak,
+                        static_cast<double>(std::abs(s[static_cast<size_t>(i * info.channels)])));
+    return peak;
+}
+} // namespace
+
+TEST(SoundTrip, AnnouncementsChimeSpeakStepAndStopAtOnce) {
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("speech.wav"));
+    const QString script = dir.filePath(QStringLiteral("speech.script"));
+    QFile f(script);
+    f.open(QIODevice::WriteOnly);
+    f.write(QStringLiteral("option FareDataFolder %1\noption BroadcastDataFolder %1\n"
+                           "option PreSoundFile %1/sounds/chime.wav\n"
+                           "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
+                           "tape next\nwait 2500\nstate\ntape next\nwait 1200\ntape stop\nstate\n"
+                           "wait 600\n")
+                .arg(QStringLiteral(DEMO_DIR))
+                .toUtf8());
+    f.close();
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SIMULATOR),
+            {QStringLiteral("--unattended"), QStringLiteral("--settings"),
+             dir.filePath(QStringLiteral("t.in4")), QStringLiteral("--audio-out"), wav,
+             QStringLiteral("--script"), script});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    std::vector<QJsonObject> states;
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty())
+            states.push_back(QJsonDocument::fromJson(line).object());
+    ASSERT_EQ(states.size(), 3u);
+    const QJsonObject tape0 = states[0][QStringLiteral("mdlM_Tape")].toObject();
+    if (!tape0[QStringLiteral("SpeechUsable")].toBool())
+        GTEST_SKIP() << "no Japanese voice installed: announcements are off on this machine";
+    EXPECT_EQ(states[0][QStringLiteral("frmCtl")]
+                  .toObject()[QStringLiteral("grpM_TapeCaption")]
+                  .toString(),
+              QStringLiteral("音合使用可"));
+    EXPECT_EQ(tape0[QStringLiteral("count")].toInt(), 14);
+    auto seconds = [&](size_t i) {
+        return states[i][QStringLiteral("mdlSndAPI")]
+            .toObject()[QStringLiteral("renderedSeconds")]
+            .toDouble();
+    };
+    const double routeSet = seconds(0);
+    // Entry 1 does not step the board; entry 2 does, with the reading dictionary applied.
+    const QJsonObject tape1 = states[1][QStringLiteral("mdlM_Tape")].toObject();
+    EXPECT_EQ(tape1[QStringLiteral("position")].toInt(), 1);
+    EXPECT_EQ(states[1][QStringLiteral("CurrentRow")].toInt(), 1);
+    const QJsonObject tape2 = states[2][QStringLiteral("mdlM_Tape")].toObject();
+    EXPECT_EQ(tape2[QStringLiteral("position")].toInt(), 2);
+    EXPECT_EQ(states[2][QStringLiteral("CurrentRow")].toInt(), 2);
+    EXPECT_TRUE(tape2[QStringLiteral("reading")].toString().contains(QStringLiteral("ホンチョウ")));
+    EXPECT_FALSE(tape2[QStringLiteral("speaking")].toBool());
+    // The chime (1.6 s) then the voice: sound both in the chime and well after it.
+    EXPECT_GT(peakAfter(wav, routeSet, routeSet + 1.0), 0.1);
+    EXPECT_GT(peakAfter(wav, routeSet + 1.8, seconds(1)), 0.05);
+    // ■: silence within one audio period or two of the press.
+    const double stopped = seconds(2);
+    EXPECT_GT(peakAfter(wav, stopped - 0.5, stopped - 0.05), 0.02); // it was still speaking
+    EXPECT_LT(peakAfter(wav, stopped + 0.05), 0.002);
+}
