@@ -175,13 +175,12 @@ void Program::start(const QString& modelName) {
     ctx.modelName = modelName;
     ctx.endProgram = [] { QCoreApplication::exit(0); };
     ctx.saveSettings = [this] { saveSettings(); };
-    // The options dialog is not built yet; its OK (apply the options to the board) is
-    // reached from scripts through the same button and the same redraw afterwards.
+    // Shown window-modal without blocking: the panel learns of its closing by signal,
+    // so scripts can go on working the dialog while it is open.
     ctx.showOptions = [this] {
-        if (applyPending) {
-            applyPending = false;
-            applyOptions();
-        }
+        optionDialog->refreshFromModel();
+        optionDialog->open();
+        return true;
     };
     panel = std::make_unique<frmCtl>(std::move(ctx));
     board->setPanelEnabled = [this](bool on) { panel->setEnabled(on); };
@@ -193,6 +192,12 @@ void Program::start(const QString& modelName) {
 
     mdl527_000::ClearFares(*board);
     mdl527_000::ApplyDefaultStyle(options, *board, 0);
+    optionDialog = std::make_unique<frmOption>(options, settings.customColors);
+    optionDialog->SetProp = [this] { applyOptions(); };
+    optionDialog->reapplyBacklight = [this] { panel->Option4_Click(panel->backlight()); };
+    optionDialog->Form_Load();
+    QObject::connect(optionDialog.get(), &QDialog::finished, panel.get(),
+                     [this] { panel->optionsHidden(); });
     panel->Form_Load();
     panel->show();
     panel->raise();

@@ -12,6 +12,7 @@
 #include "SoundChannels.h"
 #include "Trip.h"
 #include "frmCtl.h"
+#include "frmOption.h"
 #include "mdlIniIoEx.h"
 #include "mdlSndAPI.h"
 
@@ -38,8 +39,8 @@ struct Program : SettingsOwners {
     QString settingsPath;
     // The process-wide settings record (the colour chooser's custom colours live here).
     SettingsRecord settings;
-    // Set by a script's apply: the options button then applies them as OK would.
-    bool applyPending = false;
+    // The options dialog, loaded hidden at start and kept for the whole run.
+    std::unique_ptr<frmOption> optionDialog;
 
     // Opens the sound device and builds the channels named after `modelName`; a machine
     // without sound still plays (into nothing) in real time. `recordTo` names a WAV that
@@ -56,7 +57,7 @@ struct Program : SettingsOwners {
 
     // SettingsOwners: each window's own blocks.
     void GetOptionInfo(Options& o) override { o = options; }
-    void SetOptionInfo(const Options& o) override { options = o; }
+    void SetOptionInfo(const Options& o) override { optionDialog->SetOptionInfo(o); }
     void GetCtrlDataInfo(CtrlDataInfo& info) override { panel->GetCtrlDataInfo(info); }
     void SetCtrlDataInfo(const CtrlDataInfo& info) override { panel->SetCtrlDataInfo(info); }
     void GetFormInfo(FormInfo& info) override { board->GetFormInfo(info); }

@@ -178,13 +178,33 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         const QString value = at < 0 ? QString() : rest.mid(at + 1);
         if (auto e = setOption(p_.options, arg(1), value))
             return *e;
-    } else if (cmd == QLatin1String("apply")) {
-        // OK of the options dialog, shown from 設定... so the stop name is drawn again.
-        p_.applyPending = true;
-        panel.Command4_Click();
-        p_.applyPending = false;
+        // The dialog's controls show the model: the control and its handlers follow.
+        p_.optionDialog->refreshFromModel();
+    } else if (cmd == QLatin1String("apply") || cmd == QLatin1String("ok")) {
+        // OK of the options dialog, opened from 設定... first when it is not open, so the
+        // board and panel are enabled and the stop name drawn again afterwards.
+        if (!p_.optionDialog->isVisible())
+            panel.Command4->click();
+        static_cast<QPushButton*>(p_.optionDialog->control(QStringLiteral("Command4")))->click();
     } else if (cmd == QLatin1String("settings")) {
         panel.Command4->click();
+    } else if (cmd == QLatin1String("click")) {
+        const QString name = arg(1);
+        if (!name.startsWith(QLatin1String("frmOption.")))
+            return QStringLiteral("click takes frmOption.CONTROL");
+        auto* b = qobject_cast<QAbstractButton*>(p_.optionDialog->control(name.mid(10)));
+        if (!b)
+            return QStringLiteral("no button \"%1\" in the options dialog").arg(name.mid(10));
+        b->click();
+    } else if (cmd == QLatin1String("answer")) {
+        const QString kind = arg(1);
+        if (kind == QLatin1String("cancel"))
+            companion_.queuePickerAnswer(QStringLiteral("cancel"), {});
+        else if (kind == QLatin1String("file") || kind == QLatin1String("folder") ||
+                 kind == QLatin1String("color") || kind == QLatin1String("date"))
+            companion_.queuePickerAnswer(kind, rest.mid(rest.indexOf(QLatin1Char(' ')) + 1));
+        else
+            return QStringLiteral("answer takes file, folder, color, date or cancel");
     } else if (cmd == QLatin1String("tape")) {
         QPushButton* b = arg(1) == QLatin1String("next")     ? panel.cmdTapeNext
                          : arg(1) == QLatin1String("back")   ? panel.cmdTapeBack
@@ -214,15 +234,17 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         }
     } else if (cmd == QLatin1String("snapshot")) {
         if (w.size() < 3)
-            return QStringLiteral("snapshot takes board or panel and a file name");
+            return QStringLiteral("snapshot takes board, panel or options and a file name");
         const QString file = rest.mid(rest.indexOf(QLatin1Char(' ')) + 1);
         QImage img;
         if (arg(1) == QLatin1String("board"))
             img = p_.board->snapshot();
         else if (arg(1) == QLatin1String("panel"))
             img = p_.panel->grab().toImage();
+        else if (arg(1) == QLatin1String("options"))
+            img = p_.optionDialog->grab().toImage();
         else
-            return QStringLiteral("snapshot takes board or panel");
+            return QStringLiteral("snapshot takes board, panel or options");
         if (!img.save(file, "PNG"))
             return QStringLiteral("cannot write %1").arg(file);
     } else if (cmd == QLatin1String("quit")) {

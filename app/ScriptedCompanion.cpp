@@ -1,5 +1,6 @@
 #include "ScriptedCompanion.h"
 
+#include <QDate>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <cstdio>
@@ -85,4 +86,64 @@ bool ScriptedCompanion::voiceDialog(QWidget* owner, const QString& title, VoiceD
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
     return false;
+}
+
+std::optional<QString> ScriptedCompanion::answerFor(const QString& kind) {
+    if (!answers_.empty()) {
+        const PickerAnswer a = answers_.front();
+        answers_.pop_front();
+        return a.kind == kind ? a.value : QString();
+    }
+    if (unattended_)
+        return QString(); // nobody to ask: cancelled
+    return std::nullopt;
+}
+
+QString ScriptedCompanion::Qv3FileDlg(QWidget* owner, const QStringList& filters,
+                                      const QString& title) {
+    if (const auto a = answerFor(QStringLiteral("file")))
+        return *a;
+    return interactive_->Qv3FileDlg(owner, filters, title);
+}
+
+QString ScriptedCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt) {
+    if (const auto a = answerFor(QStringLiteral("folder")))
+        return *a;
+    return interactive_->Qv3FolderDlg(owner, prompt);
+}
+
+bool ScriptedCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour,
+                                       std::array<int32_t, 17>& custom) {
+    if (const auto a = answerFor(QStringLiteral("color"))) {
+        bool ok = false;
+        const int32_t v = a->toInt(&ok);
+        if (ok)
+            colour = v;
+        return ok;
+    }
+    return interactive_->Qv3ChooseColor(owner, colour, custom);
+}
+
+bool ScriptedCompanion::Call_dlg111(QWidget* owner, SystemTime& date) {
+    if (const auto a = answerFor(QStringLiteral("date"))) {
+        const QDate d = QDate::fromString(*a, QStringLiteral("yyyy/MM/dd"));
+        if (!d.isValid())
+            return false;
+        date.wYear = static_cast<int16_t>(d.year());
+        date.wMonth = static_cast<int16_t>(d.month());
+        date.wDay = static_cast<int16_t>(d.day());
+        return true;
+    }
+    return interactive_->Call_dlg111(owner, date);
+}
+
+void ScriptedCompanion::openFolder(const QString& folder) {
+    if (unattended_) {
+        std::fprintf(stderr, "%s\n",
+                     QJsonDocument(QJsonObject{{QStringLiteral("open"), folder}})
+                         .toJson(QJsonDocument::Compact)
+                         .constData());
+        return;
+    }
+    interactive_->openFolder(folder);
 }

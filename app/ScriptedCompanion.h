@@ -4,6 +4,7 @@
 // and answered with its default button instead of waiting for a person.
 #include "Companion.h"
 
+#include <deque>
 #include <optional>
 
 class ScriptedCompanion : public Companion {
@@ -22,8 +23,24 @@ class ScriptedCompanion : public Companion {
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
     MsgResult messageBox(QWidget* owner, const MessageRequest& msg) override;
     bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) override;
+    QString Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) override;
+    QString Qv3FolderDlg(QWidget* owner, const QString& prompt) override;
+    bool Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) override;
+    bool Call_dlg111(QWidget* owner, SystemTime& date) override;
+    void openFolder(const QString& folder) override;
+
+    // The script's answer for the next picker: "file PATH", "folder PATH", "color N",
+    // "date YYYY/MM/DD" or "cancel".
+    void queuePickerAnswer(QString kind, QString value) { answers_.push_back({std::move(kind), std::move(value)}); }
 
   private:
+    struct PickerAnswer {
+        QString kind, value;
+    };
+    // The queued answer for a picker of `kind`: set when one was queued (empty = cancel),
+    // nothing when the person should answer.
+    std::optional<QString> answerFor(const QString& kind);
+    std::deque<PickerAnswer> answers_;
     std::unique_ptr<Companion> interactive_;
     bool unattended_;
     bool yesNext_ = false;

@@ -2,6 +2,11 @@
 
 #include "Options.h"
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScrollBar>
 
 #include "M_Degit.h"
@@ -115,6 +120,45 @@ QJsonObject dumpState(const Program& p) {
             opts[name] = getOption(p.options, name).toInt();
     }
     o[QStringLiteral("options")] = opts;
+
+    if (p.optionDialog) {
+        QJsonObject d, controls;
+        d[QStringLiteral("page")] = p.optionDialog->page();
+        d[QStringLiteral("visible")] = p.optionDialog->isVisible();
+        for (const auto& [name, w] : p.optionDialog->controls()) {
+            QJsonObject c;
+            c[QStringLiteral("enabled")] = w->isEnabled();
+            c[QStringLiteral("visible")] = w->isVisibleTo(p.optionDialog.get());
+            if (auto* e = qobject_cast<QLineEdit*>(w))
+                c[QStringLiteral("value")] = e->text();
+            else if (auto* cb = qobject_cast<QCheckBox*>(w))
+                c[QStringLiteral("value")] = cb->isChecked() ? 1 : 0;
+            else if (auto* r = qobject_cast<QRadioButton*>(w))
+                c[QStringLiteral("value")] = r->isChecked() ? -1 : 0;
+            else if (auto* combo = qobject_cast<QComboBox*>(w)) {
+                c[QStringLiteral("index")] = combo->currentIndex();
+                QStringList items;
+                for (int i = 0; i < combo->count(); ++i)
+                    items << combo->itemText(i);
+                c[QStringLiteral("items")] = QJsonArray::fromStringList(items);
+            } else if (auto* l = qobject_cast<QLabel*>(w))
+                c[QStringLiteral("value")] = l->text();
+            else if (auto* b = qobject_cast<QPushButton*>(w)) {
+                if (b->property("color").isValid())
+                    c[QStringLiteral("color")] = b->property("color").toInt();
+                c[QStringLiteral("caption")] = b->text();
+                if (b->isCheckable())
+                    c[QStringLiteral("value")] = b->isChecked() ? -1 : 0;
+            } else if (auto* d1 = qobject_cast<M_Degit*>(w)) {
+                c[QStringLiteral("BackColor")] = static_cast<qint64>(d1->BackColor());
+                c[QStringLiteral("BaseForeColor")] = static_cast<qint64>(d1->BaseForeColor());
+                c[QStringLiteral("DegitForeColor")] = static_cast<qint64>(d1->DegitForeColor());
+            }
+            controls[name] = c;
+        }
+        d[QStringLiteral("controls")] = controls;
+        o[QStringLiteral("frmOption")] = d;
+    }
 
     if (p.tape) {
         QJsonObject t;

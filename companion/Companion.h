@@ -4,6 +4,7 @@
 // install implementations that answer at once.
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -38,6 +39,12 @@ struct VoiceDialogValues {
     std::function<void(const VoiceDialogValues&)> trial;
 };
 
+// A date as the Windows system-time record holds it (only year, month, day are used).
+struct SystemTime {
+    int16_t wYear = 0, wMonth = 0, wDayOfWeek = 0, wDay = 0;
+    int16_t wHour = 0, wMinute = 0, wSecond = 0, wMilliseconds = 0;
+};
+
 class Companion {
   public:
     virtual ~Companion() = default;
@@ -48,6 +55,18 @@ class Companion {
     // Information dialog showing `text` (the version text).
     virtual void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) = 0;
     virtual MsgResult messageBox(QWidget* owner, const MessageRequest& msg) = 0;
+    // File chooser: `filters` are Windows-style pairs (description, pattern), e.g.
+    // {"Waveサウンド(*.wav)", "*.wav"}; the chosen path, empty when cancelled.
+    virtual QString Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) = 0;
+    // Folder chooser with a prompt; empty when cancelled.
+    virtual QString Qv3FolderDlg(QWidget* owner, const QString& prompt) = 0;
+    // Colour chooser starting at `colour` (0xBBGGRR), with the custom colour table kept by
+    // the caller; true and `colour` changed when a colour was chosen.
+    virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) = 0;
+    // Date chooser; true and year, month, day set when a date was chosen.
+    virtual bool Call_dlg111(QWidget* owner, SystemTime& date) = 0;
+    // Opens a folder in the desktop's file manager; failures are silent.
+    virtual void openFolder(const QString& folder) = 0;
     // The voice settings dialog titled `title`, modal to `owner`; true when confirmed.
     virtual bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) = 0;
 

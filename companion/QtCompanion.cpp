@@ -1,6 +1,16 @@
 #include "QtCompanion.h"
 
+#include "ColorCodes.h"
 #include "VoiceDialog.h"
+
+#include <QCalendarWidget>
+#include <QColorDialog>
+#include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
 
 #include "Dlg100.h"
 
@@ -57,4 +67,58 @@ bool QtCompanion::voiceDialog(QWidget* owner, const QString& title, VoiceDialogV
         return false;
     values = d.values();
     return true;
+}
+
+QString QtCompanion::Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) {
+    // Windows pairs "description" / "*.ext" become Qt's "description (*.ext)".
+    QStringList qt;
+    for (int i = 0; i + 1 < filters.size(); i += 2)
+        qt << QStringLiteral("%1 (%2)").arg(filters[i], QString(filters[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return QFileDialog::getOpenFileName(owner, title, {}, qt.join(QStringLiteral(";;")));
+}
+
+QString QtCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt) {
+    return QFileDialog::getExistingDirectory(owner, prompt);
+}
+
+bool QtCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) {
+    // Qt's dialog has 16 custom slots: the first 16 of the table go in and come back; the
+    // 17th is kept as it is.
+    for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i)
+        QColorDialog::setCustomColor(i, QColor::fromRgb(argbFromBgr(static_cast<uint32_t>(custom[static_cast<size_t>(i)]))));
+    const QColor c = QColorDialog::getColor(QColor::fromRgb(argbFromBgr(static_cast<uint32_t>(colour))), owner);
+    for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i)
+        custom[static_cast<size_t>(i)] = static_cast<int32_t>(bgrFromArgb(QColorDialog::customColor(i).rgb()));
+    if (!c.isValid())
+        return false;
+    colour = static_cast<int32_t>(bgrFromArgb(c.rgb()));
+    return true;
+}
+
+bool QtCompanion::Call_dlg111(QWidget* owner, SystemTime& date) {
+    QDialog d(owner);
+    d.setWindowTitle(QStringLiteral("日付選択"));
+    auto* cal = new QCalendarWidget(&d);
+    cal->setGridVisible(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    QObject::connect(cal, &QCalendarWidget::activated, &d, &QDialog::accept);
+    auto* l = new QVBoxLayout(&d);
+    l->addWidget(cal);
+    l->addWidget(buttons);
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    const QDate picked = cal->selectedDate();
+    date.wYear = static_cast<int16_t>(picked.year());
+    date.wMonth = static_cast<int16_t>(picked.month());
+    date.wDay = static_cast<int16_t>(picked.day());
+    date.wDayOfWeek = static_cast<int16_t>(picked.dayOfWeek() % 7);
+    return true;
+}
+
+void QtCompanion::openFolder(const QString& folder) {
+    if (!folder.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }

@@ -447,7 +447,11 @@ int frmCtl::backlight() const {
 void frmCtl::Command4_Click() {
     ctx_.board.setEnabled(false);
     setEnabled(false);
-    ctx_.showOptions();
+    if (!ctx_.showOptions())
+        optionsHidden();
+}
+
+void frmCtl::optionsHidden() {
     ctx_.board.setEnabled(true);
     setEnabled(true);
     ctx_.trip.redrawStopName();

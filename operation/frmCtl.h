@@ -29,7 +29,9 @@ struct PanelContext {
     const Options& options;
     std::function<QDate()> today = [] { return QDate::currentDate(); };
     // Shows the options dialog modally.
-    std::function<void()> showOptions = [] {};
+    // Opens the options dialog; true when it stays open and reports its closing through
+    // frmCtl::optionsHidden(), false when it has already been closed.
+    std::function<bool()> showOptions = [] { return false; };
     std::function<void()> saveSettings = [] {};
     // Ends the program at once after a confirmed close.
     std::function<void()> endProgram = [] {};
@@ -57,6 +59,9 @@ class frmCtl : public QWidget {
     void Frame1_DblClick(int index);
     void Option4_Click(int index);
     void Command4_Click();
+    // The options dialog has been hidden: both windows take input again, the stop name is
+    // drawn again.
+    void optionsHidden();
     void Command8_Click();
     void cmdTapeBack_Click();
     void cmdTapeNext_Click();

@@ -3,6 +3,8 @@
 // prepared answers, so no test ever waits on a modal dialog.
 #include "Companion.h"
 
+#include <QDate>
+#include <QStringList>
 #include <deque>
 #include <vector>
 
@@ -36,6 +38,48 @@ class FakeCompanion : public Companion {
         const MsgResult r = answers.front();
         answers.pop_front();
         return r;
+    }
+
+    // Picker answers, taken in order; a picker with none left is cancelled.
+    std::deque<QString> fileAnswers, folderAnswers;
+    std::deque<int32_t> colorAnswers;
+    std::deque<QDate> dateAnswers;
+    QStringList pickerLog;
+    QStringList opened;
+    QString Qv3FileDlg(QWidget*, const QStringList& filters, const QString& title) override {
+        pickerLog << QStringLiteral("file ") + title + QLatin1Char(' ') + filters.join(QLatin1Char('|'));
+        return take(fileAnswers);
+    }
+    QString Qv3FolderDlg(QWidget*, const QString& prompt) override {
+        pickerLog << QStringLiteral("folder ") + prompt;
+        return take(folderAnswers);
+    }
+    bool Qv3ChooseColor(QWidget*, int32_t& colour, std::array<int32_t, 17>&) override {
+        pickerLog << QStringLiteral("color %1").arg(colour);
+        if (colorAnswers.empty())
+            return false;
+        colour = colorAnswers.front();
+        colorAnswers.pop_front();
+        return true;
+    }
+    bool Call_dlg111(QWidget*, SystemTime& d) override {
+        pickerLog << QStringLiteral("date");
+        if (dateAnswers.empty())
+            return false;
+        const QDate q = dateAnswers.front();
+        dateAnswers.pop_front();
+        d.wYear = static_cast<int16_t>(q.year());
+        d.wMonth = static_cast<int16_t>(q.month());
+        d.wDay = static_cast<int16_t>(q.day());
+        return true;
+    }
+    void openFolder(const QString& f) override { opened << f; }
+    static QString take(std::deque<QString>& q) {
+        if (q.empty())
+            return {};
+        QString v = q.front();
+        q.pop_front();
+        return v;
     }
 
     std::vector<QString> voiceDialogTitles;

@@ -1,0 +1,91 @@
+#pragma once
+// The options dialog "オプション": six pages of controls, each bound to one field of the
+// options model and writing every change into it at once (there is no cancel). OK applies
+// the options to the board; closing only hides the dialog.
+#include "Options.h"
+
+#include <QDialog>
+#include <array>
+#include <functional>
+#include <map>
+
+class M_Degit;
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+
+class frmOption : public QDialog {
+    Q_OBJECT
+  public:
+    frmOption(Options& model, std::array<int32_t, 17>& customColors, QWidget* parent = nullptr);
+
+    // Lists filled, first entries chosen, today's date as the fixed date.
+    void Form_Load();
+    void SetOptionInfo(const Options& o);
+    void GetOptionInfo(Options& o) const { o = model_; }
+    // Every control shows the model's value again.
+    void refreshFromModel();
+
+    void Option1_Click(int index);
+    void Option3_Click();
+    void Option5_Click(int index);
+    void Check1_Click();
+    void Check3_Click(int index);
+    void Command3_Click(int index);
+    void Command10_Click(int index);
+    void cmdSelectSound_Click(int index);
+    void Command6_Click(int index);
+    void Command5_Click(int index);
+    void Command8_Click(int index);
+    void Command9_Click(int index);
+    void Command7_Click();
+    void Command4_Click();
+    bool GetBtnColor(QPushButton* button, int32_t& value);
+
+    // The OK button's apply step (SetProp) and the backlight re-applied after a restore.
+    std::function<void()> SetProp = [] {};
+    std::function<void()> reapplyBacklight = [] {};
+    std::function<QDate()> today;
+
+    // Every control by its name ("Text2(0)", "Option3(1)", "Command8(2)", ...).
+    QWidget* control(const QString& name) const;
+    const std::map<QString, QWidget*>& controls() const { return controls_; }
+    int page() const { return page_; }
+    M_Degit* M_Degit1 = nullptr;
+
+  private:
+    friend struct OptionPages;
+    template <class W> W* add(const QString& name, W* w);
+    QLineEdit* text(const QString& name, QString Options::*field);
+    QCheckBox* check(const QString& name, const QString& caption, int16_t Options::*field);
+    QRadioButton* flag(const QString& name, const QString& caption, int16_t Options::*field,
+                       QButtonGroup* group);
+    QComboBox* combo(const QString& name, const QStringList& items, int16_t Options::*field);
+    QPushButton* color(const QString& name, int32_t Options::*field);
+    void colourButton(QPushButton* b, int32_t bgr);
+    void previewColours();
+
+    Options& model_;
+    std::array<int32_t, 17>& custom_;
+    std::map<QString, QWidget*> controls_;
+    std::vector<std::function<void()>> loaders_; // model -> control, one per bound control
+    QStackedWidget* pages_ = nullptr;
+    std::array<QGroupBox*, 3> Frame6{};
+    QGroupBox* Frame3 = nullptr;
+    QStackedWidget* Frame2 = nullptr;
+    QLabel* Label10 = nullptr;
+    int page_ = 0;
+    bool loading_ = false;
+};
+
+template <class W> W* frmOption::add(const QString& name, W* w) {
+    w->setObjectName(name);
+    controls_[name] = w;
+    return w;
+}
