@@ -138,7 +138,7 @@ TEST(SoundTrip, AnnouncementsChimeSpeakStepAndStopAtOnce) {
     f.write(QStringLiteral("option FareDataFolder %1\noption BroadcastDataFolder %1\n"
                            "option PreSoundFile %1/sounds/chime.wav\n"
                            "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
-                           "tape next\nwait 2500\nstate\ntape next\nwait 1200\ntape stop\nstate\n"
+                           "tape next\nwait 3000\nstate\ntape next\nwait 2000\ntape stop\nstate\n"
                            "wait 600\n")
                 .arg(QStringLiteral(DEMO_DIR))
                 .toUtf8());
