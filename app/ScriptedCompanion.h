@@ -31,7 +31,9 @@ class ScriptedCompanion : public Companion {
 
     // The script's answer for the next picker: "file PATH", "folder PATH", "color N",
     // "date YYYY/MM/DD" or "cancel".
-    void queuePickerAnswer(QString kind, QString value) { answers_.push_back({std::move(kind), std::move(value)}); }
+    void queuePickerAnswer(QString kind, QString value) {
+        answers_.push_back({std::move(kind), std::move(value)});
+    }
 
   private:
     struct PickerAnswer {

@@ -57,12 +57,14 @@ class Companion {
     virtual MsgResult messageBox(QWidget* owner, const MessageRequest& msg) = 0;
     // File chooser: `filters` are Windows-style pairs (description, pattern), e.g.
     // {"Waveサウンド(*.wav)", "*.wav"}; the chosen path, empty when cancelled.
-    virtual QString Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) = 0;
+    virtual QString Qv3FileDlg(QWidget* owner, const QStringList& filters,
+                               const QString& title) = 0;
     // Folder chooser with a prompt; empty when cancelled.
     virtual QString Qv3FolderDlg(QWidget* owner, const QString& prompt) = 0;
     // Colour chooser starting at `colour` (0xBBGGRR), with the custom colour table kept by
     // the caller; true and `colour` changed when a colour was chosen.
-    virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) = 0;
+    virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour,
+                                std::array<int32_t, 17>& custom) = 0;
     // Date chooser; true and year, month, day set when a date was chosen.
     virtual bool Call_dlg111(QWidget* owner, SystemTime& date) = 0;
     // Opens a folder in the desktop's file manager; failures are silent.

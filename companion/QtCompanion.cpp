@@ -73,7 +73,8 @@ QString QtCompanion::Qv3FileDlg(QWidget* owner, const QStringList& filters, cons
     // Windows pairs "description" / "*.ext" become Qt's "description (*.ext)".
     QStringList qt;
     for (int i = 0; i + 1 < filters.size(); i += 2)
-        qt << QStringLiteral("%1 (%2)").arg(filters[i], QString(filters[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        qt << QStringLiteral("%1 (%2)").arg(
+            filters[i], QString(filters[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return QFileDialog::getOpenFileName(owner, title, {}, qt.join(QStringLiteral(";;")));
 }
 
@@ -85,10 +86,13 @@ bool QtCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int
     // Qt's dialog has 16 custom slots: the first 16 of the table go in and come back; the
     // 17th is kept as it is.
     for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i)
-        QColorDialog::setCustomColor(i, QColor::fromRgb(argbFromBgr(static_cast<uint32_t>(custom[static_cast<size_t>(i)]))));
-    const QColor c = QColorDialog::getColor(QColor::fromRgb(argbFromBgr(static_cast<uint32_t>(colour))), owner);
+        QColorDialog::setCustomColor(
+            i, QColor::fromRgb(argbFromBgr(static_cast<uint32_t>(custom[static_cast<size_t>(i)]))));
+    const QColor c =
+        QColorDialog::getColor(QColor::fromRgb(argbFromBgr(static_cast<uint32_t>(colour))), owner);
     for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i)
-        custom[static_cast<size_t>(i)] = static_cast<int32_t>(bgrFromArgb(QColorDialog::customColor(i).rgb()));
+        custom[static_cast<size_t>(i)] =
+            static_cast<int32_t>(bgrFromArgb(QColorDialog::customColor(i).rgb()));
     if (!c.isValid())
         return false;
     colour = static_cast<int32_t>(bgrFromArgb(c.rgb()));

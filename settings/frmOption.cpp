@@ -40,7 +40,7 @@ frmOption::frmOption(Options& model, std::array<int32_t, 17>& customColors, QWid
         // Page buttons look like tall push buttons, one of them down, as option buttons do.
         auto* b = add(QStringLiteral("Option1(%1)").arg(i), new QPushButton(captions[i]));
         b->setCheckable(true);
-        b->setMinimumSize(120, 44);
+        b->setMinimumSize(210, 44);
         group->addButton(b, i);
         column->addWidget(b);
         connect(b, &QPushButton::clicked, this, [this, i] { Option1_Click(i); });
@@ -63,26 +63,35 @@ QWidget* frmOption::control(const QString& name) const {
 
 QLineEdit* frmOption::text(const QString& name, QString Options::*field) {
     auto* e = add(name, new QLineEdit);
-    connect(e, &QLineEdit::textChanged, this, [this, field](const QString& t) { model_.*field = t; });
+    connect(e, &QLineEdit::textChanged, this, [this, field](const QString& t) {
+        if (!loading_)
+            model_.*field = t;
+    });
     loaders_.push_back([this, e, field] { e->setText(model_.*field); });
     return e;
 }
 
 QCheckBox* frmOption::check(const QString& name, const QString& caption, int16_t Options::*field) {
     auto* c = add(name, new QCheckBox(caption));
-    connect(c, &QCheckBox::toggled, this,
-            [this, field](bool on) { model_.*field = static_cast<int16_t>(on ? 1 : 0); });
+    // While the controls are being filled from the model, the model is not written: a
+    // stored 2 must stay 2 although the box can only show ticked.
+    connect(c, &QCheckBox::toggled, this, [this, field](bool on) {
+        if (!loading_)
+            model_.*field = static_cast<int16_t>(on ? 1 : 0);
+    });
     loaders_.push_back([this, c, field] { c->setChecked(model_.*field != 0); });
     return c;
 }
 
-QRadioButton* frmOption::flag(const QString& name, const QString& caption,
-                              int16_t Options::*field, QButtonGroup* group) {
+QRadioButton* frmOption::flag(const QString& name, const QString& caption, int16_t Options::*field,
+                              QButtonGroup* group) {
     auto* r = add(name, new QRadioButton(caption));
     group->addButton(r);
     // Option buttons are stored as flags: -1 selected, 0 not.
-    connect(r, &QRadioButton::toggled, this,
-            [this, field](bool on) { model_.*field = static_cast<int16_t>(on ? -1 : 0); });
+    connect(r, &QRadioButton::toggled, this, [this, field](bool on) {
+        if (!loading_)
+            model_.*field = static_cast<int16_t>(on ? -1 : 0);
+    });
     loaders_.push_back([this, r, field] {
         if (model_.*field != 0)
             r->setChecked(true);
@@ -121,8 +130,8 @@ QPushButton* frmOption::color(const QString& name, int32_t Options::*field) {
 
 void frmOption::Form_Load() {
     loading_ = true;
-    for (const char* n : {"Combo4(0)", "Combo4(1)", "Combo4(2)", "Combo4(3)", "Combo4(4)",
-                          "Combo1", "Combo2", "Combo3", "Combo5", "Combo6"})
+    for (const char* n : {"Combo4(0)", "Combo4(1)", "Combo4(2)", "Combo4(3)", "Combo4(4)", "Combo1",
+                          "Combo2", "Combo3", "Combo5", "Combo6"})
         static_cast<QComboBox*>(controls_.at(QString::fromLatin1(n)))->setCurrentIndex(0);
     loading_ = false;
     const QDate d = today ? today() : QDate::currentDate();
@@ -152,11 +161,13 @@ void frmOption::SetOptionInfo(const Options& o) {
 void frmOption::Option1_Click(int index) {
     page_ = index;
     pages_->setCurrentIndex(index);
-    static_cast<QPushButton*>(controls_.at(QStringLiteral("Option1(%1)").arg(index)))->setChecked(true);
+    static_cast<QPushButton*>(controls_.at(QStringLiteral("Option1(%1)").arg(index)))
+        ->setChecked(true);
 }
 
 void frmOption::Option3_Click() {
-    const bool individual = !static_cast<QRadioButton*>(controls_.at(QStringLiteral("Option3(0)")))->isChecked();
+    const bool individual =
+        !static_cast<QRadioButton*>(controls_.at(QStringLiteral("Option3(0)")))->isChecked();
     for (QGroupBox* f : Frame6) {
         f->setEnabled(individual);
         f->setVisible(individual);
@@ -175,7 +186,7 @@ void frmOption::Check1_Click() {
 
 void frmOption::Check3_Click(int index) {
     const int16_t Options::*shown[4] = {&Options::ShowStopOrder, &Options::ShowTicketNumber,
-                                       &Options::ShowRouteNumber, &Options::ShowDataColumn};
+                                        &Options::ShowRouteNumber, &Options::ShowDataColumn};
     if (index < 0 || index > 3)
         return;
     const bool on = model_.*shown[index] != 0;
@@ -191,7 +202,8 @@ void frmOption::Command3_Click(int index) {
     const QString folder =
         Companion::current().Qv3FolderDlg(this, QStringLiteral("フォルダーを選択してください"));
     if (!folder.isEmpty())
-        static_cast<QLineEdit*>(controls_.at(QStringLiteral("Text2(%1)").arg(index)))->setText(folder);
+        static_cast<QLineEdit*>(controls_.at(QStringLiteral("Text2(%1)").arg(index)))
+            ->setText(folder);
 }
 
 void frmOption::Command10_Click(int index) {
@@ -206,17 +218,20 @@ void frmOption::cmdSelectSound_Click(int index) {
          QStringLiteral("MIDIサウンド(*.mid)"), QStringLiteral("*.mid")},
         QStringLiteral("サウンドの選択"));
     if (!f.isEmpty())
-        static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSelectSound(%1)").arg(index)))->setText(f);
+        static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSelectSound(%1)").arg(index)))
+            ->setText(f);
 }
 
 void frmOption::Command6_Click(int index) {
     const QString f = Companion::current().Qv3FileDlg(
         this,
-        {QStringLiteral("ビットマップ(*.bmp)"), QStringLiteral("*.bmp"), QStringLiteral("GIF画像(*.gif)"),
-         QStringLiteral("*.gif"), QStringLiteral("JPEG画像(*.jpg)"), QStringLiteral("*.jpg")},
+        {QStringLiteral("ビットマップ(*.bmp)"), QStringLiteral("*.bmp"),
+         QStringLiteral("GIF画像(*.gif)"), QStringLiteral("*.gif"),
+         QStringLiteral("JPEG画像(*.jpg)"), QStringLiteral("*.jpg")},
         QStringLiteral("パネル画像の選択"));
     if (!f.isEmpty())
-        static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSelectPanel(%1)").arg(index)))->setText(f);
+        static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSelectPanel(%1)").arg(index)))
+            ->setText(f);
 }
 
 bool frmOption::GetBtnColor(QPushButton* button, int32_t& value) {
@@ -229,20 +244,23 @@ bool frmOption::GetBtnColor(QPushButton* button, int32_t& value) {
 }
 
 void frmOption::Command5_Click(int index) {
-    int32_t Options::*f[3] = {&Options::TicketColorOff, &Options::TicketColorOn1, &Options::TicketColorOn2};
+    int32_t Options::*f[3] = {&Options::TicketColorOff, &Options::TicketColorOn1,
+                              &Options::TicketColorOn2};
     GetBtnColor(static_cast<QPushButton*>(controls_.at(QStringLiteral("Command5(%1)").arg(index))),
                 model_.*f[index]);
 }
 
 void frmOption::Command8_Click(int index) {
-    int32_t Options::*f[3] = {&Options::DigitBackColor, &Options::DigitUnlitColor, &Options::DigitLitColor};
+    int32_t Options::*f[3] = {&Options::DigitBackColor, &Options::DigitUnlitColor,
+                              &Options::DigitLitColor};
     GetBtnColor(static_cast<QPushButton*>(controls_.at(QStringLiteral("Command8(%1)").arg(index))),
                 model_.*f[index]);
     previewColours();
 }
 
 void frmOption::Command9_Click(int index) {
-    int32_t Options::*f[3] = {&Options::ChimeiBackColor, &Options::ChimeiForeColor, &Options::TsugiwaColorValue};
+    int32_t Options::*f[3] = {&Options::ChimeiBackColor, &Options::ChimeiForeColor,
+                              &Options::TsugiwaColorValue};
     GetBtnColor(static_cast<QPushButton*>(controls_.at(QStringLiteral("Command9(%1)").arg(index))),
                 model_.*f[index]);
 }

@@ -370,3 +370,65 @@ TEST_F(EndToEnd, AKilledSaveLeavesTheOldOrTheNewFile) {
         EXPECT_TRUE(size == 440 || size == 440 + 60000) << "torn file of " << size << " bytes";
     }
 }
+
+// The options dialog worked as an operator would: a user panel for ON1 picked through its
+// "..." button, numbering mode 7 and a digit colour, OK, then the backlight on ON1.
+TEST_F(EndToEnd, OptionsDialogPicksAUserPanelAndAppliesOnOk) {
+    const QString panelFile = dir.filePath(QStringLiteral("パネル on1.png"));
+    QImage panelPicture(582, 344, QImage::Format_RGB32);
+    panelPicture.fill(QColor(10, 200, 30));
+    ASSERT_TRUE(panelPicture.save(panelFile));
+    const QString shot = dir.filePath(QStringLiteral("board.png"));
+    const RunResult r = run(
+        QStringLiteral(
+            "settings\nstate\n"
+            "click frmOption.Option1(1)\nclick frmOption.Option3(1)\nclick frmOption.Option3(2)\n"
+            "answer file %1\nclick frmOption.Command6(1)\n"
+            "option NumberingMode 7\n"
+            "click frmOption.Option1(2)\nanswer color 255\nclick frmOption.Command8(2)\n"
+            "answer cancel\nclick frmOption.Command8(0)\n"
+            "state\nok\nbacklight 1\nstate\nsnapshot board %2\n")
+            .arg(panelFile, shot));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 3u);
+    const QJsonObject open = r.states[0][QStringLiteral("frmOption")].toObject();
+    EXPECT_TRUE(open[QStringLiteral("visible")].toBool());
+    const QJsonObject c =
+        r.states[1][QStringLiteral("frmOption")].toObject()[QStringLiteral("controls")].toObject();
+    EXPECT_EQ(c[QStringLiteral("txtSelectPanel(1)")].toObject()[QStringLiteral("value")].toString(),
+              panelFile);
+    EXPECT_EQ(c[QStringLiteral("Combo2")].toObject()[QStringLiteral("index")].toInt(), 7);
+    EXPECT_EQ(c[QStringLiteral("Command8(2)")].toObject()[QStringLiteral("color")].toInt(), 255);
+    EXPECT_EQ(c[QStringLiteral("Command8(0)")].toObject()[QStringLiteral("color")].toInt(),
+              0x808080);
+    EXPECT_EQ(c[QStringLiteral("M_Degit1")].toObject()[QStringLiteral("DegitForeColor")].toInt(),
+              255);
+    // The board changed only with OK.
+    EXPECT_NE(r.states[1][QStringLiteral("Degit")]
+                  .toArray()[0]
+                  .toObject()[QStringLiteral("DegitForeColor")]
+                  .toInt(),
+              255);
+    const QJsonObject after = r.states[2];
+    EXPECT_FALSE(after[QStringLiteral("frmOption")].toObject()[QStringLiteral("visible")].toBool());
+    EXPECT_EQ(after[QStringLiteral("Degit")]
+                  .toArray()[0]
+                  .toObject()[QStringLiteral("DegitForeColor")]
+                  .toInt(),
+              255);
+    EXPECT_EQ(after[QStringLiteral("lblSeiriNum")]
+                  .toArray()[0]
+                  .toObject()[QStringLiteral("Caption")]
+                  .toString(),
+              QStringLiteral("券なし"));
+    EXPECT_EQ(
+        after[QStringLiteral("options")].toObject()[QStringLiteral("On1ImageFile")].toString(),
+        panelFile);
+    EXPECT_TRUE(after[QStringLiteral("frmCtl")]
+                    .toObject()[QStringLiteral("enabled")]
+                    .toObject()[QStringLiteral("Frame6")]
+                    .toBool());
+    const QImage board(shot);
+    ASSERT_FALSE(board.isNull());
+    EXPECT_EQ(board.pixelColor(300, 330), QColor(10, 200, 30)); // the user panel shows
+}

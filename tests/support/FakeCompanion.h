@@ -47,7 +47,8 @@ class FakeCompanion : public Companion {
     QStringList pickerLog;
     QStringList opened;
     QString Qv3FileDlg(QWidget*, const QStringList& filters, const QString& title) override {
-        pickerLog << QStringLiteral("file ") + title + QLatin1Char(' ') + filters.join(QLatin1Char('|'));
+        pickerLog << QStringLiteral("file ") + title + QLatin1Char(' ') +
+                         filters.join(QLatin1Char('|'));
         return take(fileAnswers);
     }
     QString Qv3FolderDlg(QWidget*, const QString& prompt) override {
