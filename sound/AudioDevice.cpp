@@ -49,6 +49,9 @@ bool AudioDevice::open() {
     want.samples = kPeriodFrames;
     want.callback = pull;
     want.userdata = &mixer_;
+    // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads here, and the
+    // program could no longer be ended with them.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     for (int attempt = soundOutputPossible() ? 0 : 1; attempt < 2 && device_ == 0; ++attempt) {
         if (attempt == 1) {
             // No sound card or server: play into nothing, in real time.

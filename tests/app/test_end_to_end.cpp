@@ -432,3 +432,21 @@ TEST_F(EndToEnd, OptionsDialogPicksAUserPanelAndAppliesOnOk) {
     ASSERT_FALSE(board.isNull());
     EXPECT_EQ(board.pixelColor(300, 330), QColor(10, 200, 30)); // the user panel shows
 }
+
+// The sound library must not swallow the usual ways of ending a program.
+TEST_F(EndToEnd, TerminateEndsTheProgram) {
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(SIMULATOR),
+            {QStringLiteral("--settings"), dir.filePath(QStringLiteral("t.in4"))});
+    ASSERT_TRUE(p.waitForStarted());
+    QThread::msleep(1500);
+    p.terminate();
+    EXPECT_TRUE(p.waitForFinished(5000));
+    if (p.state() != QProcess::NotRunning) {
+        p.kill();
+        p.waitForFinished();
+    }
+}
