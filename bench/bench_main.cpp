@@ -333,21 +333,24 @@ SettingsRecord typicalSettings() {
     return r;
 }
 
+// Owners that hold their blocks in memory: the file work alone is measured.
+struct MemoryOwners : SettingsOwners {
+    SettingsRecord r;
+    void GetOptionInfo(Options& o) override { o = r.options; }
+    void SetOptionInfo(const Options& o) override { r.options = o; }
+    void GetCtrlDataInfo(CtrlDataInfo& c) override { c = r.ctrl; }
+    void SetCtrlDataInfo(const CtrlDataInfo& c) override { r.ctrl = c; }
+    void GetFormInfo(FormInfo& f) override { f = r.form; }
+    void SetFormInfo(const FormInfo& f) override { r.form = f; }
+    DegitCell GetDegitCell(int i) override { return r.degitCells[static_cast<size_t>(i - 1)]; }
+    void ApplyElements(const SettingsRecord&) override {}
+    void SetProp() override {}
+};
+
 void BM_SettingsLoad(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("527.in4"));
-    struct Owners : SettingsOwners {
-        SettingsRecord r;
-        void GetOptionInfo(Options& o) override { o = r.options; }
-        void SetOptionInfo(const Options& o) override { r.options = o; }
-        void GetCtrlDataInfo(CtrlDataInfo& c) override { c = r.ctrl; }
-        void SetCtrlDataInfo(const CtrlDataInfo& c) override { r.ctrl = c; }
-        void GetFormInfo(FormInfo& f) override { f = r.form; }
-        void SetFormInfo(const FormInfo& f) override { r.form = f; }
-        DegitCell GetDegitCell(int i) override { return r.degitCells[static_cast<size_t>(i - 1)]; }
-        void ApplyElements(const SettingsRecord&) override {}
-        void SetProp() override {}
-    } owners;
+    MemoryOwners owners;
     owners.r = typicalSettings();
     SettingsRecord rec;
     mdlIniIoEx::SaveSettings(path, owners, rec);
@@ -360,18 +363,7 @@ BENCHMARK(BM_SettingsLoad)->Unit(benchmark::kMicrosecond);
 void BM_SettingsSave(benchmark::State& state) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("527.in4"));
-    struct Owners : SettingsOwners {
-        SettingsRecord r;
-        void GetOptionInfo(Options& o) override { o = r.options; }
-        void SetOptionInfo(const Options&) override {}
-        void GetCtrlDataInfo(CtrlDataInfo& c) override { c = r.ctrl; }
-        void SetCtrlDataInfo(const CtrlDataInfo&) override {}
-        void GetFormInfo(FormInfo& f) override { f = r.form; }
-        void SetFormInfo(const FormInfo&) override {}
-        DegitCell GetDegitCell(int i) override { return r.degitCells[static_cast<size_t>(i - 1)]; }
-        void ApplyElements(const SettingsRecord&) override {}
-        void SetProp() override {}
-    } owners;
+    MemoryOwners owners;
     owners.r = typicalSettings();
     SettingsRecord rec;
     for (auto _ : state)

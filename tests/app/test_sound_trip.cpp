@@ -42,24 +42,18 @@ std::vector<double> onsets(const QString& wav) {
     return out;
 }
 
-} // namespace
+// Runs the simulator unattended on `script`, recording what it plays to `wav`.
+struct Recorded {
+    int exitCode = -1;
+    std::string errors;
+    std::vector<QJsonObject> states;
+};
 
-TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
-    QTemporaryDir dir;
-    const QString wav = dir.filePath(QStringLiteral("trip.wav"));
-    const QString script = dir.filePath(QStringLiteral("trip.script"));
+Recorded runRecorded(const QTemporaryDir& dir, const QString& scriptText, const QString& wav) {
+    const QString script = dir.filePath(QStringLiteral("run.script"));
     QFile f(script);
     f.open(QIODevice::WriteOnly);
-    const QString d = QStringLiteral(DEMO_DIR);
-    f.write(QStringLiteral("option FareDataFolder %1\n"
-                           "option RouteSetSound %1/sounds/route_set.wav\n"
-                           "option ResetSound %1/sounds/key.wav\n"
-                           "option StepSoundFile %1/sounds/step.wav\n"
-                           "option StepSoundSync -1\noption StepSoundAsync 0\n"
-                           "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
-                           "next\nnext\nstate\n")
-                .arg(d)
-                .toUtf8());
+    f.write(scriptText.toUtf8());
     f.close();
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -70,13 +64,38 @@ TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
             {QStringLiteral("--unattended"), QStringLiteral("--settings"),
              dir.filePath(QStringLiteral("t.in4")), QStringLiteral("--audio-out"), wav,
              QStringLiteral("--script"), script});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    Recorded r;
+    if (!p.waitForFinished(60000))
+        return r;
+    r.exitCode = p.exitCode();
+    r.errors = p.readAllStandardError().toStdString();
+    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
+        if (!line.trimmed().isEmpty())
+            r.states.push_back(QJsonDocument::fromJson(line).object());
+    return r;
+}
 
-    const QList<QByteArray> lines = p.readAllStandardOutput().trimmed().split('\n');
-    ASSERT_EQ(lines.size(), 2);
-    const QJsonObject afterLamp = QJsonDocument::fromJson(lines.first()).object();
-    const QJsonObject state = QJsonDocument::fromJson(lines.last()).object();
+} // namespace
+
+TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("trip.wav"));
+    const QString d = QStringLiteral(DEMO_DIR);
+    const Recorded run =
+        runRecorded(dir,
+                    QStringLiteral("option FareDataFolder %1\n"
+                                   "option RouteSetSound %1/sounds/route_set.wav\n"
+                                   "option ResetSound %1/sounds/key.wav\n"
+                                   "option StepSoundFile %1/sounds/step.wav\n"
+                                   "option StepSoundSync -1\noption StepSoundAsync 0\n"
+                                   "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
+                                   "next\nnext\nstate\n")
+                        .arg(d),
+                    wav);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    ASSERT_EQ(run.states.size(), 2u);
+    const QJsonObject afterLamp = run.states.front();
+    const QJsonObject state = run.states.back();
     // Where the lamp test ended, in the recording's time.
     const double lampEnd = afterLamp[QStringLiteral("mdlSndAPI")]
                                .toObject()[QStringLiteral("renderedSeconds")]
@@ -132,32 +151,17 @@ double peakAfter(const QString& wav, double from, double to = 1e9) {
 TEST(SoundTrip, AnnouncementsChimeSpeakStepAndStopAtOnce) {
     QTemporaryDir dir;
     const QString wav = dir.filePath(QStringLiteral("speech.wav"));
-    const QString script = dir.filePath(QStringLiteral("speech.script"));
-    QFile f(script);
-    f.open(QIODevice::WriteOnly);
-    f.write(QStringLiteral("option FareDataFolder %1\noption BroadcastDataFolder %1\n"
-                           "option PreSoundFile %1/sounds/chime.wav\n"
-                           "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
-                           "tape next\nwait 3000\nstate\ntape next\nwait 2000\ntape stop\nstate\n"
-                           "wait 600\n")
-                .arg(QStringLiteral(DEMO_DIR))
-                .toUtf8());
-    f.close();
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("SDL_AUDIODRIVER"), QStringLiteral("dummy"));
-    p.setProcessEnvironment(env);
-    p.start(QStringLiteral(SIMULATOR),
-            {QStringLiteral("--unattended"), QStringLiteral("--settings"),
-             dir.filePath(QStringLiteral("t.in4")), QStringLiteral("--audio-out"), wav,
-             QStringLiteral("--script"), script});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    ASSERT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
-    std::vector<QJsonObject> states;
-    for (const QByteArray& line : p.readAllStandardOutput().split('\n'))
-        if (!line.trimmed().isEmpty())
-            states.push_back(QJsonDocument::fromJson(line).object());
+    const Recorded run = runRecorded(
+        dir,
+        QStringLiteral("option FareDataFolder %1\noption BroadcastDataFolder %1\n"
+                       "option PreSoundFile %1/sounds/chime.wav\n"
+                       "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
+                       "tape next\nwait 3000\nstate\ntape next\nwait 2000\ntape stop\nstate\n"
+                       "wait 600\n")
+            .arg(QStringLiteral(DEMO_DIR)),
+        wav);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    const std::vector<QJsonObject>& states = run.states;
     ASSERT_EQ(states.size(), 3u);
     const QJsonObject tape0 = states[0][QStringLiteral("mdlM_Tape")].toObject();
     if (!tape0[QStringLiteral("SpeechUsable")].toBool())
