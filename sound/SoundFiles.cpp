@@ -47,7 +47,10 @@ std::shared_ptr<const Pcm> decode(SNDFILE* f, const SF_INFO& info) {
     std::shared_ptr<Pcm> pcm;
     const bool sane = info.channels >= 1 && info.channels <= 64 && info.samplerate >= 1000 &&
                       info.samplerate <= 384000 && info.frames >= 0 &&
-                      info.frames <= static_cast<sf_count_t>(kMaxSeconds) * info.samplerate;
+                      info.frames <= static_cast<sf_count_t>(kMaxSeconds) * info.samplerate &&
+                      // Also bounded in samples: ten minutes of many channels at a high rate
+                      // would still be gigabytes.
+                      info.frames * info.channels <= kMaxSamples;
     if (sane) {
         std::vector<float> all(static_cast<size_t>(info.frames) *
                                static_cast<size_t>(info.channels));

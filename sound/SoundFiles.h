@@ -14,6 +14,7 @@ namespace soundfiles {
 
 // Sounds longer than this are refused rather than decoded into memory.
 inline constexpr int kMaxSeconds = 600;
+inline constexpr long long kMaxSamples = 64LL * 1024 * 1024; // 256 MB of float samples
 inline constexpr qint64 kMaxMidiBytes = 4 * 1024 * 1024;
 
 std::shared_ptr<const Pcm> loadWav(const QString& path);

@@ -140,3 +140,15 @@ TEST(Form1, ACloseRequestNeverHidesTheBoard) {
     EXPECT_TRUE(rig.board.isVisible());
     EXPECT_EQ(asked, 1);
 }
+
+TEST(Form1, APositionNoScreenShowsPutsTheBoardBackInItsCorner) {
+    BoardRig rig;
+    rig.board.SetFormInfo({-9000000, 300});
+    EXPECT_EQ(rig.board.pos(), QPoint(0, 0));
+    rig.board.SetFormInfo({1500, 450}); // on screen: kept
+    EXPECT_EQ(rig.board.pos(), QPoint(100, 30));
+    FormInfo back;
+    rig.board.GetFormInfo(back);
+    EXPECT_EQ(back.BoardLeft, 1500);
+    EXPECT_EQ(back.BoardTop, 450);
+}
