@@ -363,23 +363,31 @@ struct OptionPages {
 
     static QWidget* page5(frmOption& d) {
         auto* g = new QVBoxLayout;
-        g->addWidget(d.check(QStringLiteral("chkUseSeiriPrev"),
-                             QStringLiteral("整理券プレビュー機能を使用する"),
-                             &Options::UseTicketPreview));
+        auto* use =
+            d.check(QStringLiteral("chkUseSeiriPrev"),
+                    QStringLiteral("整理券プレビュー機能を使用する"), &Options::UseTicketPreview);
+        g->addWidget(use);
         auto* plug = new QVBoxLayout;
         auto* path = pathRow(d, QStringLiteral("txtSeiriPlgDir"), QStringLiteral("Command1"),
                              &Options::PluginPath, [] {});
         path->setEnabled(false); // ticket plug-ins come with their own work
         plug->addWidget(path);
-        g->addWidget(frame(QStringLiteral("整理券プラグイン設定"), plug));
+        auto* frame10 = frame(QStringLiteral("整理券プラグイン設定"), plug);
+        frame10->setObjectName(QStringLiteral("Frame10"));
+        g->addWidget(frame10);
         auto* date = new QGridLayout;
         auto* group = new QButtonGroup(&d);
-        date->addWidget(d.flag(QStringLiteral("Option4(0)"), QStringLiteral("印刷時の日付"),
-                               &Options::DatePerPrint, group),
-                        0, 0);
-        date->addWidget(d.flag(QStringLiteral("Option4(1)"), QStringLiteral("系統設定時の日付"),
-                               &Options::DatePerRoute, group),
-                        1, 0);
+        date->addWidget(
+            d.flag(
+                QStringLiteral("Option4(0)"),
+                QStringLiteral("システムの日付を使用（整理券印字と同時に日付を更新、デフォルト）"),
+                &Options::DatePerPrint, group),
+            0, 0, 1, 3);
+        date->addWidget(
+            d.flag(QStringLiteral("Option4(1)"),
+                   QStringLiteral("システムの日付を使用（系統設定した時点の日付を保持）"),
+                   &Options::DatePerRoute, group),
+            1, 0, 1, 3);
         date->addWidget(d.flag(QStringLiteral("Option4(2)"), QStringLiteral("右記の日付に固定"),
                                &Options::DateFixed, group),
                         2, 0);
@@ -389,7 +397,24 @@ struct OptionPages {
             d.add(QStringLiteral("Command7"), new QPushButton(QStringLiteral("日付選択...")));
         QObject::connect(pick, &QPushButton::clicked, &d, &frmOption::Command7_Click);
         date->addWidget(pick, 2, 2);
-        g->addWidget(frame(QStringLiteral("日付の設定（整理券に印字する日付）"), date));
+        date->addWidget(note(QStringLiteral("系統設定した際の日付が保持され、日付が途中で変わっても"
+                                            "次回系統設定するまで整理券の日付変更を行いません。")),
+                        3, 0, 1, 3);
+        auto* frame7 =
+            frame(QStringLiteral(
+                      "日付の設定（整理券プラグインが日付の印字をサポートしているときに有効）"),
+                  date);
+        frame7->setObjectName(QStringLiteral("Frame7"));
+        g->addWidget(frame7);
+        // Both frames are there only while the preview is in use.
+        auto follow = [use, frame10, frame7] {
+            for (QGroupBox* f : {frame10, frame7}) {
+                f->setEnabled(use->isChecked());
+                f->setVisible(use->isChecked());
+            }
+        };
+        QObject::connect(use, &QCheckBox::toggled, &d, follow);
+        d.afterRefresh.push_back(follow);
         g->addStretch();
         return frame(QStringLiteral("整理券プレビュー"), g);
     }

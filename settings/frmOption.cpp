@@ -149,6 +149,8 @@ void frmOption::refreshFromModel() {
     Check1_Click();
     for (int i = 0; i < 4; ++i)
         Check3_Click(i);
+    for (const auto& f : afterRefresh)
+        f();
     previewColours();
 }
 

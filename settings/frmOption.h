@@ -74,7 +74,8 @@ class frmOption : public QDialog {
     Options& model_;
     std::array<int32_t, 17>& custom_;
     std::map<QString, QWidget*> controls_;
-    std::vector<std::function<void()>> loaders_; // model -> control, one per bound control
+    std::vector<std::function<void()>> loaders_;     // model -> control, one per bound control
+    std::vector<std::function<void()>> afterRefresh; // states that follow the controls
     QStackedWidget* pages_ = nullptr;
     std::array<QGroupBox*, 3> Frame6{};
     QGroupBox* Frame3 = nullptr;
