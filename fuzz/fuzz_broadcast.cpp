@@ -10,10 +10,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
     for (const QString& line : broadcast::lines(bytes))
         if (const auto e = broadcast::parseLine(line)) {
-            const QString again = QStringLiteral("\"%1\",%2,%3")
-                                      .arg(QString(e->Text).remove(QLatin1Char('"')))
-                                      .arg(e->AdvanceFlag)
-                                      .arg(e->SoundFlag);
+            // Joined by hand: the text may itself hold "%1" and must not be substituted.
+            const QString again = QLatin1Char('"') + QString(e->Text).remove(QLatin1Char('"')) +
+                                  QStringLiteral("\",") + QString::number(e->AdvanceFlag) +
+                                  QLatin1Char(',') + QString::number(e->SoundFlag);
             const auto back = broadcast::parseLine(again);
             if (!back || back->AdvanceFlag != e->AdvanceFlag || back->SoundFlag != e->SoundFlag)
                 std::abort();

@@ -177,6 +177,7 @@ CheckReport check(const hy3::File& f) {
     int row = 0;
     for (const hy3::Row& r : f.rows) {
         ++row;
+        // Names go in with the numbers in one arg() call: a name holding "%3" stays as it is.
         const QString name = cp932::decode(r.name);
         if (!cp932::isValid(r.name))
             rep.problems << QStringLiteral(
@@ -187,21 +188,17 @@ CheckReport check(const hy3::File& f) {
         const int bytes = static_cast<int>(r.name.size());
         if (chimeiScrolls(bytes, false))
             rep.notes << QStringLiteral("stop %1 \"%2\": %3 characters, scrolls on the display")
-                             .arg(row)
-                             .arg(name)
-                             .arg(chars);
+                             .arg(QString::number(row), name, QString::number(chars));
         else if (chimeiScrolls(bytes, true) && row > 1)
             rep.notes << QStringLiteral(
                              "stop %1 \"%2\": %3 characters, scrolls when 「次は」 is shown")
-                             .arg(row)
-                             .arg(name)
-                             .arg(chars);
+                             .arg(QString::number(row), name, QString::number(chars));
     }
     if (f.declaredRows >= 2 && !f.rows.empty())
         rep.notes << QStringLiteral(
                          "the last stop \"%1\" can never be a starting section (sections 1-%2 can)")
-                         .arg(cp932::decode(f.rows.back().name))
-                         .arg(f.declaredRows - 1);
+                         .arg(cp932::decode(f.rows.back().name),
+                              QString::number(f.declaredRows - 1));
     return rep;
 }
 

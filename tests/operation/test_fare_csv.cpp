@@ -114,3 +114,14 @@ TEST(Hy3Tool, ConvertsChecksAndReportsByExitStatus) {
     EXPECT_EQ(run({QStringLiteral("check"), dir.filePath(QStringLiteral("one.hy3"))}), 1);
     EXPECT_EQ(run({QStringLiteral("frobnicate"), hy3}), 2);
 }
+
+TEST(FareCsv, NamesThatLookLikePlaceholdersArePrintedAsTheyAre) {
+    hy3::File f = makeRoute(3);
+    f.rows[0].name = cp932::encode(QStringLiteral("%3番乗り場前バスターミナル東口"));
+    f.rows[2].name = cp932::encode(QStringLiteral("終点%2"));
+    const auto rep = farecsv::check(f);
+    const QString all = rep.notes.join(QLatin1Char('\n'));
+    EXPECT_TRUE(all.contains(QStringLiteral("\"%3番乗り場前バスターミナル東口\"")))
+        << all.toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("\"終点%2\""))) << all.toStdString();
+}
