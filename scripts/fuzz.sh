@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds every fuzz target with clang (the libraries they link instrumented with ASan and
-# UBSan too) and runs each for N seconds (default 30) on its seed corpus. With
+# UBSan too) and runs each for N seconds (default 30) on its seed corpus. With FUZZ_RUNS
+# set, each runs that many inputs from a fixed seed instead: the same inputs every time,
+# so a test run is repeatable (longer, open-ended fuzzing is the timed form). With
 # SANITIZED_UNIT_TESTS=1 the same build also makes the unit test programs, so the test
 # command runs them under the sanitizers without a second build.
 set -euo pipefail
@@ -33,6 +35,14 @@ for t in "${TARGETS[@]}"; do
   mkdir -p "$corpus"
   seed "$t" "$corpus"
   echo "== $t"
-  "./build-fuzz/fuzz/$t" -max_total_time="$SECONDS_TO_RUN" -max_len="$MAX_LEN" -print_final_stats=1 \
+  # Sounds are decoded and resampled whole: short inputs keep the pass quick.
+  LEN="$MAX_LEN"
+  if [ "$t" = fuzz_sound ] && [ "$LEN" -gt 8192 ]; then LEN=8192; fi
+  if [ -n "${FUZZ_RUNS:-}" ]; then
+    LIMIT=(-seed=1 -runs="$FUZZ_RUNS")
+  else
+    LIMIT=(-max_total_time="$SECONDS_TO_RUN")
+  fi
+  "./build-fuzz/fuzz/$t" "${LIMIT[@]}" -max_len="$LEN" -print_final_stats=1 \
     "$corpus" 2>&1 | tail -n 12
 done

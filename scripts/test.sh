@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, runs a short fuzzing pass over every fuzz target, the unit
+# Sets everything up, builds, runs a short, repeatable fuzzing pass over every fuzz target, the unit
 # tests again under the address and undefined-behaviour sanitizers (from the same clang
 # build as the fuzz targets), then the whole test suite headless.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 bash scripts/build.sh
-SANITIZED_UNIT_TESTS=1 bash scripts/fuzz.sh "${FUZZ_SECONDS:-10}"
+# A fixed number of inputs from a fixed seed: the same check on every run.
+FUZZ_RUNS="${FUZZ_RUNS:-3000}" SANITIZED_UNIT_TESTS=1 bash scripts/fuzz.sh
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0
