@@ -55,6 +55,16 @@ class EndToEnd : public ::testing::Test {
             .toObject()[QStringLiteral("lit")]
             .toString();
     }
+    // Runs the settings tool; its standard error when it failed, empty when it succeeded.
+    static QString in4Tool(const QStringList& args) {
+        QProcess tool;
+        tool.start(QStringLiteral(IN4_TOOL), args);
+        if (!tool.waitForFinished())
+            return QStringLiteral("in4 did not finish");
+        return tool.exitCode() == 0
+                   ? QString()
+                   : QString::fromUtf8(tool.readAllStandardError()) + QLatin1Char(' ');
+    }
     static QString demo() {
         return QStringLiteral("option FareDataFolder %1\n").arg(QStringLiteral(DEMO_DIR));
     }
@@ -265,22 +275,19 @@ TEST_F(EndToEnd, BoardAfterRouteSettingMatchesTheReferencePicture) {
 // everything comes back at start, and quitting writes the same bytes again.
 TEST_F(EndToEnd, SettingsSurviveARestartByteForByte) {
     const QString in4 = dir.filePath(QStringLiteral("test.in4"));
-    QProcess tool;
-    tool.start(QStringLiteral(IN4_TOOL), {QStringLiteral("new"), in4});
-    ASSERT_TRUE(tool.waitForFinished());
-    tool.start(QStringLiteral(IN4_TOOL),
-               {QStringLiteral("set"), in4,
-                QStringLiteral("FareDataFolder=%1").arg(QStringLiteral(DEMO_DIR)),
-                QStringLiteral("NumberingMode=7"), QStringLiteral("LeadingZero=1"),
-                QStringLiteral("DigitLitColor=255"), QStringLiteral("ResetSound=/音/キー.wav"),
-                QStringLiteral("PanelPage=1"), QStringLiteral("ScrollSpeedValue=250"),
-                QStringLiteral("ScrollIntervalValue=900"), QStringLiteral("LateNightFare=1"),
-                QStringLiteral("PanelLeft=1500"), QStringLiteral("PanelTop=1200"),
-                QStringLiteral("BoardLeft=300"), QStringLiteral("BoardTop=450"),
-                QStringLiteral("Degit3.ZeroMode=2"), QStringLiteral("Degit3.Shift=1"),
-                QStringLiteral("Degit32.FillZero=3"), QStringLiteral("CustomColor17=4660")});
-    ASSERT_TRUE(tool.waitForFinished());
-    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    ASSERT_EQ(in4Tool({QStringLiteral("new"), in4}), QString());
+    ASSERT_EQ(
+        in4Tool({QStringLiteral("set"), in4,
+                 QStringLiteral("FareDataFolder=%1").arg(QStringLiteral(DEMO_DIR)),
+                 QStringLiteral("NumberingMode=7"), QStringLiteral("LeadingZero=1"),
+                 QStringLiteral("DigitLitColor=255"), QStringLiteral("ResetSound=/音/キー.wav"),
+                 QStringLiteral("PanelPage=1"), QStringLiteral("ScrollSpeedValue=250"),
+                 QStringLiteral("ScrollIntervalValue=900"), QStringLiteral("LateNightFare=1"),
+                 QStringLiteral("PanelLeft=1500"), QStringLiteral("PanelTop=1200"),
+                 QStringLiteral("BoardLeft=300"), QStringLiteral("BoardTop=450"),
+                 QStringLiteral("Degit3.ZeroMode=2"), QStringLiteral("Degit3.Shift=1"),
+                 QStringLiteral("Degit32.FillZero=3"), QStringLiteral("CustomColor17=4660")}),
+        QString());
     QFile f(in4);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray before = f.readAll();
@@ -322,14 +329,11 @@ TEST_F(EndToEnd, SettingsSurviveARestartByteForByte) {
 // load stops there.
 TEST_F(EndToEnd, AnOversizedScrollValueStopsTheLoadWithAnErrorBox) {
     const QString in4 = dir.filePath(QStringLiteral("test.in4"));
-    QProcess tool;
-    tool.start(QStringLiteral(IN4_TOOL), {QStringLiteral("new"), in4});
-    ASSERT_TRUE(tool.waitForFinished());
-    tool.start(QStringLiteral(IN4_TOOL),
-               {QStringLiteral("set"), in4, QStringLiteral("ScrollSpeedValue=70000"),
-                QStringLiteral("LeadingZero=1"), QStringLiteral("PanelLeft=1500"),
-                QStringLiteral("BoardLeft=300")});
-    ASSERT_TRUE(tool.waitForFinished());
+    ASSERT_EQ(in4Tool({QStringLiteral("new"), in4}), QString());
+    ASSERT_EQ(in4Tool({QStringLiteral("set"), in4, QStringLiteral("ScrollSpeedValue=70000"),
+                       QStringLiteral("LeadingZero=1"), QStringLiteral("PanelLeft=1500"),
+                       QStringLiteral("BoardLeft=300")}),
+              QString());
     const RunResult r = run(QStringLiteral("state\n"));
     ASSERT_EQ(r.states.size(), 1u);
     ASSERT_FALSE(r.messages.empty());
@@ -351,9 +355,7 @@ TEST_F(EndToEnd, AnOversizedScrollValueStopsTheLoadWithAnErrorBox) {
 // A save killed at any moment leaves the old file or the new one, never a torn one.
 TEST_F(EndToEnd, AKilledSaveLeavesTheOldOrTheNewFile) {
     const QString in4 = dir.filePath(QStringLiteral("k.in4"));
-    QProcess tool;
-    tool.start(QStringLiteral(IN4_TOOL), {QStringLiteral("new"), in4});
-    ASSERT_TRUE(tool.waitForFinished());
+    ASSERT_EQ(in4Tool({QStringLiteral("new"), in4}), QString());
     const QString big = QString(30000, QChar(0x3042)); // 60000 bytes
     for (int i = 0; i < 12; ++i) {
         QProcess p;
