@@ -170,8 +170,11 @@ void Program::applyOptions() {
 
 void Program::start(const QString& modelName) {
     board = std::make_unique<Form1>();
-    trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput});
+    trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput,
+                                                 [this] { return now().date(); }});
     PanelContext ctx{*board, *trip, options};
+    ctx.today = [this] { return now().date(); };
+    ctx.now = [this] { return now(); };
     ctx.modelName = modelName;
     ctx.endProgram = [] { QCoreApplication::exit(0); };
     ctx.saveSettings = [this] { saveSettings(); };
@@ -195,6 +198,9 @@ void Program::start(const QString& modelName) {
     optionDialog = std::make_unique<frmOption>(options, settings.customColors);
     optionDialog->SetProp = [this] { applyOptions(); };
     optionDialog->reapplyBacklight = [this] { panel->Option4_Click(panel->backlight()); };
+    optionDialog->today = [this] { return now().date(); };
+    optionDialog->companyList = [this] { return panel->Combo1; };
+    optionDialog->setPreviewTwips = [this](int w, int h) { panel->setPreviewTwips(w, h); };
     optionDialog->Form_Load();
     QObject::connect(optionDialog.get(), &QDialog::finished, panel.get(),
                      [this] { panel->optionsHidden(); });

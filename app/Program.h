@@ -16,8 +16,10 @@
 #include "mdlIniIoEx.h"
 #include "mdlSndAPI.h"
 
+#include <QDateTime>
 #include <QString>
 #include <memory>
+#include <optional>
 
 struct Program : SettingsOwners {
     Options options;
@@ -41,6 +43,9 @@ struct Program : SettingsOwners {
     SettingsRecord settings;
     // The options dialog, loaded hidden at start and kept for the whole run.
     std::unique_ptr<frmOption> optionDialog;
+    // The clock tickets and route dates read; a script may stop it at a given moment.
+    std::optional<QDateTime> fixedClock;
+    QDateTime now() const { return fixedClock ? *fixedClock : QDateTime::currentDateTime(); }
 
     // Opens the sound device and builds the channels named after `modelName`; a machine
     // without sound still plays (into nothing) in real time. `recordTo` names a WAV that

@@ -5,6 +5,7 @@
 #include "StateDump.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QGroupBox>
@@ -234,7 +235,7 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         }
     } else if (cmd == QLatin1String("snapshot")) {
         if (w.size() < 3)
-            return QStringLiteral("snapshot takes board, panel or options and a file name");
+            return QStringLiteral("snapshot takes board, panel, options or ticket and a file name");
         const QString file = rest.mid(rest.indexOf(QLatin1Char(' ')) + 1);
         QImage img;
         if (arg(1) == QLatin1String("board"))
@@ -243,10 +244,27 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             img = p_.panel->grab().toImage();
         else if (arg(1) == QLatin1String("options"))
             img = p_.optionDialog->grab().toImage();
+        else if (arg(1) == QLatin1String("ticket"))
+            img = p_.panel->previewImage;
         else
-            return QStringLiteral("snapshot takes board, panel or options");
+            return QStringLiteral("snapshot takes board, panel, options or ticket");
         if (!img.save(file, "PNG"))
             return QStringLiteral("cannot write %1").arg(file);
+    } else if (cmd == QLatin1String("clock")) {
+        // Stops the clock at a moment, so tickets and dates come out the same every run.
+        if (rest == QLatin1String("run")) {
+            p_.fixedClock.reset();
+        } else {
+            const QDateTime t = QDateTime::fromString(rest, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            if (!t.isValid())
+                return QStringLiteral("clock takes YYYY-MM-DD HH:MM:SS or run");
+            p_.fixedClock = t;
+        }
+    } else if (cmd == QLatin1String("company")) {
+        const auto v = toInt(arg(1));
+        if (!v || *v < 0 || *v >= panel.Combo1->count())
+            return QStringLiteral("company takes an index into the panel's company list");
+        panel.Combo1->setCurrentIndex(*v);
     } else if (cmd == QLatin1String("quit")) {
         companion_.answerYesNext();
         quit = panel.close();

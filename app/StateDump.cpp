@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -108,6 +110,18 @@ QJsonObject dumpState(const Program& p) {
     en[QStringLiteral("grpM_Tape")] = f.grpM_Tape->isEnabled();
     fc[QStringLiteral("enabled")] = en;
     fc[QStringLiteral("HScroll1")] = QJsonArray{f.HScroll1[0]->value(), f.HScroll1[1]->value()};
+    QJsonObject prev;
+    prev[QStringLiteral("width")] = f.previewWidthTwips();
+    prev[QStringLiteral("height")] = f.previewHeightTwips();
+    prev[QStringLiteral("drawn")] = f.previewDrawn();
+    fc[QStringLiteral("picSeirikenPrev")] = prev;
+    QJsonObject companies;
+    companies[QStringLiteral("index")] = f.Combo1->currentIndex();
+    QStringList names;
+    for (int i = 0; i < f.Combo1->count(); ++i)
+        names << f.Combo1->itemText(i);
+    companies[QStringLiteral("items")] = QJsonArray::fromStringList(names);
+    fc[QStringLiteral("Combo1")] = companies;
     o[QStringLiteral("frmCtl")] = fc;
 
     // Every option under its settings name, as the settings file keeps it.

@@ -2,6 +2,10 @@
 // The seam to everything that waits for a person: the companion dialogs and message
 // boxes. The program installs the real Qt implementation; tests and unattended scripts
 // install implementations that answer at once.
+#include "SeirikenArgs.h"
+#include "TicketPlugin.h"
+
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -9,6 +13,9 @@
 #include <functional>
 #include <memory>
 
+class QComboBox;
+class QImage;
+class QPlainTextEdit;
 class QWidget;
 
 enum class MsgIcon { None, Error, Question, Warning, Information };
@@ -71,6 +78,15 @@ class Companion {
     virtual void openFolder(const QString& folder) = 0;
     // The voice settings dialog titled `title`, modal to `owner`; true when confirmed.
     virtual bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) = 0;
+
+    // Ticket plug-ins. Each call receives the plug-in's path again; the defaults read our
+    // .4SP files (see docs/ticket-plugins.md) and never run anything from them.
+    // Non-zero and `info` filled when the file is a valid plug-in.
+    virtual int32_t QV4_GetPlgInfo(const QString& path, ticket::PlgInfo& info);
+    virtual void QV4_SetPlgComment(const QString& path, QPlainTextEdit* box);
+    virtual void QV4_SetCorpAddList(const QString& path, QComboBox* list);
+    // Draws the ticket into `picture`; a path that is not a valid plug-in draws nothing.
+    virtual void QV4_DrawSeiriken(const QString& path, QImage& picture, SeirikenArgs& args);
 
     // The implementation in use; never null once the program or a test has started.
     static Companion& current();

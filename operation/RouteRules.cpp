@@ -1,6 +1,7 @@
 #include "RouteRules.h"
 
 #include "AppError.h"
+#include "Cp932.h"
 #include "Limits.h"
 
 void KeypadEntry::press(int button) {
@@ -98,4 +99,27 @@ DispPlan planDispData(const RouteTable& t, const RouteState& s, const Options& o
     plan.stopNameBytes = row.StopNameBytes;
     plan.firstRow = n < 2;
     return plan;
+}
+
+QString ticketDateText(const Options& o, const QString& routeDate, const QDate& today) {
+    if (o.DatePerRoute != 0)
+        return routeDate;
+    if (o.DateFixed != 0)
+        return o.FixedDateText;
+    return routeDateText(today);
+}
+
+SeirikenArgs seirikenArgs(const RouteTable& t, const RouteState& s, const Options& o,
+                          const QString& routeDate, const QDateTime& now, int n) {
+    const RouteRow& row = t.row(n);
+    SeirikenArgs a;
+    a.stopName = QByteArray::fromStdString(row.StopNameBytes);
+    a.date = QByteArray::fromStdString(cp932::encode(ticketDateText(o, routeDate, now.date())));
+    a.time = now.time().toString(QStringLiteral("HH:mm:ss")).toLatin1();
+    bool ok = false;
+    const qlonglong route = s.RouteDigits.toLongLong(&ok);
+    a.route = ok ? static_cast<int32_t>(route) : 0;
+    a.ticketNo = row.TicketNo;
+    a.row = static_cast<int16_t>(n);
+    return a;
 }

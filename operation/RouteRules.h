@@ -4,8 +4,10 @@
 #include "DataIo.h"
 #include "DigitValue.h"
 #include "Options.h"
+#include "SeirikenArgs.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <optional>
 #include <vector>
 
@@ -51,3 +53,12 @@ struct DispPlan {
 
 DispPlan planDispData(const RouteTable& t, const RouteState& s, const Options& o, bool lateNight,
                       int n);
+
+// The ticket date by the chosen mode: now as MM-DD-YYYY, the route's date, or the fixed
+// date text.
+QString ticketDateText(const Options& o, const QString& routeDate, const QDate& today);
+
+// The ticket draw call's arguments for row n, the company left at -1 for the panel.
+// The route number is the entered digits read as a number; empty gives 0.
+SeirikenArgs seirikenArgs(const RouteTable& t, const RouteState& s, const Options& o,
+                          const QString& routeDate, const QDateTime& now, int n);

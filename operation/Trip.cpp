@@ -126,9 +126,17 @@ void Trip::DispData(int n) {
         s_.board.showFare(w.position, w.value);
     Q_EMIT boardUpdated(n);
     // The first stop never shows 「次は」, but the element keeps the chosen mode for the
-    // stops that follow.
+    // stops that follow. The name is read again: the ticket draw may have replaced it.
     const int16_t mode = s_.options.TsugiwaDisplay;
-    s_.board.showStopName(plan.stopNameBytes, plan.firstRow ? 0 : mode, mode);
+    s_.board.showStopName(table_.row(n).StopNameBytes, plan.firstRow ? 0 : mode, mode);
+}
+
+void Trip::takeBackStopName(int n, const QByteArray& cp932) {
+    // Only a name the plug-in side really rewrote replaces the row's, so a draw never
+    // disturbs the table.
+    const std::string bytes = cp932.toStdString();
+    if (bytes != table_.row(n).StopNameBytes)
+        table_.SetRouteName(n, bytes);
 }
 
 void Trip::redrawStopName() {

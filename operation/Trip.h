@@ -73,6 +73,8 @@ class Trip : public QObject {
 
     // The board update for row n.
     void DispData(int n);
+    // The stop name the ticket draw call left in its buffer, for row n.
+    void takeBackStopName(int n, const QByteArray& cp932);
     // Draws the current stop name again (after the options dialog).
     void redrawStopName();
 

@@ -63,7 +63,7 @@ frmCtl::frmCtl(PanelContext ctx, QWidget* parent) : QWidget(parent), ctx_(std::m
     buildEntryPages();
     buildRightSide();
     connect(&ctx_.trip, &Trip::changed, this, &frmCtl::refresh);
-    connect(&ctx_.trip, &Trip::boardUpdated, this, &frmCtl::clearPreview);
+    connect(&ctx_.trip, &Trip::boardUpdated, this, &frmCtl::updatePreview);
 }
 
 frmCtl::~frmCtl() = default;
@@ -487,10 +487,41 @@ void frmCtl::cmdTapeStop_Click() {
     ctx_.trip.stopVoice();
 }
 
-void frmCtl::clearPreview() {
-    // The ticket preview is cleared at every update; drawing it needs a ticket plug-in.
+void frmCtl::updatePreview(int row) {
     previewImage.fill(Qt::white);
+    previewDrawn_ = false;
+    const Options& o = ctx_.options;
+    if (o.UseTicketPreview == 1) {
+        SeirikenArgs args = seirikenArgs(ctx_.trip.table(), ctx_.trip.state(), o,
+                                         ctx_.trip.RouteDate(), ctx_.now(), row);
+        args.company = static_cast<int16_t>(Combo1->currentIndex());
+        // The path goes to the draw call even when it did not load at start: what a bad
+        // path draws is the plug-in side's affair (ours draws nothing).
+        Companion::current().QV4_DrawSeiriken(o.PluginPath, previewImage, args);
+        ctx_.trip.takeBackStopName(row, args.stopName);
+        previewDrawn_ = true;
+    }
     picSeirikenPrev->setPixmap(QPixmap::fromImage(previewImage));
+}
+
+void frmCtl::setPreviewTwips(int width, int height) {
+    const int w = std::max(8, board::px(width));
+    const int h = std::max(8, board::px(height));
+    picSeirikenPrev->resize(w, h);
+    previewImage = QImage(picSeirikenPrev->contentsRect().size(), QImage::Format_RGB32);
+    previewImage.fill(Qt::white);
+    previewDrawn_ = false;
+    picSeirikenPrev->setPixmap(QPixmap::fromImage(previewImage));
+    const int comboY = std::min(picSeirikenPrev->geometry().bottom() + 6, kPanelHeight - 28);
+    Combo1->move(Combo1->x(), comboY);
+}
+
+int frmCtl::previewWidthTwips() const {
+    return picSeirikenPrev->width() * board::kTwipsPerPixel;
+}
+
+int frmCtl::previewHeightTwips() const {
+    return picSeirikenPrev->height() * board::kTwipsPerPixel;
 }
 
 bool frmCtl::picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos) {

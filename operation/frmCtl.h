@@ -5,6 +5,7 @@
 #include "SettingsRecord.h"
 #include "Trip.h"
 
+#include <QDateTime>
 #include <QImage>
 #include <QWidget>
 #include <array>
@@ -28,6 +29,8 @@ struct PanelContext {
     Trip& trip;
     const Options& options;
     std::function<QDate()> today = [] { return QDate::currentDate(); };
+    // The clock the ticket's time and print date come from.
+    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     // Shows the options dialog modally.
     // Opens the options dialog; true when it stays open and reports its closing through
     // frmCtl::optionsHidden(), false when it has already been closed.
@@ -70,6 +73,12 @@ class frmCtl : public QWidget {
     // Right button on the ticket preview pops up the copy menu; returns whether it did.
     bool picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void MnuHideCopy_Click();
+    // The ticket preview's size from a plug-in, in twips; the company list moves below it.
+    void setPreviewTwips(int width, int height);
+    int previewWidthTwips() const;
+    int previewHeightTwips() const;
+    // Whether a ticket was drawn at the last board update.
+    bool previewDrawn() const { return previewDrawn_; }
 
     void GetCtrlDataInfo(CtrlDataInfo& info) const;
     void SetCtrlDataInfo(const CtrlDataInfo& info);
@@ -126,7 +135,9 @@ class frmCtl : public QWidget {
   private:
     void buildEntryPages();
     void buildRightSide();
-    void clearPreview();
+    // Board update steps 3-5: clear the preview, then draw this row's ticket when the
+    // preview is in use.
+    void updatePreview(int row);
     void setOuterWidthTwips(int twips);
     // Moves the panel left when its right edge is past the screen's.
     void keepOnScreen();
@@ -134,5 +145,6 @@ class frmCtl : public QWidget {
     PanelContext ctx_;
     std::array<bool, 12> keypadRegions_{}; // the keys' rounded shapes are in place
     bool closing_ = false;
+    bool previewDrawn_ = false;
     QPoint placedAt_;
 };

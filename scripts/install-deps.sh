@@ -12,6 +12,8 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dseg xfonts-ayu
   xvfb xauth
+  libzint-dev zbar-tools
+  libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
 )
 
 missing=()

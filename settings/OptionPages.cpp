@@ -11,6 +11,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -368,12 +370,32 @@ struct OptionPages {
                     QStringLiteral("整理券プレビュー機能を使用する"), &Options::UseTicketPreview);
         g->addWidget(use);
         auto* plug = new QVBoxLayout;
-        auto* path = pathRow(d, QStringLiteral("txtSeiriPlgDir"), QStringLiteral("Command1"),
-                             &Options::PluginPath, [] {});
-        path->setEnabled(false); // ticket plug-ins come with their own work
-        plug->addWidget(path);
+        auto* row = new QHBoxLayout;
+        auto* path = d.text(QStringLiteral("txtSeiriPlgDir"), &Options::PluginPath);
+        path->setReadOnly(true); // chosen with "...", so it always names a checked file
+        row->addWidget(path, 1);
+        auto* choose = d.add(QStringLiteral("Command1"), new QPushButton(QStringLiteral("...")));
+        choose->setFixedWidth(32);
+        QObject::connect(choose, &QPushButton::clicked, &d, &frmOption::Command1_Click);
+        row->addWidget(choose);
+        auto* remove = d.add(QStringLiteral("Command11"), new QPushButton(QStringLiteral("×")));
+        remove->setFixedWidth(22);
+        remove->setToolTip(QStringLiteral("プラグインを外す"));
+        QObject::connect(remove, &QPushButton::clicked, &d, &frmOption::Command11_Click);
+        row->addWidget(remove);
+        plug->addLayout(row);
+        plug->addWidget(new QLabel(QStringLiteral("上記プラグインの特記事項：")));
+        d.txtPlginComment = d.add(QStringLiteral("txtPlginComment"), new QPlainTextEdit);
+        d.txtPlginComment->setReadOnly(true);
+        d.txtPlginComment->setFixedHeight(64);
+        plug->addWidget(d.txtPlginComment);
+        plug->addWidget(new QLabel(QStringLiteral("上記プラグインのプロパティ：")));
+        d.List1 = d.add(QStringLiteral("List1"), new QListWidget);
+        d.List1->setFixedHeight(96);
+        plug->addWidget(d.List1);
         auto* frame10 = frame(QStringLiteral("整理券プラグイン設定"), plug);
         frame10->setObjectName(QStringLiteral("Frame10"));
+        d.Frame10 = frame10;
         g->addWidget(frame10);
         auto* date = new QGridLayout;
         auto* group = new QButtonGroup(&d);
@@ -405,16 +427,11 @@ struct OptionPages {
                       "日付の設定（整理券プラグインが日付の印字をサポートしているときに有効）"),
                   date);
         frame7->setObjectName(QStringLiteral("Frame7"));
+        d.Frame7 = frame7;
         g->addWidget(frame7);
         // Both frames are there only while the preview is in use.
-        auto follow = [use, frame10, frame7] {
-            for (QGroupBox* f : {frame10, frame7}) {
-                f->setEnabled(use->isChecked());
-                f->setVisible(use->isChecked());
-            }
-        };
-        QObject::connect(use, &QCheckBox::toggled, &d, follow);
-        d.afterRefresh.push_back(follow);
+        QObject::connect(use, &QCheckBox::toggled, &d, [&d] { d.chkUseSeiriPrev_Click(); });
+        d.afterRefresh.push_back([&d] { d.chkUseSeiriPrev_Click(); });
         g->addStretch();
         return frame(QStringLiteral("整理券プレビュー"), g);
     }

@@ -13,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
@@ -158,6 +160,9 @@ void frmOption::SetOptionInfo(const Options& o) {
     model_ = o;
     refreshFromModel();
     reapplyBacklight();
+    // A missing or broken plug-in at start is not reported: the path stays, the list
+    // stays empty.
+    SetPlgin(model_.PluginPath);
 }
 
 void frmOption::Option1_Click(int index) {
@@ -282,6 +287,73 @@ void frmOption::Command7_Click() {
                                .arg(t.wMonth, 2, 10, QLatin1Char('0'))
                                .arg(t.wDay, 2, 10, QLatin1Char('0'));
     Label10->setText(model_.FixedDateText);
+}
+
+int32_t frmOption::SetPlgin(const QString& path) {
+    if (path.isEmpty())
+        return 0;
+    ticket::PlgInfo info{};
+    Companion& c = Companion::current();
+    if (c.QV4_GetPlgInfo(path, info) == 0)
+        return 0;
+    c.QV4_SetPlgComment(path, txtPlginComment);
+    const auto mark = [](int32_t flag) {
+        return flag == 1 ? QStringLiteral("---> 可能") : QStringLiteral("---> 不可");
+    };
+    List1->clear();
+    List1->addItem(QStringLiteral("日付の印字 ") + mark(info.printsDate));
+    List1->addItem(QStringLiteral("時刻の印字 ") + mark(info.printsTime));
+    List1->addItem(QStringLiteral("系統番号の印字 ") + mark(info.printsRoute));
+    List1->addItem(QStringLiteral("停名の印字 ") + mark(info.printsStop));
+    List1->addItem(QStringLiteral("バーコード印字 ") + mark(info.printsBarcode));
+    if (info.printsBarcode == 1) {
+        List1->addItem(QStringLiteral("バーコード本数 ---> %1").arg(info.barcodeCount));
+        List1->addItem(QStringLiteral("バーコード系統方式 ") +
+                       (info.routeMethod == 1 ? QStringLiteral("---> 連番式")
+                                              : QStringLiteral("---> 系統番号＋往復フラグ")));
+        List1->addItem(QStringLiteral("設定可能な系統範囲 ---> 1 ～ %1").arg(info.maxRoute));
+        List1->addItem(
+            QStringLiteral("停留所認識範囲 ---> %1 ～ %2").arg(info.stopLow).arg(info.stopHigh));
+    }
+    List1->addItem(QStringLiteral("社名切り替え:") +
+                   (info.companyCount >= 1 ? QStringLiteral("---> 可能")
+                                           : QStringLiteral("---> 不可")));
+    setPreviewTwips(info.previewWidth, info.previewHeight);
+    if (info.companyCount >= 1)
+        c.QV4_SetCorpAddList(path, companyList());
+    return 1;
+}
+
+void frmOption::Command1_Click() {
+    const QString f = Companion::current().Qv3FileDlg(
+        this, {QStringLiteral("整理券プラグイン(*.4SP)"), QStringLiteral("*.4SP")},
+        QStringLiteral("プラグインの選択"));
+    if (f.isEmpty())
+        return;
+    if (QComboBox* list = companyList())
+        list->clear();
+    if (SetPlgin(f) != 0) {
+        static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSeiriPlgDir")))->setText(f);
+        return;
+    }
+    Companion::current().messageBox(
+        this, {QStringLiteral("プラグインロードエラー"),
+               QStringLiteral("指定したファイルはプラグインでないか、内容が不正です"),
+               MsgIcon::Error, MsgButtons::Ok});
+}
+
+void frmOption::Command11_Click() {
+    static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSeiriPlgDir")))->clear();
+    List1->clear();
+    txtPlginComment->clear();
+}
+
+void frmOption::chkUseSeiriPrev_Click() {
+    const bool on = model_.UseTicketPreview != 0;
+    for (QGroupBox* f : {Frame10, Frame7}) {
+        f->setEnabled(on);
+        f->setVisible(on);
+    }
 }
 
 void frmOption::Command4_Click() {

@@ -16,6 +16,8 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
@@ -46,12 +48,21 @@ class frmOption : public QDialog {
     void Command9_Click(int index);
     void Command7_Click();
     void Command4_Click();
+    // Ticket plug-in: load its description (non-zero on success), choose, remove, and
+    // switch the preview.
+    int32_t SetPlgin(const QString& path);
+    void Command1_Click();
+    void Command11_Click();
+    void chkUseSeiriPrev_Click();
     bool GetBtnColor(QPushButton* button, int32_t& value);
 
     // The OK button's apply step (SetProp) and the backlight re-applied after a restore.
     std::function<void()> SetProp = [] {};
     std::function<void()> reapplyBacklight = [] {};
     std::function<QDate()> today;
+    // The panel's side of a plug-in: its company list and the preview box's size (twips).
+    std::function<QComboBox*()> companyList = [] { return nullptr; };
+    std::function<void(int, int)> setPreviewTwips = [](int, int) {};
 
     // Every control by its name ("Text2(0)", "Option3(1)", "Command8(2)", ...).
     QWidget* control(const QString& name) const;
@@ -81,6 +92,10 @@ class frmOption : public QDialog {
     QGroupBox* Frame3 = nullptr;
     QStackedWidget* Frame2 = nullptr;
     QLabel* Label10 = nullptr;
+    QGroupBox* Frame10 = nullptr;
+    QGroupBox* Frame7 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPlainTextEdit* txtPlginComment = nullptr;
     int page_ = 0;
     bool loading_ = false;
 };
