@@ -157,7 +157,14 @@ QJsonObject dumpState(const Program& p) {
                 c[QStringLiteral("items")] = QJsonArray::fromStringList(items);
             } else if (auto* l = qobject_cast<QLabel*>(w))
                 c[QStringLiteral("value")] = l->text();
-            else if (auto* b = qobject_cast<QPushButton*>(w)) {
+            else if (auto* t = qobject_cast<QPlainTextEdit*>(w))
+                c[QStringLiteral("value")] = t->toPlainText();
+            else if (auto* list = qobject_cast<QListWidget*>(w)) {
+                QStringList items;
+                for (int i = 0; i < list->count(); ++i)
+                    items << list->item(i)->text();
+                c[QStringLiteral("items")] = QJsonArray::fromStringList(items);
+            } else if (auto* b = qobject_cast<QPushButton*>(w)) {
                 if (b->property("color").isValid())
                     c[QStringLiteral("color")] = b->property("color").toInt();
                 c[QStringLiteral("caption")] = b->text();

@@ -69,6 +69,11 @@ class frmOption : public QDialog {
     const std::map<QString, QWidget*>& controls() const { return controls_; }
     int page() const { return page_; }
     M_Degit* M_Degit1 = nullptr;
+    // The ticket page's frames, its plug-in's notes and capability lines.
+    QGroupBox* Frame10 = nullptr;
+    QGroupBox* Frame7 = nullptr;
+    QListWidget* List1 = nullptr;
+    QPlainTextEdit* txtPlginComment = nullptr;
 
   private:
     friend struct OptionPages;
@@ -92,10 +97,6 @@ class frmOption : public QDialog {
     QGroupBox* Frame3 = nullptr;
     QStackedWidget* Frame2 = nullptr;
     QLabel* Label10 = nullptr;
-    QGroupBox* Frame10 = nullptr;
-    QGroupBox* Frame7 = nullptr;
-    QListWidget* List1 = nullptr;
-    QPlainTextEdit* txtPlginComment = nullptr;
     int page_ = 0;
     bool loading_ = false;
 };

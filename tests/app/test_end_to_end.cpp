@@ -452,3 +452,53 @@ TEST_F(EndToEnd, TerminateEndsTheProgram) {
         p.waitForFinished();
     }
 }
+
+// A trip on demo route 105 with the barcode ticket: chosen on the options page, drawn at
+// every step with that stop's ticket number, and gone from the settings once removed.
+TEST_F(EndToEnd, TicketPreviewFollowsTheTripAndARemovedPluginIsSavedEmpty) {
+    const QString plugin = QStringLiteral(DEMO_DIR "/plugins/barcode.4SP");
+    const QString t1 = dir.filePath(QStringLiteral("t1.png"));
+    const QString t2 = dir.filePath(QStringLiteral("t2.png"));
+    const RunResult r = run(
+        demo() + QStringLiteral("clock 2026-12-07 08:15:30\nsettings\nclick frmOption.Option1(5)\n"
+                                "click frmOption.chkUseSeiriPrev\nanswer file %1\n"
+                                "click frmOption.Command1\nok\npreview on\n"
+                                "key route\nkey 1\nkey 0\nkey 5\nkey section\nkey 1\nreset keypad\n"
+                                "snapshot ticket %2\nstate\ncompany 2\nnext\nsnapshot ticket %3\n"
+                                "state\nsettings\nclick frmOption.Command11\nok\nquit\n")
+                     .arg(plugin, t1, t2));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 2u);
+    const QJsonObject panel = r.states[0][QStringLiteral("frmCtl")].toObject();
+    const QJsonObject prev = panel[QStringLiteral("picSeirikenPrev")].toObject();
+    EXPECT_EQ(prev[QStringLiteral("width")].toInt(), 3300);
+    EXPECT_EQ(prev[QStringLiteral("height")].toInt(), 3000);
+    EXPECT_TRUE(prev[QStringLiteral("drawn")].toBool());
+    const QJsonObject combo = panel[QStringLiteral("Combo1")].toObject();
+    EXPECT_EQ(combo[QStringLiteral("index")].toInt(), 0);
+    EXPECT_EQ(combo[QStringLiteral("items")].toArray().size(), 3);
+    const QJsonObject controls =
+        r.states[0][QStringLiteral("frmOption")][QStringLiteral("controls")].toObject();
+    EXPECT_EQ(controls[QStringLiteral("List1")][QStringLiteral("items")].toArray().size(), 10);
+    EXPECT_TRUE(controls[QStringLiteral("txtPlginComment")][QStringLiteral("value")]
+                    .toString()
+                    .startsWith(QStringLiteral("精算機で")));
+
+    // Each step's ticket: its own number and stop in the code-128 data (route, row, ticket).
+    const QImage a(t1), b(t2);
+    ASSERT_EQ(a.size(), QSize(218, 198));
+    ASSERT_EQ(b.size(), a.size());
+    EXPECT_NE(a, b);
+    QProcess zbar;
+    zbar.start(QStringLiteral("zbarimg"),
+               {QStringLiteral("-q"), QStringLiteral("-Sdisable"), QStringLiteral("-Scode128.enable"),
+                t1, t2});
+    ASSERT_TRUE(zbar.waitForFinished(30000));
+    EXPECT_EQ(QString::fromUtf8(zbar.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+              (QStringList{QStringLiteral("CODE-128:105001001"),
+                           QStringLiteral("CODE-128:105002002")}));
+
+    QFile saved(dir.filePath(QStringLiteral("test.in4")));
+    ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
+    EXPECT_FALSE(saved.readAll().contains("barcode.4SP"));
+}

@@ -363,3 +363,67 @@ TEST_F(PanelTest, WidenedPanelIsNineThousandTwipsAndStaysOnScreen) {
     panel->Check4->click();
     EXPECT_EQ(panel->widthTwips(), 5385);
 }
+
+// The ticket preview at every board update: the nine arguments in order, the date by the
+// chosen mode, a clock fixed by the test, and the picture cleared when the preview is off.
+TEST_F(PanelTest, TicketDrawCallGetsTheRowsDataAtEveryUpdate) {
+    QDateTime clock(QDate(2026, 12, 6), QTime(7, 5, 9));
+    panel.reset();
+    PanelContext ctx{board, *trip, options};
+    ctx.now = [&clock] { return clock; };
+    panel = std::make_unique<frmCtl>(std::move(ctx));
+    panel->Form_Load();
+    options.UseTicketPreview = 1;
+    options.PluginPath = QStringLiteral(DEMO_DIR "/plugins/barcode.4SP");
+    setRoute(1);
+    ASSERT_EQ(fake->drawCalls.size(), 1u);
+    const auto& first = fake->drawCalls[0];
+    EXPECT_EQ(first.path, options.PluginPath);
+    EXPECT_EQ(first.args.stopName, QByteArray::fromStdString(trip->table().row(1).StopNameBytes));
+    EXPECT_EQ(first.args.date, QByteArray("12-06-2026")); // printed now, MM-DD-YYYY
+    EXPECT_EQ(first.args.time, QByteArray("07:05:09"));
+    EXPECT_EQ(first.args.route, 12);
+    EXPECT_EQ(first.args.ticketNo, trip->table().row(1).TicketNo);
+    EXPECT_EQ(first.args.row, 1);
+    EXPECT_EQ(first.args.company, -1); // nothing in the company list
+    EXPECT_TRUE(panel->previewDrawn());
+
+    // The route's date, kept although the clock moved on to the next day.
+    options.DatePerPrint = 0;
+    options.DatePerRoute = -1;
+    clock = clock.addDays(1);
+    panel->Command2[1]->click();
+    EXPECT_EQ(fake->drawCalls.back().args.date, QByteArray("12-06-2026"));
+    EXPECT_EQ(fake->drawCalls.back().args.row, 2);
+    options.DatePerRoute = 0;
+    options.DateFixed = -1;
+    options.FixedDateText = QStringLiteral("2027/01/02");
+    panel->Command2[1]->click();
+    EXPECT_EQ(fake->drawCalls.back().args.date, QByteArray("2027/01/02"));
+
+    // A drawn ticket is on the picture; switched off, the next update leaves it blank.
+    int ink = 0;
+    for (int y = 0; y < panel->previewImage.height(); ++y)
+        for (int x = 0; x < panel->previewImage.width(); ++x)
+            ink += qGray(panel->previewImage.pixel(x, y)) < 128 ? 1 : 0;
+    EXPECT_GT(ink, 500);
+    options.UseTicketPreview = 0;
+    panel->Command2[0]->click();
+    EXPECT_EQ(fake->drawCalls.size(), 3u);
+    EXPECT_FALSE(panel->previewDrawn());
+    for (int y = 0; y < panel->previewImage.height(); y += 7)
+        for (int x = 0; x < panel->previewImage.width(); x += 7)
+            ASSERT_EQ(panel->previewImage.pixel(x, y), qRgb(255, 255, 255));
+}
+
+TEST_F(PanelTest, ABadPluginPathStillReachesTheDrawCallAndTheTableIsUntouched) {
+    options.UseTicketPreview = 1;
+    options.PluginPath = dir.filePath(QStringLiteral("missing.4SP"));
+    panel->setPreviewTwips(3300, 3000);
+    setRoute(1);
+    ASSERT_EQ(fake->drawCalls.size(), 1u);
+    EXPECT_EQ(fake->drawCalls[0].path, options.PluginPath);
+    EXPECT_EQ(fake->drawCalls[0].picture, QSize(218, 198)); // 220 x 200 inside the frame
+    EXPECT_EQ(panel->previewWidthTwips(), 3300);
+    EXPECT_EQ(trip->table().row(1).StopName, QStringLiteral("停留所1"));
+}

@@ -2,10 +2,13 @@
 // A companion that records every dialog and message box and answers from a script of
 // prepared answers, so no test ever waits on a modal dialog.
 #include "Companion.h"
+#include "QtPrinters.h"
 
 #include <QDate>
+#include <QImage>
 #include <QStringList>
 #include <deque>
+#include <optional>
 #include <vector>
 
 class FakeCompanion : public Companion {
@@ -87,6 +90,25 @@ class FakeCompanion : public Companion {
     bool voiceDialog(QWidget*, const QString& title, VoiceDialogValues&) override {
         voiceDialogTitles.push_back(title);
         return false;
+    }
+
+    // Ticket plug-ins: the real .4SP reader unless a record is given; draw calls recorded.
+    std::optional<ticket::PlgInfo> plgInfoAnswer;
+    struct DrawCall {
+        QString path;
+        SeirikenArgs args;
+        QSize picture;
+    };
+    std::vector<DrawCall> drawCalls;
+    int32_t QV4_GetPlgInfo(const QString& path, ticket::PlgInfo& info) override {
+        if (!plgInfoAnswer)
+            return Companion::QV4_GetPlgInfo(path, info);
+        info = *plgInfoAnswer;
+        return 1;
+    }
+    void QV4_DrawSeiriken(const QString& path, QImage& picture, SeirikenArgs& args) override {
+        drawCalls.push_back({path, args, picture.size()});
+        Companion::QV4_DrawSeiriken(path, picture, args);
     }
 
     // The fake installed by the test main, cleared for a new test.
