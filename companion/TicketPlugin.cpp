@@ -264,8 +264,9 @@ void Parser::layoutLine(const QString& line) {
         fail(QStringLiteral("[layout] comes after the ticket's width and height"));
     if (static_cast<int>(p_.layout.size()) >= kMaxItems)
         fail(QStringLiteral("more than %1 layout items").arg(kMaxItems));
-    const auto [kind, pairs] = splitItem(line);
-    std::map<QString, QString> kv(pairs.begin(), pairs.end());
+    const auto split = splitItem(line);
+    const QString kind = split.first;
+    std::map<QString, QString> kv(split.second.begin(), split.second.end());
     auto take = [&](const char* key, bool required) -> std::optional<QString> {
         auto it = kv.find(QString::fromLatin1(key));
         if (it == kv.end()) {

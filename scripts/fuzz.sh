@@ -14,7 +14,7 @@ WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
   -DMINAMO_BENCHMARKS=OFF >/dev/null
-TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast)
+TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin)
 BUILD=("${TARGETS[@]}")
 if [ "$WITH_TESTS" = 1 ]; then BUILD+=("${UNIT_TESTS[@]}"); fi
 cmake --build build-fuzz --target "${BUILD[@]}"
@@ -27,6 +27,7 @@ seed() {
     fuzz_in4) ./build/app/in4 new "$2/defaults.in4" 2>/dev/null || true ;;
     fuzz_pcf) zcat /usr/share/fonts/X11/misc/9x18gm.pcf.gz >"$2/9x18gm.pcf" ;;
     fuzz_broadcast) cp demo/*tp.csv demo/*Tp.csv demo/yomi.csv "$2"/ ;;
+    fuzz_plugin) cp demo/plugins/*.4SP "$2"/ ;;
   esac
 }
 

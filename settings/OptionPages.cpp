@@ -391,7 +391,7 @@ struct OptionPages {
         plug->addWidget(d.txtPlginComment);
         plug->addWidget(new QLabel(QStringLiteral("上記プラグインのプロパティ：")));
         d.List1 = d.add(QStringLiteral("List1"), new QListWidget);
-        d.List1->setFixedHeight(96);
+        d.List1->setFixedHeight(140); // all ten lines of a barcode ticket
         plug->addWidget(d.List1);
         auto* frame10 = frame(QStringLiteral("整理券プラグイン設定"), plug);
         frame10->setObjectName(QStringLiteral("Frame10"));
