@@ -9,8 +9,10 @@
 #include <QFileInfo>
 
 #include <QApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 void waitWithoutInput(int ms) {
@@ -172,11 +174,44 @@ void Program::start(const QString& modelName) {
     board = std::make_unique<Form1>();
     trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput,
                                                  [this] { return now().date(); }});
+    autoRun = std::make_unique<AutoRun>(
+        *trip, [this] { return mixer->anyPlaying() || (tape && tape->speaking()); });
+    recording = std::make_unique<RecordingSession>(*audio, [this] { return board->snapshot(); });
     PanelContext ctx{*board, *trip, options};
     ctx.today = [this] { return now().date(); };
     ctx.now = [this] { return now(); };
+    ctx.autoRun = autoRun.get();
+    ctx.setRecording = [this](bool on) {
+        if (on == recording->recording())
+            return true;
+        const auto err = on ? startRecording(defaultRecordingPath(), recordZoom) : stopRecording();
+        if (err) {
+            Companion::current().messageBox(
+                panel.get(), {appTitle(), QStringLiteral("録画できませんでした。\n") + *err,
+                              MsgIcon::Error, MsgButtons::Ok});
+            return false;
+        }
+        if (!on)
+            Companion::current().messageBox(
+                panel.get(), {appTitle(),
+                              QStringLiteral("録画を保存しました。\n") + recording->file(),
+                              MsgIcon::Information, MsgButtons::Ok});
+        return true;
+    };
+    ctx.recordingText = [this] {
+        if (!recording->recording())
+            return QString();
+        const int s = static_cast<int>(recording->seconds());
+        return QStringLiteral("● %1:%2").arg(s / 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10,
+                                                                                 QLatin1Char('0'));
+    };
     ctx.modelName = modelName;
-    ctx.endProgram = [] { QCoreApplication::exit(0); };
+    // A recording is finished before the program ends, so the file is whole.
+    ctx.endProgram = [this] {
+        autoRun->stop();
+        stopRecording();
+        QCoreApplication::exit(0);
+    };
     ctx.saveSettings = [this] { saveSettings(); };
     // Shown window-modal without blocking: the panel learns of its closing by signal,
     // so scripts can go on working the dialog while it is open.
@@ -216,4 +251,29 @@ void Program::start(const QString& modelName) {
     panel->raise();
     loadSettings();
     speech->voice().load(voicePath());
+}
+
+std::optional<QString> Program::startRecording(const QString& path, int zoom) {
+    if (recording->recording())
+        return QStringLiteral("a recording is already running");
+    if (!recording->start(path, zoom, Mixer::kRate))
+        return recording->error();
+    return std::nullopt;
+}
+
+std::optional<QString> Program::stopRecording() {
+    if (!recording || !recording->recording())
+        return std::nullopt;
+    if (!recording->stop())
+        return recording->error();
+    return std::nullopt;
+}
+
+QString Program::defaultRecordingPath() const {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        folder = QDir::homePath();
+    return QDir(folder).filePath(
+        QStringLiteral("minamo-%1.mp4")
+            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
 }

@@ -3,11 +3,13 @@
 // the start-up order that brings them up.
 #include "AnnouncementPlayer.h"
 #include "AudioDevice.h"
+#include "AutoRun.h"
 #include "DataIo.h"
 #include "Form1.h"
 #include "MciInterpreter.h"
 #include "Mixer.h"
 #include "OpenJTalkEngine.h"
+#include "RecordingSession.h"
 #include "Options.h"
 #include "SoundChannels.h"
 #include "Trip.h"
@@ -46,6 +48,17 @@ struct Program : SettingsOwners {
     // The clock tickets and route dates read; a script may stop it at a given moment.
     std::optional<QDateTime> fixedClock;
     QDateTime now() const { return fixedClock ? *fixedClock : QDateTime::currentDateTime(); }
+    // The trip running by itself.
+    std::unique_ptr<AutoRun> autoRun;
+    // A video of the board with its sound; last, so it is finished before the sound goes.
+    std::unique_ptr<RecordingSession> recording;
+    int recordZoom = 1;
+    // Starts a recording into `path` (.mp4 or .webm); the reason when it cannot.
+    std::optional<QString> startRecording(const QString& path, int zoom);
+    // Finishes the recording; the reason when the file could not be written whole.
+    std::optional<QString> stopRecording();
+    // Where the panel's 録画 button records: the user's video folder, named by the time.
+    QString defaultRecordingPath() const;
 
     // Opens the sound device and builds the channels named after `modelName`; a machine
     // without sound still plays (into nothing) in real time. `recordTo` names a WAV that

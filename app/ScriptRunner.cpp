@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QRegularExpression>
 #include <QFile>
 #include <QGroupBox>
 #include <QJsonDocument>
@@ -55,10 +56,25 @@ ScriptRunner::ScriptRunner(Program& program, ScriptedCompanion& companion)
     : p_(program), companion_(companion) {}
 
 ScriptRunner::Outcome ScriptRunner::run(const QStringList& lines) {
+    started_.start();
     for (int i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
+        QString line = lines[i].trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
+        // "at MM:SS COMMAND": the command runs that long after the script started (at
+        // once when that moment has passed), the program running meanwhile.
+        static const QRegularExpression at(QStringLiteral("^at\\s+(\\d+):(\\d{2})(?:\\.(\\d{1,3}))?\\s+(.+)$"));
+        if (const auto m = at.match(line); m.hasMatch()) {
+            const qint64 due = (m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 1000 +
+                               m.captured(3).leftJustified(3, QLatin1Char('0')).toLongLong();
+            const qint64 left = due - started_.elapsed();
+            if (left > 0)
+                waitProcessing(static_cast<int>(left));
+            line = m.captured(4).trimmed();
+        } else if (line.startsWith(QLatin1String("at "))) {
+            error_ = QStringLiteral("script line %1: %2: at takes MM:SS and a command").arg(i + 1).arg(line);
+            return Outcome::Error;
+        }
         const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const qsizetype restAt = line.indexOf(QLatin1Char(' '));
         bool quit = false;
@@ -250,6 +266,33 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             return QStringLiteral("snapshot takes board, panel, options or ticket");
         if (!img.save(file, "PNG"))
             return QStringLiteral("cannot write %1").arg(file);
+    } else if (cmd == QLatin1String("auto")) {
+        // The panel's 自動 with its interval.
+        if (arg(1) == QLatin1String("stop") && w.size() == 2) {
+            panel.cmdAuto->setChecked(true);
+            panel.cmdAuto->click();
+        } else if (arg(1) == QLatin1String("start") && w.size() == 3) {
+            bool ok = false;
+            const double seconds = arg(2).toDouble(&ok);
+            if (!ok || seconds < 1 || seconds > 600)
+                return QStringLiteral("auto start takes seconds from 1 to 600");
+            if (!p_.autoRun->start(seconds))
+                return QStringLiteral("no route is set, or it is at its end");
+        } else {
+            return QStringLiteral("auto takes start SECONDS or stop");
+        }
+    } else if (cmd == QLatin1String("record")) {
+        if (arg(1) == QLatin1String("stop") && w.size() == 2) {
+            if (const auto err = p_.stopRecording())
+                return *err;
+        } else if (arg(1) == QLatin1String("start") && w.size() >= 3) {
+            if (const auto err = p_.startRecording(rest.mid(rest.indexOf(QLatin1Char(' ')) + 1),
+                                                   p_.recordZoom))
+                return *err;
+        } else {
+            return QStringLiteral("record takes start FILE or stop");
+        }
+        panel.showRecording();
     } else if (cmd == QLatin1String("clock")) {
         // Stops the clock at a moment, so tickets and dates come out the same every run.
         if (rest == QLatin1String("run")) {

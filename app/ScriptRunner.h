@@ -1,6 +1,7 @@
 #pragma once
 // Runs a script of commands against the running simulator, one per line, each through
 // the handler an operator's click or key reaches.
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -24,4 +25,5 @@ class ScriptRunner {
     Program& p_;
     ScriptedCompanion& companion_;
     QString error_;
+    QElapsedTimer started_;
 };

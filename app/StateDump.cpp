@@ -181,6 +181,23 @@ QJsonObject dumpState(const Program& p) {
         o[QStringLiteral("frmOption")] = d;
     }
 
+    if (p.recording) {
+        QJsonObject r;
+        r[QStringLiteral("active")] = p.recording->recording();
+        r[QStringLiteral("file")] = p.recording->file();
+        r[QStringLiteral("frames")] = static_cast<qint64>(p.recording->frames());
+        r[QStringLiteral("dropped")] = static_cast<qint64>(p.recording->dropped());
+        r[QStringLiteral("repeated")] = static_cast<qint64>(p.recording->repeated());
+        r[QStringLiteral("seconds")] = p.recording->seconds();
+        o[QStringLiteral("recording")] = r;
+    }
+    if (p.autoRun) {
+        QJsonObject a;
+        a[QStringLiteral("running")] = p.autoRun->running();
+        a[QStringLiteral("interval")] = p.autoRun->interval();
+        o[QStringLiteral("auto")] = a;
+    }
+
     if (p.tape) {
         QJsonObject t;
         t[QStringLiteral("count")] = p.tape->GetTapeCount();

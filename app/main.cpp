@@ -65,7 +65,16 @@ int main(int argc, char** argv) {
         QStringLiteral("audio-out"),
         QStringLiteral("Also write everything the sound channels play to FILE (16-bit WAV)."),
         QStringLiteral("FILE"));
-    cli.addOptions({script, unattended, settings, audioOut});
+    QCommandLineOption record(
+        QStringLiteral("record"),
+        QStringLiteral("Record the board and its sound as a video into FILE (.mp4: H.264 + AAC, "
+                       ".webm: VP9 + Opus) until the program ends."),
+        QStringLiteral("FILE"));
+    QCommandLineOption recordZoom(
+        QStringLiteral("record-zoom"),
+        QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
+        QStringLiteral("N"), QStringLiteral("1"));
+    cli.addOptions({script, unattended, settings, audioOut, record, recordZoom});
     cli.process(app);
 
     const bool scripted = cli.isSet(script);
@@ -85,10 +94,24 @@ int main(int argc, char** argv) {
                             : mdlIniIoEx::settingsPath(self.absolutePath(), self.completeBaseName(),
                                                        QStandardPaths::writableLocation(
                                                            QStandardPaths::GenericConfigLocation));
+    bool zoomOk = false;
+    program.recordZoom = cli.value(recordZoom).toInt(&zoomOk);
+    if (!zoomOk || program.recordZoom < 1 || program.recordZoom > 4) {
+        std::fprintf(stderr, "--record-zoom takes 1, 2, 3 or 4\n");
+        return 2;
+    }
     try {
         program.start(self.completeBaseName());
     } catch (const AppError& e) {
         fatalFailure(e.number(), e.description());
+    }
+    if (cli.isSet(record)) {
+        if (const auto err = program.startRecording(cli.value(record), program.recordZoom)) {
+            std::fprintf(stderr, "cannot record %s: %s\n", qPrintable(cli.value(record)),
+                         qPrintable(*err));
+            return 2;
+        }
+        program.panel->showRecording();
     }
 
     if (scripted) {

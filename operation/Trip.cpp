@@ -155,6 +155,10 @@ bool Trip::speechUsable() const {
     return s_.tape.SpeechUsable();
 }
 
+bool Trip::tapeHasNext() const {
+    return tapeGroup_ && s_.tape.GetTapeCount() > 0 && s_.tape.GetTapePos() < s_.tape.GetTapeCount();
+}
+
 void Trip::adjustVoice() {
     s_.tape.TapeAdjust();
 }

@@ -66,6 +66,8 @@ class Trip : public QObject {
     // Whether the announcement group takes input: on when speech works, off after a
     // broadcast list failed to load and while the board is blanked.
     bool tapeGroupEnabled() const { return tapeGroup_; }
+    // Whether the broadcast list has a line after the current one to announce.
+    bool tapeHasNext() const;
     void adjustVoice();
     void stopVoice();
     // At quit: the four sound channels closed, then the speech engine released.

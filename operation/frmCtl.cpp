@@ -1,6 +1,7 @@
 #include "frmCtl.h"
 
 #include "AppError.h"
+#include "AutoRun.h"
 #include "BoardLayout.h"
 #include "Companion.h"
 #include "Form1.h"
@@ -23,6 +24,8 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSpinBox>
+#include <QTimer>
 #include <limits>
 
 namespace {
@@ -62,6 +65,7 @@ frmCtl::frmCtl(PanelContext ctx, QWidget* parent) : QWidget(parent), ctx_(std::m
     setFixedSize(board::px(kDesignWidthTwips), kPanelHeight);
     buildEntryPages();
     buildRightSide();
+    buildAutoAndRecording();
     connect(&ctx_.trip, &Trip::changed, this, &frmCtl::refresh);
     connect(&ctx_.trip, &Trip::boardUpdated, this, &frmCtl::updatePreview);
 }
@@ -272,6 +276,69 @@ void frmCtl::buildRightSide() {
     connect(MnuHideCopy, &QAction::triggered, this, &frmCtl::MnuHideCopy_Click);
 }
 
+void frmCtl::buildAutoAndRecording() {
+    cmdAuto = new QPushButton(QStringLiteral("自動"), this);
+    cmdAuto->setObjectName(QStringLiteral("cmdAuto"));
+    cmdAuto->setCheckable(true);
+    cmdAuto->setGeometry(190, 152, 54, 26);
+    cmdAuto->setToolTip(QStringLiteral("停留所ごとに放送して、右の秒数ずつ自動で進みます"));
+    connect(cmdAuto, &QPushButton::clicked, this, &frmCtl::cmdAuto_Click);
+    spnAutoInterval = new QSpinBox(this);
+    spnAutoInterval->setObjectName(QStringLiteral("spnAutoInterval"));
+    spnAutoInterval->setRange(1, 600);
+    spnAutoInterval->setValue(8);
+    spnAutoInterval->setSuffix(QStringLiteral(" 秒"));
+    spnAutoInterval->setGeometry(248, 152, 70, 26);
+    // A new interval takes effect at once on a running trip.
+    connect(spnAutoInterval, &QSpinBox::valueChanged, this, [this](int v) {
+        if (ctx_.autoRun && ctx_.autoRun->running())
+            ctx_.autoRun->start(v);
+    });
+    if (ctx_.autoRun)
+        connect(ctx_.autoRun, &AutoRun::changed, this, [this] {
+            cmdAuto->setChecked(ctx_.autoRun->running());
+        });
+
+    cmdRecord = new QPushButton(QStringLiteral("録画"), this);
+    cmdRecord->setObjectName(QStringLiteral("cmdRecord"));
+    cmdRecord->setCheckable(true);
+    cmdRecord->setGeometry(190, 184, 54, 26);
+    cmdRecord->setToolTip(QStringLiteral("表示器を音声付きの動画に録画します"));
+    connect(cmdRecord, &QPushButton::clicked, this, &frmCtl::cmdRecord_Click);
+    lblRecord = new QLabel(this);
+    lblRecord->setGeometry(250, 184, 104, 26);
+    lblRecord->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    recordClock_ = new QTimer(this);
+    recordClock_->setInterval(500);
+    connect(recordClock_, &QTimer::timeout, this, &frmCtl::showRecording);
+}
+
+void frmCtl::cmdAuto_Click() {
+    if (!ctx_.autoRun) {
+        cmdAuto->setChecked(false);
+        return;
+    }
+    if (cmdAuto->isChecked())
+        cmdAuto->setChecked(ctx_.autoRun->start(spnAutoInterval->value()));
+    else
+        ctx_.autoRun->stop();
+}
+
+void frmCtl::cmdRecord_Click() {
+    ctx_.setRecording(cmdRecord->isChecked());
+    showRecording();
+}
+
+void frmCtl::showRecording() {
+    const QString text = ctx_.recordingText();
+    cmdRecord->setChecked(!text.isEmpty());
+    lblRecord->setText(text);
+    if (text.isEmpty())
+        recordClock_->stop();
+    else if (!recordClock_->isActive())
+        recordClock_->start();
+}
+
 bool frmCtl::eventFilter(QObject* watched, QEvent* e) {
     if (watched == picSeirikenPrev && e->type() == QEvent::MouseButtonPress) {
         auto* me = static_cast<QMouseEvent*>(e);
@@ -373,6 +440,7 @@ void frmCtl::refresh() {
     Command2[1]->setEnabled(open && t.routeSet());
     Check1->setEnabled(t.routeSet());
     grpM_Tape->setEnabled(t.tapeGroupEnabled());
+    cmdAuto->setEnabled(t.routeSet() || cmdAuto->isChecked());
 }
 
 void frmCtl::setOuterWidthTwips(int twips) {

@@ -11,7 +11,10 @@
 #include <array>
 #include <functional>
 
+class AutoRun;
 class Form1;
+class QSpinBox;
+class QTimer;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -38,6 +41,12 @@ struct PanelContext {
     std::function<void()> saveSettings = [] {};
     // Ends the program at once after a confirmed close.
     std::function<void()> endProgram = [] {};
+    // The trip running by itself; null leaves the 自動 button without effect.
+    AutoRun* autoRun = nullptr;
+    // Starts (true) or stops (false) a video recording; true when it is in the state asked.
+    std::function<bool(bool)> setRecording = [](bool) { return false; };
+    // What the 録画 label shows while recording ("● 00:12"), empty when not recording.
+    std::function<QString()> recordingText = [] { return QString(); };
     // The program's file name without extension: the model number.
     QString modelName = QStringLiteral("527");
 };
@@ -73,6 +82,12 @@ class frmCtl : public QWidget {
     // Right button on the ticket preview pops up the copy menu; returns whether it did.
     bool picSeirikenPrev_MouseDown(Qt::MouseButton button, const QPoint& globalPos);
     void MnuHideCopy_Click();
+    // 自動: the trip runs by itself at the chosen interval, or stops.
+    void cmdAuto_Click();
+    // 録画: starts or finishes a video of the board with its sound.
+    void cmdRecord_Click();
+    // The recording controls show whether a recording runs (it may be started elsewhere).
+    void showRecording();
     // The ticket preview's size from a plug-in, in twips; the company list moves below it.
     void setPreviewTwips(int width, int height);
     int previewWidthTwips() const;
@@ -119,6 +134,10 @@ class frmCtl : public QWidget {
     QPushButton* cmdTapeStop = nullptr;
     QLabel* picSeirikenPrev = nullptr;
     QComboBox* Combo1 = nullptr;
+    QPushButton* cmdAuto = nullptr;
+    QSpinBox* spnAutoInterval = nullptr;
+    QPushButton* cmdRecord = nullptr;
+    QLabel* lblRecord = nullptr;
     QMenu* MnuHide = nullptr;
     QAction* MnuHideCopy = nullptr;
     // The preview picture's persistent image, cleared at every board update.
@@ -135,6 +154,7 @@ class frmCtl : public QWidget {
   private:
     void buildEntryPages();
     void buildRightSide();
+    void buildAutoAndRecording();
     // Board update steps 3-5: clear the preview, then draw this row's ticket when the
     // preview is in use.
     void updatePreview(int row);
@@ -146,5 +166,6 @@ class frmCtl : public QWidget {
     std::array<bool, 12> keypadRegions_{}; // the keys' rounded shapes are in place
     bool closing_ = false;
     bool previewDrawn_ = false;
+    QTimer* recordClock_ = nullptr;
     QPoint placedAt_;
 };

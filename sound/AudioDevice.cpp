@@ -80,6 +80,7 @@ void AudioDevice::close() {
     }
     mixer_.setTap({});
     recorder_.reset();
+    listener_ = {};
 }
 
 bool AudioDevice::recordTo(const QString& path) {
@@ -87,10 +88,31 @@ bool AudioDevice::recordTo(const QString& path) {
     if (!rec->ok())
         return false;
     recorder_ = std::move(rec);
-    WavRecorder* r = recorder_.get();
-    mixer_.setTap([r](const float* out, int frames) { r->write(out, frames); });
+    updateTap();
     wake();
     return true;
+}
+
+void AudioDevice::setListener(std::function<void(const float*, int)> listener) {
+    listener_ = std::move(listener);
+    updateTap();
+    if (listener_)
+        wake();
+}
+
+void AudioDevice::updateTap() {
+    WavRecorder* r = recorder_.get();
+    auto l = listener_;
+    if (!r && !l) {
+        mixer_.setTap({});
+        return;
+    }
+    mixer_.setTap([r, l](const float* out, int frames) {
+        if (r)
+            r->write(out, frames);
+        if (l)
+            l(out, frames);
+    });
 }
 
 void AudioDevice::wake() {
@@ -101,7 +123,7 @@ void AudioDevice::wake() {
 }
 
 void AudioDevice::pauseIfIdle() {
-    if (device_ == 0 || paused_ || recorder_ || mixer_.anyPlaying())
+    if (device_ == 0 || paused_ || recorder_ || listener_ || mixer_.anyPlaying())
         return;
     SDL_PauseAudioDevice(device_, 1);
     paused_ = true;

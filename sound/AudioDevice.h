@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
 class WavRecorder;
@@ -24,10 +25,14 @@ class AudioDevice : public QObject {
     bool paused() const { return paused_; }
     // Records everything the mixer plays into a 16-bit WAV until close().
     bool recordTo(const QString& path);
+    // Hands everything the mixer plays to `listener` (audio thread) and keeps the device
+    // running through silences, so the listener's sound is continuous; empty to end.
+    void setListener(std::function<void(const float*, int)> listener);
 
   private:
     void wake();
     void pauseIfIdle();
+    void updateTap();
 
     Mixer& mixer_;
     uint32_t device_ = 0;
@@ -35,4 +40,5 @@ class AudioDevice : public QObject {
     bool paused_ = true;
     QTimer idle_;
     std::unique_ptr<WavRecorder> recorder_;
+    std::function<void(const float*, int)> listener_;
 };

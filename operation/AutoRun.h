@@ -1,0 +1,41 @@
+#pragma once
+// A trip that runs by itself: at each stop the next announcement is played (which steps
+// the board when its line says so) or, without a broadcast list, the board steps; then
+// it waits the interval, or until the chimes and the voice have finished when that is
+// later, and goes on. It stops at the end of the route.
+#include <QObject>
+#include <QTimer>
+#include <functional>
+
+class Trip;
+
+class AutoRun : public QObject {
+    Q_OBJECT
+  public:
+    // `busy` tells whether a chime or the voice is still sounding.
+    AutoRun(Trip& trip, std::function<bool()> busy, QObject* parent = nullptr);
+
+    // Starts (or restarts with a new interval, 1-600 s) from the current stop; false when
+    // no route is set or the route is already at its end.
+    bool start(double intervalSeconds);
+    void stop();
+    bool running() const { return running_; }
+    double interval() const { return interval_; }
+
+  Q_SIGNALS:
+    void changed(); // started or stopped
+
+  private:
+    // One stop: announce or step, then arm the wait.
+    void advance();
+    // The interval is over: go on once everything has finished sounding.
+    void intervalOver();
+    bool atEnd() const;
+
+    Trip& trip_;
+    std::function<bool()> busy_;
+    QTimer wait_;
+    QTimer poll_;
+    double interval_ = 8.0;
+    bool running_ = false;
+};
