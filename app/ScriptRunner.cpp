@@ -269,8 +269,11 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
     } else if (cmd == QLatin1String("auto")) {
         // The panel's 自動 with its interval.
         if (arg(1) == QLatin1String("stop") && w.size() == 2) {
-            panel.cmdAuto->setChecked(true);
-            panel.cmdAuto->click();
+            p_.autoRun->stop();
+        } else if (arg(1) == QLatin1String("wait") && w.size() == 2) {
+            // Until the run has reached the end of the route (or was stopped).
+            while (p_.autoRun->running())
+                waitProcessing(50);
         } else if (arg(1) == QLatin1String("start") && w.size() == 3) {
             bool ok = false;
             const double seconds = arg(2).toDouble(&ok);
@@ -279,7 +282,7 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             if (!p_.autoRun->start(seconds))
                 return QStringLiteral("no route is set, or it is at its end");
         } else {
-            return QStringLiteral("auto takes start SECONDS or stop");
+            return QStringLiteral("auto takes start SECONDS, wait or stop");
         }
     } else if (cmd == QLatin1String("record")) {
         if (arg(1) == QLatin1String("stop") && w.size() == 2) {

@@ -20,7 +20,7 @@ bool AutoRun::atEnd() const {
 }
 
 bool AutoRun::start(double intervalSeconds) {
-    interval_ = std::clamp(intervalSeconds, 1.0, 600.0);
+    interval_ = std::clamp(intervalSeconds, 0.05, 600.0);
     if (!trip_.routeSet() || atEnd()) {
         stop();
         return false;

@@ -15,7 +15,7 @@ class AutoRun : public QObject {
     // `busy` tells whether a chime or the voice is still sounding.
     AutoRun(Trip& trip, std::function<bool()> busy, QObject* parent = nullptr);
 
-    // Starts (or restarts with a new interval, 1-600 s) from the current stop; false when
+    // Starts (or goes on with a new interval, 0.05-600 s) from the current stop; false when
     // no route is set or the route is already at its end.
     bool start(double intervalSeconds);
     void stop();

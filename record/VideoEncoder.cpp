@@ -142,6 +142,7 @@ bool VideoEncoder::open(const Settings& s) {
         error_ = QStringLiteral("the picture must have an even, positive size");
         return false;
     }
+    av_log_set_level(AV_LOG_ERROR); // the encoders' statistics are not for the operator
     auto d = std::make_unique<Impl>();
     d->inRate = s.sampleRate;
     const bool webm = isWebm(s.path);
@@ -239,6 +240,10 @@ bool VideoEncoder::open(const Settings& s) {
         error_ = QStringLiteral("cannot write %1: %2").arg(s.path, averr(rc));
         return false;
     }
+    // Every packet goes to the disk as it is written, so what a crash leaves is complete up
+    // to the fragment before it.
+    d->fmt->flags |= AVFMT_FLAG_FLUSH_PACKETS;
+    d->fmt->flush_packets = 1;
     AVDictionary* opts = nullptr;
     if (!webm) {
         // Fragmented MP4: every second is a self-contained fragment, so a crash leaves a

@@ -502,3 +502,70 @@ TEST_F(EndToEnd, TicketPreviewFollowsTheTripAndARemovedPluginIsSavedEmpty) {
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
     EXPECT_FALSE(saved.readAll().contains("barcode.4SP"));
 }
+
+// A recorded auto run of demo route 105, as a user would make one: the file as players
+// see it, and the frame at a moment against the snapshot taken at that moment.
+TEST_F(EndToEnd, RecordedAutoRunPlaysInStepWithTheBoard) {
+    const QString video = dir.filePath(QStringLiteral("trip.mp4"));
+    const QString shot = dir.filePath(QStringLiteral("at12.png"));
+    const QString sounds = QStringLiteral(DEMO_DIR "/sounds/");
+    const RunResult r = run(
+        demo() + QStringLiteral("option BroadcastDataFolder %1\noption PreSoundFile %2chime.wav\n"
+                                "option StepSoundFile %2step.wav\napply\n"
+                                "key route\nkey 1\nkey 0\nkey 5\nkey section\nkey 1\nreset keypad\n"
+                                "auto start 3\nat 00:12 state\nsnapshot board %3\nat 00:20 state\n")
+                     .arg(QStringLiteral(DEMO_DIR), sounds, shot),
+        {QStringLiteral("--record"), video});
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 2u);
+    const QJsonObject rec = r.states[0][QStringLiteral("recording")].toObject();
+    EXPECT_EQ(rec[QStringLiteral("file")].toString(), video);
+    EXPECT_TRUE(r.states[1][QStringLiteral("auto")][QStringLiteral("running")].toBool());
+    EXPECT_EQ(r.states[1][QStringLiteral("recording")][QStringLiteral("dropped")].toInt(), 0);
+    EXPECT_GT(r.states[1][QStringLiteral("CurrentRow")].toInt(), 1);
+
+    QProcess probe;
+    probe.start(QStringLiteral("ffprobe"),
+                {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
+                 QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"),
+                 video});
+    ASSERT_TRUE(probe.waitForFinished(30000));
+    const QJsonObject info = QJsonDocument::fromJson(probe.readAllStandardOutput()).object();
+    QJsonObject v, a;
+    for (const auto& s : info[QStringLiteral("streams")].toArray()) {
+        const QJsonObject o = s.toObject();
+        (o[QStringLiteral("codec_type")].toString() == QLatin1String("video") ? v : a) = o;
+    }
+    EXPECT_EQ(v[QStringLiteral("codec_name")].toString(), QStringLiteral("h264"));
+    EXPECT_EQ(v[QStringLiteral("r_frame_rate")].toString(), QStringLiteral("30/1"));
+    EXPECT_EQ(v[QStringLiteral("width")].toInt(), 582);
+    EXPECT_EQ(a[QStringLiteral("codec_name")].toString(), QStringLiteral("aac"));
+    EXPECT_NEAR(v[QStringLiteral("start_time")].toString().toDouble(),
+                a[QStringLiteral("start_time")].toString().toDouble(), 1.0 / 30);
+    const double duration =
+        info[QStringLiteral("format")][QStringLiteral("duration")].toString().toDouble();
+    EXPECT_GE(duration, 19.5);
+    EXPECT_NEAR(v[QStringLiteral("duration")].toString().toDouble(),
+                a[QStringLiteral("duration")].toString().toDouble(), 0.1);
+
+    // The frame a tenth of a second after the snapshot's moment shows what it shows.
+    const double at = rec[QStringLiteral("seconds")].toDouble() + 0.1;
+    const QString frame = dir.filePath(QStringLiteral("frame.png"));
+    QProcess ff;
+    ff.start(QStringLiteral("ffmpeg"),
+             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
+              QStringLiteral("-ss"), QString::number(at), QStringLiteral("-i"), video,
+              QStringLiteral("-frames:v"), QStringLiteral("1"), frame});
+    ASSERT_TRUE(ff.waitForFinished(30000));
+    const QImage got = QImage(frame).convertToFormat(QImage::Format_RGB32);
+    const QImage want = QImage(shot).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(got.size(), want.size());
+    double diff = 0;
+    for (int y = 0; y < got.height(); ++y)
+        for (int x = 0; x < got.width(); ++x) {
+            const QRgb p = got.pixel(x, y), q = want.pixel(x, y);
+            diff += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                    std::abs(qBlue(p) - qBlue(q));
+        }
+    EXPECT_LT(diff / (3.0 * got.width() * got.height()), 4.0);
+}

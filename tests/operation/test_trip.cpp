@@ -3,8 +3,11 @@
 #include "Hy3Builder.h"
 #include "Options.h"
 #include "Recorders.h"
+#include "AutoRun.h"
 #include "Trip.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -139,4 +142,71 @@ TEST_F(TripTest, AnAnnouncementStepsTheBoardWhenItsLineSaysSo) {
     EXPECT_EQ(t.state().CurrentRow, 2);
     t.tapeBack();
     EXPECT_EQ(t.state().CurrentRow, 1);
+}
+
+// The trip running by itself: steps or announcements at the interval, waits for the
+// sound, ends with the route.
+namespace {
+
+void waitUntil(const std::function<bool()>& done, int ms = 3000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+} // namespace
+
+TEST_F(TripTest, AutoRunStepsToTheEndOfTheRouteAndStops) {
+    Trip t = make();
+    AutoRun run(t, [] { return false; });
+    EXPECT_FALSE(run.start(0.05)); // no route yet
+    enter(t, {10, 7, 11, 1});
+    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    int changes = 0;
+    QObject::connect(&run, &AutoRun::changed, [&] { ++changes; });
+    ASSERT_TRUE(run.start(0.05));
+    EXPECT_EQ(t.state().CurrentRow, 2); // the first step at once
+    waitUntil([&] { return !run.running(); });
+    EXPECT_FALSE(run.running());
+    EXPECT_EQ(t.state().CurrentRow, 4);
+    EXPECT_EQ(changes, 2);
+    EXPECT_FALSE(run.start(0.05)); // at the end already
+    EXPECT_TRUE(tape.log.filter(QStringLiteral("TapeNext")).isEmpty());
+}
+
+TEST_F(TripTest, AutoRunAnnouncesWhenThereIsAListAndWaitsForTheSound) {
+    tape.usable = true;
+    tape.count = 3; // a greeting line, then two that step the board
+    tape.flag = 1;
+    Trip t = make();
+    t.initSpeech();
+    enter(t, {10, 7, 11, 1});
+    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    bool sounding = true;
+    AutoRun run(t, [&] { return sounding; });
+    ASSERT_TRUE(run.start(0.05));
+    EXPECT_EQ(tape.log.filter(QStringLiteral("TapeNext")).size(), 1);
+    // Still sounding long after the interval: nothing more happens.
+    waitUntil([] { return false; }, 300);
+    EXPECT_EQ(tape.log.filter(QStringLiteral("TapeNext")).size(), 1);
+    sounding = false;
+    waitUntil([&] { return !run.running(); });
+    // Three announcements, then データ送り for the stop the list does not reach.
+    EXPECT_EQ(tape.log.filter(QStringLiteral("TapeNext")).size(), 3);
+    EXPECT_EQ(t.state().CurrentRow, 4);
+    EXPECT_FALSE(run.running());
+}
+
+TEST_F(TripTest, AutoRunStopsWhenAsked) {
+    Trip t = make();
+    enter(t, {10, 7, 11, 1});
+    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    AutoRun run(t, [] { return false; });
+    ASSERT_TRUE(run.start(5));
+    run.stop();
+    waitUntil([] { return false; }, 100);
+    EXPECT_EQ(t.state().CurrentRow, 2);
+    EXPECT_FALSE(run.running());
+    EXPECT_DOUBLE_EQ(run.interval(), 5);
 }

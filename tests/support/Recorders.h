@@ -38,7 +38,13 @@ class RecordingTape : public AnnouncementPlayer {
         return loads;
     }
     void TapeBack() override { log << QStringLiteral("TapeBack"); }
-    void TapeNext() override { log << QStringLiteral("TapeNext"); }
+    int count = 0; // lines in the list; TapeNext moves through them
+    void TapeNext() override {
+        log << QStringLiteral("TapeNext");
+        if (pos < count)
+            ++pos;
+    }
+    int GetTapeCount() const override { return count; }
     void TapeAdjust() override { log << QStringLiteral("TapeAdjust"); }
     void TapeStop() override { log << QStringLiteral("TapeStop"); }
     int GetTapePos() const override { return pos; }
