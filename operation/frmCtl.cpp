@@ -283,6 +283,9 @@ void frmCtl::buildAutoAndRecording() {
     cmdAuto->setGeometry(190, 152, 54, 26);
     cmdAuto->setToolTip(QStringLiteral("停留所ごとに放送して、右の秒数ずつ自動で進みます"));
     connect(cmdAuto, &QPushButton::clicked, this, &frmCtl::cmdAuto_Click);
+    // Pressed in, and lit, while it runs: the style's own pressed look is too faint.
+    cmdAuto->setStyleSheet(QStringLiteral(
+        "QPushButton:checked { background-color: #bfe3bf; border: 1px solid #4a8a4a; }"));
     spnAutoInterval = new QSpinBox(this);
     spnAutoInterval->setObjectName(QStringLiteral("spnAutoInterval"));
     spnAutoInterval->setRange(1, 600);
@@ -305,6 +308,8 @@ void frmCtl::buildAutoAndRecording() {
     cmdRecord->setGeometry(190, 184, 54, 26);
     cmdRecord->setToolTip(QStringLiteral("表示器を音声付きの動画に録画します"));
     connect(cmdRecord, &QPushButton::clicked, this, &frmCtl::cmdRecord_Click);
+    cmdRecord->setStyleSheet(QStringLiteral(
+        "QPushButton:checked { background-color: #f2c0c0; border: 1px solid #b03030; }"));
     lblRecord = new QLabel(this);
     lblRecord->setGeometry(250, 184, 104, 26);
     lblRecord->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));

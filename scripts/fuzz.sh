@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
 MAX_LEN="${FUZZ_MAX_LEN:-65536}"
-UNIT_TESTS=(companion_tests elements_tests board_tests settings_tests sound_tests operation_tests)
+UNIT_TESTS=(companion_tests elements_tests board_tests settings_tests sound_tests operation_tests record_tests)
 WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
