@@ -193,17 +193,18 @@ void Program::start(const QString& modelName) {
         }
         if (!on)
             Companion::current().messageBox(
-                panel.get(), {appTitle(),
-                              QStringLiteral("録画を保存しました。\n") + recording->file(),
-                              MsgIcon::Information, MsgButtons::Ok});
+                panel.get(),
+                {appTitle(), QStringLiteral("録画を保存しました。\n") + recording->file(),
+                 MsgIcon::Information, MsgButtons::Ok});
         return true;
     };
     ctx.recordingText = [this] {
         if (!recording->recording())
             return QString();
         const int s = static_cast<int>(recording->seconds());
-        return QStringLiteral("● %1:%2").arg(s / 60, 2, 10, QLatin1Char('0')).arg(s % 60, 2, 10,
-                                                                                 QLatin1Char('0'));
+        return QStringLiteral("● %1:%2")
+            .arg(s / 60, 2, 10, QLatin1Char('0'))
+            .arg(s % 60, 2, 10, QLatin1Char('0'));
     };
     ctx.modelName = modelName;
     // A recording is finished before the program ends, so the file is whole.

@@ -7,7 +7,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QRegularExpression>
 #include <QFile>
 #include <QGroupBox>
 #include <QJsonDocument>
@@ -15,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <cstdio>
 
@@ -63,16 +63,20 @@ ScriptRunner::Outcome ScriptRunner::run(const QStringList& lines) {
             continue;
         // "at MM:SS COMMAND": the command runs that long after the script started (at
         // once when that moment has passed), the program running meanwhile.
-        static const QRegularExpression at(QStringLiteral("^at\\s+(\\d+):(\\d{2})(?:\\.(\\d{1,3}))?\\s+(.+)$"));
+        static const QRegularExpression at(
+            QStringLiteral("^at\\s+(\\d+):(\\d{2})(?:\\.(\\d{1,3}))?\\s+(.+)$"));
         if (const auto m = at.match(line); m.hasMatch()) {
-            const qint64 due = (m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 1000 +
-                               m.captured(3).leftJustified(3, QLatin1Char('0')).toLongLong();
+            const qint64 due =
+                (m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 1000 +
+                m.captured(3).leftJustified(3, QLatin1Char('0')).toLongLong();
             const qint64 left = due - started_.elapsed();
             if (left > 0)
                 waitProcessing(static_cast<int>(left));
             line = m.captured(4).trimmed();
         } else if (line.startsWith(QLatin1String("at "))) {
-            error_ = QStringLiteral("script line %1: %2: at takes MM:SS and a command").arg(i + 1).arg(line);
+            error_ = QStringLiteral("script line %1: %2: at takes MM:SS and a command")
+                         .arg(i + 1)
+                         .arg(line);
             return Outcome::Error;
         }
         const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -289,8 +293,8 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
             if (const auto err = p_.stopRecording())
                 return *err;
         } else if (arg(1) == QLatin1String("start") && w.size() >= 3) {
-            if (const auto err = p_.startRecording(rest.mid(rest.indexOf(QLatin1Char(' ')) + 1),
-                                                   p_.recordZoom))
+            if (const auto err =
+                    p_.startRecording(rest.mid(rest.indexOf(QLatin1Char(' ')) + 1), p_.recordZoom))
                 return *err;
         } else {
             return QStringLiteral("record takes start FILE or stop");

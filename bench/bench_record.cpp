@@ -128,6 +128,10 @@ void BM_DroppedFramesOnABusyMachine(benchmark::State& state) {
         state.counters["repeated"] = static_cast<double>(r.repeated());
     }
 }
-BENCHMARK(BM_DroppedFramesOnABusyMachine)->Arg(1)->Arg(3)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(BM_DroppedFramesOnABusyMachine)
+    ->Arg(1)
+    ->Arg(3)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 } // namespace

@@ -51,8 +51,9 @@ BarcodeSymbol encodeBarcode(const QString& symbology, const QString& data) {
     sym->show_hrt = 0;
     sym->input_mode = UNICODE_MODE;
     const QByteArray utf8 = data.toUtf8();
-    const int rc = ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(utf8.constData()),
-                                   static_cast<int>(utf8.size()));
+    const int rc =
+        ZBarcode_Encode(sym.get(), reinterpret_cast<const unsigned char*>(utf8.constData()),
+                        static_cast<int>(utf8.size()));
     if (rc >= ZINT_ERROR) {
         out.error = QString::fromUtf8(sym->errtxt);
         return out;

@@ -7,10 +7,10 @@
 namespace ticket {
 
 struct BarcodeSymbol {
-    QImage modules;    // black on white, one pixel per module; null when encoding failed
+    QImage modules;       // black on white, one pixel per module; null when encoding failed
     bool stacked = false; // more than one row (QR, Data Matrix): square modules
-    QString text;      // the human-readable line libzint gives
-    QString error;     // why the data does not fit the symbology
+    QString text;         // the human-readable line libzint gives
+    QString error;        // why the data does not fit the symbology
 };
 
 // `symbology` is one of the names plug-ins use (code128, nw7, itf, code39, ean13, qr,

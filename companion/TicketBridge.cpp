@@ -33,7 +33,8 @@ const ticket::Plugin* plugin(const QString& path) {
     if (it == cache.end() || it->second.modified != modified || it->second.size != size) {
         Cached c{modified, size, ticket::loadPlugin(path)};
         if (!c.result.plugin)
-            qCWarning(lcPlugin).noquote() << "ticket plug-in" << path << "refused:" << c.result.error;
+            qCWarning(lcPlugin).noquote()
+                << "ticket plug-in" << path << "refused:" << c.result.error;
         if (cache.size() > 32)
             cache.clear();
         it = cache.insert_or_assign(path, std::move(c)).first;

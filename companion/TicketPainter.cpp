@@ -36,7 +36,7 @@ void drawText(QPainter& p, const Scale& s, const TextItem& t, const TicketData& 
     }
     p.setFont(font);
     p.setPen(t.color);
-    Qt::Alignment a = t.align == Align::Left     ? Qt::AlignLeft
+    Qt::Alignment a = t.align == Align::Left    ? Qt::AlignLeft
                       : t.align == Align::Right ? Qt::AlignRight
                                                 : Qt::AlignHCenter;
     a |= t.vertical ? Qt::AlignVCenter : Qt::AlignTop;

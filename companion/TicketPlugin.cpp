@@ -23,18 +23,18 @@ constexpr int kMaxItems = 200;
 constexpr int kMaxBarcodes = 8;
 
 const std::set<QString>& symbologies() {
-    static const std::set<QString> s = {
-        QStringLiteral("code128"), QStringLiteral("nw7"),   QStringLiteral("itf"),
-        QStringLiteral("code39"),  QStringLiteral("ean13"), QStringLiteral("qr"),
-        QStringLiteral("datamatrix")};
+    static const std::set<QString> s = {QStringLiteral("code128"),   QStringLiteral("nw7"),
+                                        QStringLiteral("itf"),       QStringLiteral("code39"),
+                                        QStringLiteral("ean13"),     QStringLiteral("qr"),
+                                        QStringLiteral("datamatrix")};
     return s;
 }
 
 const std::set<QString>& textFields() {
-    static const std::set<QString> s = {
-        QStringLiteral("company"), QStringLiteral("stop"),  QStringLiteral("date"),
-        QStringLiteral("year"),    QStringLiteral("month"), QStringLiteral("day"),
-        QStringLiteral("time")};
+    static const std::set<QString> s = {QStringLiteral("company"), QStringLiteral("stop"),
+                                        QStringLiteral("date"),    QStringLiteral("year"),
+                                        QStringLiteral("month"),   QStringLiteral("day"),
+                                        QStringLiteral("time")};
     return s;
 }
 
@@ -279,13 +279,17 @@ void Parser::layoutLine(const QString& line) {
         return v;
     };
     auto len = [&](const char* key) { return length(*take(key, true)); };
+    // The box every boxed item has, checked to lie on the ticket.
+    auto box = [&](auto& item) {
+        item.x = len("x");
+        item.y = len("y");
+        item.w = len("w");
+        item.h = len("h");
+        checkBox(item.x, item.y, item.w, item.h);
+    };
     if (kind == QLatin1String("text") || kind == QLatin1String("number")) {
         TextItem t;
-        t.x = len("x");
-        t.y = len("y");
-        t.w = len("w");
-        t.h = len("h");
-        checkBox(t.x, t.y, t.w, t.h);
+        box(t);
         const bool number = kind == QLatin1String("number");
         const auto value = take("value", !number);
         t.value = parseTemplate(value.value_or(QStringLiteral("{ticket}")));
@@ -293,13 +297,15 @@ void Parser::layoutLine(const QString& line) {
         if (t.font.isEmpty() || t.font.size() > 64)
             fail(QStringLiteral("a font name has 1 to 64 characters"));
         t.sizeTwips = integer(take("size", true).value(), 1, 400) * 20;
-        const QString weight = take("weight", false).value_or(
-            number ? QStringLiteral("bold") : QStringLiteral("normal"));
+        const QString weight =
+            take("weight", false)
+                .value_or(number ? QStringLiteral("bold") : QStringLiteral("normal"));
         if (weight != QLatin1String("bold") && weight != QLatin1String("normal"))
             fail(QStringLiteral("weight is bold or normal"));
         t.bold = weight == QLatin1String("bold");
-        const QString align = take("align", false).value_or(
-            number ? QStringLiteral("center") : QStringLiteral("left"));
+        const QString align =
+            take("align", false)
+                .value_or(number ? QStringLiteral("center") : QStringLiteral("left"));
         if (align == QLatin1String("left"))
             t.align = Align::Left;
         else if (align == QLatin1String("center"))
@@ -334,11 +340,7 @@ void Parser::layoutLine(const QString& line) {
         p_.layout.emplace_back(l);
     } else if (kind == QLatin1String("frame")) {
         FrameItem f;
-        f.x = len("x");
-        f.y = len("y");
-        f.w = len("w");
-        f.h = len("h");
-        checkBox(f.x, f.y, f.w, f.h);
+        box(f);
         if (auto pen = take("pen", false))
             f.pen = length(*pen);
         if (auto c = take("color", false))
@@ -350,11 +352,7 @@ void Parser::layoutLine(const QString& line) {
         p_.layout.emplace_back(f);
     } else if (kind == QLatin1String("barcode")) {
         BarcodeItem b;
-        b.x = len("x");
-        b.y = len("y");
-        b.w = len("w");
-        b.h = len("h");
-        checkBox(b.x, b.y, b.w, b.h);
+        box(b);
         b.symbology = *take("type", true);
         if (!symbologies().count(b.symbology))
             fail(QStringLiteral("unknown barcode type '%1'").arg(b.symbology));
@@ -386,8 +384,7 @@ void Parser::finish() {
                      .arg(barcodeCount_)
                      .arg(drawnBarcodes));
         r.barcodeCount = barcodeCount_;
-    } else if (drawnBarcodes > 0 || barcodeCount_ > 0 || hasMethod_ || hasMaxRoute_ ||
-               hasStops_) {
+    } else if (drawnBarcodes > 0 || barcodeCount_ > 0 || hasMethod_ || hasMaxRoute_ || hasStops_) {
         fail(QStringLiteral("barcode settings without print-barcode=yes"));
     }
     r.companyCount = static_cast<int32_t>(p_.companies.size());
@@ -480,7 +477,8 @@ ParseResult parsePlugin(const QByteArray& bytes) {
     if (bytes.isEmpty())
         return {std::nullopt, QStringLiteral("the file is empty")};
     if (bytes.size() > kMaxPluginBytes)
-        return {std::nullopt, QStringLiteral("the file is larger than %1 bytes").arg(kMaxPluginBytes)};
+        return {std::nullopt,
+                QStringLiteral("the file is larger than %1 bytes").arg(kMaxPluginBytes)};
     if (bytes.contains('\0'))
         return {std::nullopt, QStringLiteral("the file is not text")};
     try {
@@ -495,7 +493,8 @@ ParseResult loadPlugin(const QString& path) {
     if (path.isEmpty() || !fi.isFile())
         return {std::nullopt, QStringLiteral("no such file")};
     if (fi.size() > kMaxPluginBytes)
-        return {std::nullopt, QStringLiteral("the file is larger than %1 bytes").arg(kMaxPluginBytes)};
+        return {std::nullopt,
+                QStringLiteral("the file is larger than %1 bytes").arg(kMaxPluginBytes)};
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
         return {std::nullopt, f.errorString()};
@@ -542,8 +541,7 @@ QString expand(const Template& t, const TicketData& d) {
             // Printed without a leading zero, as tickets show 12月7日.
             const QString part = dateParts(d.date)[p.field == QLatin1String("month") ? 1 : 2];
             out += part.isEmpty() ? QString() : QString::number(part.toInt());
-        }
-        else if (p.field == QLatin1String("route"))
+        } else if (p.field == QLatin1String("route"))
             out += number(d.route);
         else if (p.field == QLatin1String("ticket"))
             out += number(d.ticketNo);

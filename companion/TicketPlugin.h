@@ -37,9 +37,9 @@ enum class Align { Left, Center, Right };
 // A piece of text whose {placeholders} are filled from the ticket's data.
 struct Template {
     struct Part {
-        QString literal;     // used when field is empty
-        QString field;       // company, stop, date, year, month, day, time, route, ticket, row
-        int width = 0;       // zero-padded to this many digits (numbers only)
+        QString literal; // used when field is empty
+        QString field;   // company, stop, date, year, month, day, time, route, ticket, row
+        int width = 0;   // zero-padded to this many digits (numbers only)
     };
     std::vector<Part> parts;
 };

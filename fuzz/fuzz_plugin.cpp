@@ -11,8 +11,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const ticket::ParseResult r = ticket::parsePlugin(bytes);
     if (!r.plugin)
         return 0;
-    const ticket::TicketData d{QStringLiteral("会社"), QStringLiteral("停留所"),
-                               QStringLiteral("12-07-2026"), QStringLiteral("08:15:30"), 105, 12,
+    const ticket::TicketData d{QStringLiteral("会社"),
+                               QStringLiteral("停留所"),
+                               QStringLiteral("12-07-2026"),
+                               QStringLiteral("08:15:30"),
+                               105,
+                               12,
                                7};
     for (const ticket::LayoutItem& item : r.plugin->layout) {
         if (const auto* t = std::get_if<ticket::TextItem>(&item))

@@ -156,7 +156,8 @@ bool Trip::speechUsable() const {
 }
 
 bool Trip::tapeHasNext() const {
-    return tapeGroup_ && s_.tape.GetTapeCount() > 0 && s_.tape.GetTapePos() < s_.tape.GetTapeCount();
+    return tapeGroup_ && s_.tape.GetTapeCount() > 0 &&
+           s_.tape.GetTapePos() < s_.tape.GetTapeCount();
 }
 
 void Trip::adjustVoice() {

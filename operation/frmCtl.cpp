@@ -298,9 +298,8 @@ void frmCtl::buildAutoAndRecording() {
             ctx_.autoRun->start(v);
     });
     if (ctx_.autoRun)
-        connect(ctx_.autoRun, &AutoRun::changed, this, [this] {
-            cmdAuto->setChecked(ctx_.autoRun->running());
-        });
+        connect(ctx_.autoRun, &AutoRun::changed, this,
+                [this] { cmdAuto->setChecked(ctx_.autoRun->running()); });
 
     cmdRecord = new QPushButton(QStringLiteral("録画"), this);
     cmdRecord->setObjectName(QStringLiteral("cmdRecord"));

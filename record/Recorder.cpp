@@ -70,6 +70,11 @@ double Recorder::seconds() const {
     return static_cast<double>(audioFrames_.load()) / settings_.sampleRate;
 }
 
+size_t Recorder::pending() const {
+    std::lock_guard lock(mutex_);
+    return jobs_.size() + (busy_ ? 1 : 0);
+}
+
 QString Recorder::error() const {
     std::lock_guard lock(mutex_);
     return error_;
@@ -120,6 +125,7 @@ void Recorder::work() {
                 return; // stopping, and everything handed in is written
             job = std::move(jobs_.front());
             jobs_.pop_front();
+            busy_ = true;
             if (!job.picture.isNull())
                 --queuedFrames_;
         }
@@ -134,5 +140,7 @@ void Recorder::work() {
         } else if (!encoder_.addAudio(job.sound.data(), static_cast<int>(job.sound.size() / 2))) {
             fail(encoder_.error());
         }
+        std::lock_guard lock(mutex_);
+        busy_ = false;
     }
 }

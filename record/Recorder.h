@@ -45,10 +45,12 @@ class Recorder {
     void addFrame(const QImage& picture, int64_t index);
 
     const Settings& settings() const { return settings_; }
-    int64_t frames() const { return frames_; }   // handed to the encoder
-    int64_t dropped() const { return dropped_; } // left out
+    int64_t frames() const { return frames_; }     // handed to the encoder
+    int64_t dropped() const { return dropped_; }   // left out
     int64_t repeated() const { return repeated_; } // the previous picture again
-    double seconds() const;                      // of sound recorded
+    double seconds() const;                        // of sound recorded
+    // Pictures and sound handed in and not yet encoded.
+    size_t pending() const;
     QString error() const;
 
   private:
@@ -69,6 +71,7 @@ class Recorder {
     std::deque<Job> jobs_;
     int queuedFrames_ = 0;
     bool stopping_ = false;
+    bool busy_ = false; // a job is being encoded
     std::atomic<bool> running_{false};
     std::atomic<int64_t> audioFrames_{0};
     int64_t lastIndex_ = -1;

@@ -147,8 +147,8 @@ bool VideoEncoder::open(const Settings& s) {
     d->inRate = s.sampleRate;
     const bool webm = isWebm(s.path);
     const QByteArray file = QFile::encodeName(s.path);
-    int rc = avformat_alloc_output_context2(&d->fmt, nullptr, webm ? "webm" : "mp4",
-                                            file.constData());
+    int rc =
+        avformat_alloc_output_context2(&d->fmt, nullptr, webm ? "webm" : "mp4", file.constData());
     if (rc < 0 || !d->fmt) {
         error_ = averr(rc);
         return false;
@@ -179,7 +179,9 @@ bool VideoEncoder::open(const Settings& s) {
         av_opt_set_int(v->priv_data, "row-mt", 1, 0);
     } else {
         av_opt_set(v->priv_data, "preset", "veryfast", 0);
-        av_opt_set(v->priv_data, "tune", "animation", 0);
+        // No look-ahead: each frame is written as soon as it is encoded, so what a crash
+        // cuts off is only the fragment being written.
+        av_opt_set(v->priv_data, "tune", "animation,zerolatency", 0);
         av_opt_set(v->priv_data, "crf", "18", 0);
     }
     v->thread_count = 2;
@@ -308,7 +310,8 @@ bool VideoEncoder::addAudio(const float* stereo, int frames) {
     const uint8_t* in[1] = {reinterpret_cast<const uint8_t*>(stereo)};
     const int got = swr_convert(d_->swr, planes.data(), outMax, in, frames);
     int rc = 0;
-    if (got > 0 && av_audio_fifo_write(d_->fifo, reinterpret_cast<void**>(planes.data()), got) < got)
+    if (got > 0 &&
+        av_audio_fifo_write(d_->fifo, reinterpret_cast<void**>(planes.data()), got) < got)
         rc = AVERROR(ENOMEM);
     av_freep(&planes[0]);
     if (rc == 0)

@@ -315,9 +315,9 @@ int32_t frmOption::SetPlgin(const QString& path) {
         List1->addItem(
             QStringLiteral("停留所認識範囲 ---> %1 ～ %2").arg(info.stopLow).arg(info.stopHigh));
     }
-    List1->addItem(QStringLiteral("社名切り替え:") +
-                   (info.companyCount >= 1 ? QStringLiteral("---> 可能")
-                                           : QStringLiteral("---> 不可")));
+    List1->addItem(QStringLiteral("社名切り替え:") + (info.companyCount >= 1
+                                                          ? QStringLiteral("---> 可能")
+                                                          : QStringLiteral("---> 不可")));
     setPreviewTwips(info.previewWidth, info.previewHeight);
     if (info.companyCount >= 1)
         c.QV4_SetCorpAddList(path, companyList());

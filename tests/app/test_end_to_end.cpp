@@ -1,4 +1,6 @@
 // Runs the real simulator with scripts and checks what it reports and shows.
+#include "ImageCompare.h"
+
 #include <QFile>
 #include <QImage>
 #include <QJsonArray>
@@ -258,16 +260,7 @@ TEST_F(EndToEnd, BoardAfterRouteSettingMatchesTheReferencePicture) {
     ASSERT_FALSE(want.isNull()) << "no reference picture at " << refPath.toStdString();
     ASSERT_EQ(got.size(), want.size());
     // Small tolerance: font hinting may move a few edge pixels by a shade, nothing more.
-    int off = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x) {
-            const QRgb a = got.pixel(x, y), b = want.pixel(x, y);
-            const int d =
-                std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                          std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
-            if (d > 24)
-                ++off;
-        }
+    const int off = pixelsDiffering(got, want);
     EXPECT_LE(off, got.width() * got.height() / 500) << off << " pixels differ";
 }
 
@@ -480,9 +473,9 @@ TEST_F(EndToEnd, TicketPreviewFollowsTheTripAndARemovedPluginIsSavedEmpty) {
     const QJsonObject controls =
         r.states[0][QStringLiteral("frmOption")][QStringLiteral("controls")].toObject();
     EXPECT_EQ(controls[QStringLiteral("List1")][QStringLiteral("items")].toArray().size(), 10);
-    EXPECT_TRUE(controls[QStringLiteral("txtPlginComment")][QStringLiteral("value")]
-                    .toString()
-                    .startsWith(QStringLiteral("精算機で")));
+    EXPECT_TRUE(
+        controls[QStringLiteral("txtPlginComment")][QStringLiteral("value")].toString().startsWith(
+            QStringLiteral("精算機で")));
 
     // Each step's ticket: its own number and stop in the code-128 data (route, row, ticket).
     const QImage a(t1), b(t2);
@@ -490,13 +483,12 @@ TEST_F(EndToEnd, TicketPreviewFollowsTheTripAndARemovedPluginIsSavedEmpty) {
     ASSERT_EQ(b.size(), a.size());
     EXPECT_NE(a, b);
     QProcess zbar;
-    zbar.start(QStringLiteral("zbarimg"),
-               {QStringLiteral("-q"), QStringLiteral("-Sdisable"), QStringLiteral("-Scode128.enable"),
-                t1, t2});
+    zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("-q"), QStringLiteral("-Sdisable"),
+                                           QStringLiteral("-Scode128.enable"), t1, t2});
     ASSERT_TRUE(zbar.waitForFinished(30000));
-    EXPECT_EQ(QString::fromUtf8(zbar.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
-              (QStringList{QStringLiteral("CODE-128:105001001"),
-                           QStringLiteral("CODE-128:105002002")}));
+    EXPECT_EQ(
+        QString::fromUtf8(zbar.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+        (QStringList{QStringLiteral("CODE-128:105001001"), QStringLiteral("CODE-128:105002002")}));
 
     QFile saved(dir.filePath(QStringLiteral("test.in4")));
     ASSERT_TRUE(saved.open(QIODevice::ReadOnly));
@@ -560,12 +552,5 @@ TEST_F(EndToEnd, RecordedAutoRunPlaysInStepWithTheBoard) {
     const QImage got = QImage(frame).convertToFormat(QImage::Format_RGB32);
     const QImage want = QImage(shot).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(got.size(), want.size());
-    double diff = 0;
-    for (int y = 0; y < got.height(); ++y)
-        for (int x = 0; x < got.width(); ++x) {
-            const QRgb p = got.pixel(x, y), q = want.pixel(x, y);
-            diff += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                    std::abs(qBlue(p) - qBlue(q));
-        }
-    EXPECT_LT(diff / (3.0 * got.width() * got.height()), 4.0);
+    EXPECT_LT(meanDifference(got, want), 4.0);
 }

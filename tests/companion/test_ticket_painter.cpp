@@ -1,6 +1,7 @@
 // Drawn tickets: the two sample plug-ins against committed pictures, barcodes read back
 // by a decoder, and inputs that must draw something sensible instead of failing.
 #include "Barcode.h"
+#include "ImageCompare.h"
 #include "TicketPainter.h"
 
 #include <QProcess>
@@ -20,8 +21,13 @@ Plugin sample(const char* name) {
 }
 
 TicketData stopData() {
-    return {QStringLiteral("みなも交通"), QStringLiteral("市役所前"),
-            QStringLiteral("12-07-2026"), QStringLiteral("08:15:30"), 5, 12, 7};
+    return {QStringLiteral("みなも交通"),
+            QStringLiteral("市役所前"),
+            QStringLiteral("12-07-2026"),
+            QStringLiteral("08:15:30"),
+            5,
+            12,
+            7};
 }
 
 QImage draw(const Plugin& p, int scale, const TicketData& d) {
@@ -30,19 +36,6 @@ QImage draw(const Plugin& p, int scale, const TicketData& d) {
     img.fill(Qt::magenta);
     drawTicket(p, img, d);
     return img;
-}
-
-// Pixels differing by more than a shade; hinting may move a few text edges.
-int differingPixels(const QImage& a, const QImage& b) {
-    int off = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            if (std::max({std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                          std::abs(qBlue(p) - qBlue(q))}) > 24)
-                ++off;
-        }
-    return off;
 }
 
 void compareWithReference(const QImage& got, const char* name) {
@@ -54,7 +47,7 @@ void compareWithReference(const QImage& got, const char* name) {
     const QImage want = QImage(ref).convertToFormat(QImage::Format_RGB32);
     ASSERT_FALSE(want.isNull()) << "no reference picture " << name;
     ASSERT_EQ(got.size(), want.size());
-    EXPECT_LE(differingPixels(got, want), got.width() * got.height() / 200);
+    EXPECT_LE(pixelsDiffering(got, want), got.width() * got.height() / 200);
 }
 
 // What zbarimg reads in a picture, one symbol a line ("CODE-128:0500712").
@@ -68,7 +61,8 @@ QStringList decode(const QImage& img) {
     QProcess p;
     p.start(zbar, {QStringLiteral("-q"), file});
     p.waitForFinished(30000);
-    QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QStringList lines =
+        QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     lines.sort();
     return lines;
 }

@@ -77,8 +77,8 @@ TEST(TicketPlugin, InvalidFilesAreRefusedWithTheirReason) {
                  "stops = 1-5\n",
                  "barcode x=0 y=0 w=1000 h=500 type=qr data=\"{ticket}\"\n"),
          "barcodes=2 but the layout has 1"},
-        {"barcode item without print-barcode", minimal({}, "barcode x=0 y=0 w=9 h=9 type=qr data=1\n"),
-         "without print-barcode"},
+        {"barcode item without print-barcode",
+         minimal({}, "barcode x=0 y=0 w=9 h=9 type=qr data=1\n"), "without print-barcode"},
         {"reversed stops", minimal("stops = 9-1\n"), "past the last"},
         {"item past the edge", minimal({}, "frame x=1000 y=0 w=1000 h=100\n"), "past the ticket"},
         {"unknown field", minimal({}, "text x=0 y=0 w=9 h=9 size=8 value=\"{fare}\"\n"),
@@ -122,11 +122,11 @@ TEST(TicketPlugin, OversizedFileIsRefusedBeforeReading) {
 
 TEST(TicketPlugin, TextIsUtf8OrElseCp932) {
     const QString name = QStringLiteral("整理券（東）");
-    const QByteArray utf8 = "[plugin]\nformat=1\nname=" + name.toUtf8() + "\nwidth=900\nheight=900\n";
+    const QByteArray utf8 =
+        "[plugin]\nformat=1\nname=" + name.toUtf8() + "\nwidth=900\nheight=900\n";
     const std::string sjis = cp932::encode(QString::fromUtf8(utf8));
     const QByteArray bom = "\xEF\xBB\xBF" + utf8;
-    for (const QByteArray& bytes :
-         {utf8, QByteArray::fromStdString(sjis), bom}) {
+    for (const QByteArray& bytes : {utf8, QByteArray::fromStdString(sjis), bom}) {
         const ParseResult r = parsePlugin(bytes);
         ASSERT_TRUE(r.plugin) << r.error.toStdString();
         EXPECT_EQ(r.plugin->name, name);
@@ -134,18 +134,22 @@ TEST(TicketPlugin, TextIsUtf8OrElseCp932) {
 }
 
 TEST(TicketPlugin, TemplatesFillFieldsAndPadNumbers) {
-    const ParseResult r = parsePlugin(minimal(
-        {}, "text x=0 y=0 w=9 h=9 size=8 value=\"{{{route:3}}}-{ticket}/{row:2} {stop} "
-            "{year}年{month}月{day}日 {time} {company}\"\n"));
+    const ParseResult r = parsePlugin(
+        minimal({}, "text x=0 y=0 w=9 h=9 size=8 value=\"{{{route:3}}}-{ticket}/{row:2} {stop} "
+                    "{year}年{month}月{day}日 {time} {company}\"\n"));
     ASSERT_TRUE(r.plugin) << r.error.toStdString();
     const auto& t = std::get<TextItem>(r.plugin->layout.front());
-    TicketData d{QStringLiteral("みなも"), QStringLiteral("駅前"), QStringLiteral("03-07-2026"),
-                 QStringLiteral("08:05:09"), 7, 12, 4};
+    TicketData d{QStringLiteral("みなも"),
+                 QStringLiteral("駅前"),
+                 QStringLiteral("03-07-2026"),
+                 QStringLiteral("08:05:09"),
+                 7,
+                 12,
+                 4};
     EXPECT_EQ(expand(t.value, d), QStringLiteral("{007}-12/04 駅前 2026年3月7日 08:05:09 みなも"));
     d.date = QStringLiteral("2026/12/01"); // the fixed-date form
     d.route = 0;
-    EXPECT_EQ(expand(t.value, d),
-              QStringLiteral("{000}-12/04 駅前 2026年12月1日 08:05:09 みなも"));
+    EXPECT_EQ(expand(t.value, d), QStringLiteral("{000}-12/04 駅前 2026年12月1日 08:05:09 みなも"));
     d.date = QStringLiteral("someday"); // a date that is neither form prints no parts
     EXPECT_EQ(expand(t.value, d), QStringLiteral("{000}-12/04 駅前 年月日 08:05:09 みなも"));
 }

@@ -1,9 +1,9 @@
 // The trip controller without any widget: what it asks of the board, in which order.
+#include "AutoRun.h"
 #include "Cp932.h"
 #include "Hy3Builder.h"
 #include "Options.h"
 #include "Recorders.h"
-#include "AutoRun.h"
 #include "Trip.h"
 
 #include <QCoreApplication>
