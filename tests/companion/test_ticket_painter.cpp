@@ -135,3 +135,16 @@ TEST(TicketPainter, LongStopNameShrinksIntoItsBox) {
         for (int x : {5, 6, 153, 154})
             EXPECT_GT(qGray(img.pixel(x, y)), 200) << x << "," << y;
 }
+
+TEST(TicketPainter, JapaneseInEveryFieldIncludingAMatrixCode) {
+    const ParseResult r = parsePlugin(
+        "[plugin]\nformat=1\nname=和文整理券\nwidth=3000\nheight=3000\nprint-barcode=yes\n"
+        "barcodes=1\nroute-method=route-and-direction\nmax-route=999\nstops=1-99\n"
+        "[companies]\n東西交通\n[notes]\n日本語の説明です。\n[layout]\n"
+        "text x=0 y=0 w=3000 h=600 size=12 font=\"IPA明朝\" value=\"{company}・{stop}\"\n"
+        "barcode x=0 y=600 w=3000 h=2400 type=qr data=\"{stop}{ticket:2}番\"\n");
+    ASSERT_TRUE(r.plugin) << r.error.toStdString();
+    EXPECT_EQ(r.plugin->notes, QStringLiteral("日本語の説明です。"));
+    const QImage img = draw(*r.plugin, 2, stopData());
+    EXPECT_EQ(decode(img).join(u'|').toStdString(), "QR-Code:市役所前12番");
+}
