@@ -326,6 +326,18 @@ bool VideoEncoder::addAudio(const float* stereo, int frames) {
 bool VideoEncoder::finish() {
     if (!isOpen())
         return false;
+    // The resampler holds back a few milliseconds of sound; they belong at the end.
+    const int tail = swr_get_out_samples(d_->swr, 0);
+    if (tail > 0) {
+        uint8_t* planes[2] = {nullptr, nullptr};
+        int linesize = 0;
+        if (av_samples_alloc(planes, &linesize, 2, tail, d_->audio->sample_fmt, 0) >= 0) {
+            const int got = swr_convert(d_->swr, planes, tail, nullptr, 0);
+            if (got > 0)
+                av_audio_fifo_write(d_->fifo, reinterpret_cast<void**>(planes), got);
+            av_freep(&planes[0]);
+        }
+    }
     bool ok = d_->drainAudio(true) >= 0;
     ok = d_->encode(d_->audio.get(), d_->astream, nullptr) >= 0 && ok;
     ok = d_->encode(d_->video.get(), d_->vstream, nullptr) >= 0 && ok;
