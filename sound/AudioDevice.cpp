@@ -4,7 +4,11 @@
 
 #include <QFileInfo>
 #include <SDL.h>
+#include <chrono>
 #include <cstdlib>
+#include <string_view>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -52,28 +56,63 @@ bool AudioDevice::open() {
     // SDL would otherwise turn SIGINT and SIGTERM into events nobody reads here, and the
     // program could no longer be ended with them.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    for (int attempt = soundOutputPossible() ? 0 : 1; attempt < 2 && device_ == 0; ++attempt) {
-        if (attempt == 1) {
-            // No sound card or server: play into nothing, in real time.
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-            setenv("SDL_AUDIODRIVER", "dummy", 1);
-        }
-        if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
-            continue;
+    const char* asked = std::getenv("SDL_AUDIODRIVER");
+    const bool silentAsked = asked && std::string_view(asked) == "dummy";
+    if (soundOutputPossible() && !silentAsked && SDL_InitSubSystem(SDL_INIT_AUDIO) == 0) {
         SDL_AudioSpec have{};
         device_ = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
         if (device_ != 0)
             driver_ = QString::fromUtf8(SDL_GetCurrentAudioDriver());
     }
-    if (device_ == 0)
-        return false;
     paused_ = true;
+    if (device_ == 0) {
+        // No sound card or server (or silence asked for): play into nothing on a clock of
+        // our own. SDL's dummy driver would do, but it runs a few percent fast, and a
+        // recording made headless would then be slower than the trip it shows.
+        driver_ = QStringLiteral("dummy");
+        silentPaused_ = true;
+        silentRunning_ = true;
+        silent_ = std::thread([this] { runSilent(); });
+    }
     idle_.start();
     return true;
 }
 
+void AudioDevice::runSilent() {
+    using clock = std::chrono::steady_clock;
+    std::vector<float> buffer(2 * kPeriodFrames);
+    clock::time_point start = clock::now();
+    int64_t done = 0;
+    bool wasPaused = true;
+    while (silentRunning_) {
+        if (silentPaused_) {
+            wasPaused = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            continue;
+        }
+        if (wasPaused) {
+            // A fresh start: the sound begins now, one period ahead as a device would.
+            start = clock::now();
+            done = 0;
+            wasPaused = false;
+        }
+        const double elapsed = std::chrono::duration<double>(clock::now() - start).count();
+        const int64_t due = static_cast<int64_t>(elapsed * Mixer::kRate) + kPeriodFrames;
+        while (done < due) {
+            mixer_.render(buffer.data(), kPeriodFrames);
+            done += kPeriodFrames;
+        }
+        std::this_thread::sleep_until(
+            start + std::chrono::microseconds((done - kPeriodFrames) * 1000000 / Mixer::kRate));
+    }
+}
+
 void AudioDevice::close() {
     idle_.stop();
+    if (silent_.joinable()) {
+        silentRunning_ = false;
+        silent_.join();
+    }
     if (device_ != 0) {
         SDL_CloseAudioDevice(device_);
         device_ = 0;
@@ -116,15 +155,21 @@ void AudioDevice::updateTap() {
 }
 
 void AudioDevice::wake() {
-    if (device_ != 0 && paused_) {
+    if (!paused_ || (device_ == 0 && !silent_.joinable()))
+        return;
+    if (device_ != 0)
         SDL_PauseAudioDevice(device_, 0);
-        paused_ = false;
-    }
+    silentPaused_ = false;
+    paused_ = false;
 }
 
 void AudioDevice::pauseIfIdle() {
-    if (device_ == 0 || paused_ || recorder_ || listener_ || mixer_.anyPlaying())
+    if (paused_ || recorder_ || listener_ || mixer_.anyPlaying())
         return;
-    SDL_PauseAudioDevice(device_, 1);
+    if (device_ != 0)
+        SDL_PauseAudioDevice(device_, 1);
+    else if (!silent_.joinable())
+        return;
+    silentPaused_ = true;
     paused_ = true;
 }

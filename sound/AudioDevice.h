@@ -1,13 +1,16 @@
 #pragma once
 // The sound card: one SDL output device opened once, pulling the mixer from SDL's audio
-// thread. Without a usable device (no audio server, CI) it falls back to SDL's "dummy"
-// driver, which consumes the mix in real time, so waits last as long as the sound. The
-// device is paused while everything is silent, unless a recording needs the silence too.
+// thread. Without a usable device (no audio server, CI), or with SDL_AUDIODRIVER=dummy, a
+// thread of our own consumes the mix in real time into nothing (driver "dummy"), so waits
+// last as long as the sound. The device is paused while everything is silent, unless a
+// recording needs the silence too.
 #include "Mixer.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <atomic>
+#include <thread>
 #include <functional>
 #include <memory>
 
@@ -33,12 +36,16 @@ class AudioDevice : public QObject {
     void wake();
     void pauseIfIdle();
     void updateTap();
+    void runSilent();
 
     Mixer& mixer_;
     uint32_t device_ = 0;
     QString driver_;
     bool paused_ = true;
     QTimer idle_;
+    std::thread silent_;
+    std::atomic<bool> silentRunning_{false};
+    std::atomic<bool> silentPaused_{true};
     std::unique_ptr<WavRecorder> recorder_;
     std::function<void(const float*, int)> listener_;
 };
