@@ -1,5 +1,6 @@
 #include "Barcode.h"
 
+#include <map>
 #include <memory>
 #include <zint.h>
 
@@ -8,21 +9,15 @@ namespace ticket {
 namespace {
 
 int zintSymbology(const QString& name) {
-    if (name == QLatin1String("code128"))
-        return BARCODE_CODE128;
-    if (name == QLatin1String("nw7"))
-        return BARCODE_CODABAR;
-    if (name == QLatin1String("itf"))
-        return BARCODE_C25INTER;
-    if (name == QLatin1String("code39"))
-        return BARCODE_CODE39;
-    if (name == QLatin1String("ean13"))
-        return BARCODE_EANX;
-    if (name == QLatin1String("qr"))
-        return BARCODE_QRCODE;
-    if (name == QLatin1String("datamatrix"))
-        return BARCODE_DATAMATRIX;
-    return 0;
+    static const std::map<QString, int> ids = {{QStringLiteral("code128"), BARCODE_CODE128},
+                                               {QStringLiteral("nw7"), BARCODE_CODABAR},
+                                               {QStringLiteral("itf"), BARCODE_C25INTER},
+                                               {QStringLiteral("code39"), BARCODE_CODE39},
+                                               {QStringLiteral("ean13"), BARCODE_EANX},
+                                               {QStringLiteral("qr"), BARCODE_QRCODE},
+                                               {QStringLiteral("datamatrix"), BARCODE_DATAMATRIX}};
+    const auto it = ids.find(name);
+    return it == ids.end() ? 0 : it->second;
 }
 
 struct SymbolDeleter {
