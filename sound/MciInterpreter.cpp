@@ -2,10 +2,69 @@
 
 #include "SoundFiles.h"
 
+#include <QCoreApplication>
 #include <QRegularExpression>
+#include <QThread>
 
 MciInterpreter::MciInterpreter(Mixer& mixer, WaitUntil waitUntil)
     : mixer_(mixer), waitUntil_(std::move(waitUntil)) {}
+
+MciInterpreter::~MciInterpreter() = default;
+
+void MciInterpreter::open(const QString& path, bool midi, const QString& alias) {
+    const auto key = SoundCache::keyOf(path);
+    if (!key)
+        return; // not a file: nothing opens
+    if (!midi) {
+        if (auto pcm = cache_.find(*key)) {
+            // Converted before: open at once, as the original's "open ... wait" did.
+            mixer_.openPcm(alias, std::move(pcm));
+            files_[alias] = path;
+            return;
+        }
+    }
+    const quint64 ticket = ++nextTicket_;
+    loading_[alias] = Load{ticket, path, false};
+    loader_.post([this, alias, ticket, path, midi, key = *key] {
+        std::shared_ptr<const Pcm> pcm;
+        std::optional<QByteArray> smf;
+        if (midi) {
+            smf = soundfiles::loadMidi(path);
+            if (smf && !mixer_.prepareSynth())
+                smf.reset();
+        } else {
+            pcm = soundfiles::loadWav(path);
+            cache_.put(key, pcm);
+        }
+        QMetaObject::invokeMethod(
+            &context_,
+            [this, alias, ticket, pcm = std::move(pcm), smf = std::move(smf)] {
+                loaded(alias, ticket, pcm, smf);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void MciInterpreter::loaded(const QString& alias, quint64 ticket, std::shared_ptr<const Pcm> pcm,
+                            std::optional<QByteArray> midi) {
+    auto it = loading_.find(alias);
+    if (it == loading_.end() || it->second.ticket != ticket)
+        return; // closed or replaced while it loaded
+    const Load load = it->second;
+    loading_.erase(it);
+    bool opened = false;
+    if (pcm) {
+        mixer_.openPcm(alias, std::move(pcm));
+        opened = true;
+    } else if (midi) {
+        opened = mixer_.openMidi(alias, std::move(*midi));
+    }
+    if (!opened)
+        return;
+    files_[alias] = load.path;
+    if (load.play)
+        mixer_.play(alias);
+}
 
 void MciInterpreter::send(const QString& command) {
     static const QRegularExpression open(QString::fromLatin1(
@@ -14,33 +73,38 @@ void MciInterpreter::send(const QString& command) {
     static const QRegularExpression single(QString::fromLatin1(R"(^(close|stop) (\S+)$)"));
 
     if (const auto m = open.match(command); m.hasMatch()) {
-        const QString alias = m.captured(3);
-        bool opened = false;
-        if (m.captured(2) == QLatin1String("waveaudio")) {
-            if (auto pcm = soundfiles::loadWav(m.captured(1))) {
-                mixer_.openPcm(alias, std::move(pcm));
-                opened = true;
-            }
-        } else if (auto smf = soundfiles::loadMidi(m.captured(1))) {
-            opened = mixer_.openMidi(alias, std::move(*smf));
-        }
-        if (opened)
-            files_[alias] = m.captured(1);
+        this->open(m.captured(1), m.captured(2) == QLatin1String("sequencer"), m.captured(3));
         return;
     }
     if (const auto m = play.match(command); m.hasMatch()) {
         const QString alias = m.captured(1);
-        mixer_.play(alias);
+        if (auto it = loading_.find(alias); it != loading_.end())
+            it->second.play = true;
+        else
+            mixer_.play(alias);
         if (!m.captured(2).isEmpty() && waitUntil_)
-            waitUntil_([this, alias] { return !mixer_.playing(alias); });
+            waitUntil_([this, alias] { return !loading(alias) && !mixer_.playing(alias); });
         return;
     }
     if (const auto m = single.match(command); m.hasMatch()) {
+        const QString alias = m.captured(2);
         if (m.captured(1) == QLatin1String("close")) {
-            mixer_.close(m.captured(2));
-            files_.erase(m.captured(2));
-        } else
-            mixer_.stop(m.captured(2));
+            loading_.erase(alias);
+            mixer_.close(alias);
+            files_.erase(alias);
+        } else {
+            if (auto it = loading_.find(alias); it != loading_.end())
+                it->second.play = false;
+            mixer_.stop(alias);
+        }
+    }
+}
+
+void MciInterpreter::waitForLoads() {
+    while (anyLoading()) {
+        QCoreApplication::sendPostedEvents(&context_);
+        if (anyLoading())
+            QThread::msleep(1);
     }
 }
 

@@ -2,8 +2,16 @@
 // Carries out the channel command strings on the mixer: close, open (waveaudio or
 // sequencer), stop, play from 0, with or without waiting for the end. Like the original
 // multimedia interface it never reports: a command it cannot carry out does nothing.
+//
+// Opening a file that is not converted yet hands it to a loader thread and returns at
+// once; the channel's later commands take effect when it is ready, in their order (a
+// play starts the sound then, a stop or close before that wins). A waiting play waits for
+// the load and then the sound, the windows painting meanwhile.
 #include "Mixer.h"
+#include "SoundCache.h"
+#include "TaskThread.h"
 
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <map>
@@ -13,13 +21,38 @@ class MciInterpreter {
     // Blocks until `done` holds, keeping the windows painting (the UI's local loop).
     using WaitUntil = std::function<void(const std::function<bool()>& done)>;
     MciInterpreter(Mixer& mixer, WaitUntil waitUntil);
+    ~MciInterpreter();
 
     void send(const QString& command);
-    // The file an open channel holds, null when it is closed.
+    // The file an open channel holds, null when it is closed (or still loading).
     QString fileOf(const QString& alias) const;
+    // Whether a channel's file is still being loaded.
+    bool loading(const QString& alias) const { return loading_.count(alias) != 0; }
+    bool anyLoading() const { return !loading_.empty(); }
+    // Handles loads that have finished (tests without an event loop of their own use it,
+    // with `waitForLoads`).
+    void waitForLoads();
+    SoundCache& cache() { return cache_; }
 
   private:
+    struct Load {
+        quint64 ticket = 0;
+        QString path;
+        bool play = false; // a play arrived meanwhile (and no stop after it)
+    };
+    // The file behind `ticket`, converted (pcm) or read (midi); neither when it failed.
+    void loaded(const QString& alias, quint64 ticket, std::shared_ptr<const Pcm> pcm,
+                std::optional<QByteArray> midi);
+    void open(const QString& path, bool midi, const QString& alias);
+
     std::map<QString, QString> files_;
+    std::map<QString, Load> loading_;
+    quint64 nextTicket_ = 0;
     Mixer& mixer_;
     WaitUntil waitUntil_;
+    SoundCache cache_;
+    // Finished loads are handed back to the UI thread through this object's queue.
+    QObject context_;
+    // Last: it stops (and its tasks end) before anything they use goes.
+    TaskThread loader_;
 };

@@ -13,6 +13,7 @@ struct _fluid_player_t;
 class MidiSynth {
   public:
     static constexpr int kSlots = 6;
+    static constexpr double kGain = 1.3;
     // Loads the bank; ok() is false when it could not be loaded.
     MidiSynth(const QString& soundFont, int rate);
     ~MidiSynth();

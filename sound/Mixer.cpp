@@ -28,6 +28,22 @@ MidiSynth* Mixer::synth() {
     return synth_.get();
 }
 
+bool Mixer::prepareSynth() {
+    std::lock_guard loading(synthLoading_);
+    {
+        std::lock_guard lock(mutex_);
+        if (synth_ || synthFailed_)
+            return synth_ != nullptr;
+    }
+    auto made = std::make_unique<MidiSynth>(soundFont_, kRate);
+    std::lock_guard lock(mutex_);
+    if (made->ok())
+        synth_ = std::move(made);
+    else
+        synthFailed_ = true;
+    return synth_ != nullptr;
+}
+
 void Mixer::openPcm(const QString& voice, std::shared_ptr<const Pcm> pcm) {
     std::lock_guard lock(mutex_);
     Voice& v = voices_[voice];

@@ -34,6 +34,10 @@ class Mixer {
     void openPcm(const QString& voice, std::shared_ptr<const Pcm> pcm);
     // Keeps a standard MIDI file's bytes; false when the synthesizer cannot be had.
     bool openMidi(const QString& voice, QByteArray smf);
+    // Loads the MIDI bank now if it is not loaded yet, without holding up the audio
+    // thread (the bank takes a while): call it from a loader thread before openMidi.
+    // False when there is no bank.
+    bool prepareSynth();
     // Plays an open voice from its start; nothing for a closed one.
     void play(const QString& voice);
     void stop(const QString& voice);
@@ -80,6 +84,7 @@ class Mixer {
     QString soundFont_;
     std::unique_ptr<MidiSynth> synth_;
     bool synthFailed_ = false;
+    std::mutex synthLoading_; // one bank load at a time, outside mutex_
     std::function<void(const float*, int)> tap_;
     std::vector<float> scratch_;
     std::atomic<int64_t> rendered_{0};

@@ -35,67 +35,91 @@ QString OpenJTalkEngine::reading(const QString& text) {
 void OpenJTalkEngine::speak(const QString& text) {
     const std::vector<QString> pieces = speechPieces(reading(text));
     pending_ = QStringList(pieces.begin(), pieces.end());
-    if (!running_)
-        startNext();
+    startMore();
 }
 
-void OpenJTalkEngine::startNext() {
-    if (pending_.isEmpty())
-        return;
-    const QString piece = pending_.takeFirst();
-    auto* p = new QProcess(this);
-    p->setProperty("piece", piece);
-    running_ = p;
-    const quint64 gen = generation_;
-    connect(p, &QProcess::finished, this, [this, p, gen] { finished(p, gen); });
-    connect(p, &QProcess::errorOccurred, this, [this, p, gen](QProcess::ProcessError e) {
-        if (e == QProcess::FailedToStart)
-            finished(p, gen);
-    });
-    p->start(voice_.program,
-             {QStringLiteral("-x"), voice_.dictionary, QStringLiteral("-m"), voice_.voiceFile,
-              QStringLiteral("-r"), QString::number(voice_.speed), QStringLiteral("-fm"),
-              QString::number(voice_.pitch), QStringLiteral("-g"), QString::number(voice_.volume),
-              QStringLiteral("-ow"), QStringLiteral("/dev/stdout")});
-    p->write(piece.toUtf8() + '\n');
-    p->closeWriteChannel();
+void OpenJTalkEngine::startMore() {
+    while (!pending_.isEmpty() && static_cast<int>(running_.size()) < kProcesses) {
+        const QString piece = pending_.takeFirst();
+        auto* p = new QProcess(this);
+        p->setProperty("piece", piece);
+        running_.push_back(p);
+        const int seq = nextSeq_++;
+        const quint64 gen = generation_;
+        connect(p, &QProcess::finished, this, [this, p, seq, gen] { finished(p, seq, gen); });
+        connect(p, &QProcess::errorOccurred, this, [this, p, seq, gen](QProcess::ProcessError e) {
+            if (e == QProcess::FailedToStart)
+                finished(p, seq, gen);
+        });
+        p->start(voice_.program,
+                 {QStringLiteral("-x"), voice_.dictionary, QStringLiteral("-m"), voice_.voiceFile,
+                  QStringLiteral("-r"), QString::number(voice_.speed), QStringLiteral("-fm"),
+                  QString::number(voice_.pitch), QStringLiteral("-g"),
+                  QString::number(voice_.volume), QStringLiteral("-ow"),
+                  QStringLiteral("/dev/stdout")});
+        p->write(piece.toUtf8() + '\n');
+        p->closeWriteChannel();
+    }
 }
 
-void OpenJTalkEngine::finished(QProcess* p, quint64 generation) {
+void OpenJTalkEngine::finished(QProcess* p, int seq, quint64 generation) {
     const QByteArray wav = p->readAllStandardOutput();
+    const QString ending = p->property("piece").toString().trimmed().right(1);
+    p->disconnect(this);
     p->deleteLater();
-    if (running_ == p)
-        running_ = nullptr;
+    std::erase(running_, p);
     // A piece from before a reset is dropped.
     if (generation != generation_)
         return;
-    if (auto pcm = soundfiles::decodeWav(wav)) {
-        // The pause after a piece follows its punctuation: short after 、, longer after 。.
-        const QString ending = p->property("piece").toString().trimmed().right(1);
-        const int pause = ending == QStringLiteral("、")                ? 120
-                          : QStringLiteral("。！？!?").contains(ending) ? 320
-                                                                        : 80;
-        mixer_.enqueue(kVoiceName, soundfiles::trimSilence(*pcm, 20, pause));
+    // The pause after a piece follows its punctuation: short after 、, longer after 。.
+    const int pause = ending == QStringLiteral("、")                ? 120
+                      : QStringLiteral("。！？!?").contains(ending) ? 320
+                                                                    : 80;
+    ++converting_;
+    converter_.post([this, wav, pause, seq, generation] {
+        std::shared_ptr<const Pcm> pcm;
+        // Trimmed at the voice's own rate, then converted: less to convert.
+        if (const auto d = soundfiles::decodeWavNative(wav))
+            pcm = soundfiles::toMixer(soundfiles::trimSilence(*d, 20, pause));
+        QMetaObject::invokeMethod(
+            &context_, [this, seq, generation, pcm] { converted(seq, generation, pcm); },
+            Qt::QueuedConnection);
+    });
+    startMore();
+}
+
+void OpenJTalkEngine::converted(int seq, quint64 generation, std::shared_ptr<const Pcm> pcm) {
+    if (generation != generation_)
+        return;
+    --converting_;
+    ready_[seq] = std::move(pcm);
+    // In the order of the text: a short piece made quickly waits for the one before it.
+    for (auto it = ready_.find(nextQueued_); it != ready_.end(); it = ready_.find(nextQueued_)) {
+        mixer_.enqueue(kVoiceName, it->second);
+        ready_.erase(it);
+        ++nextQueued_;
     }
-    startNext();
 }
 
 void OpenJTalkEngine::reset() {
     ++generation_;
     pending_.clear();
-    if (running_) {
-        QProcess* p = running_;
-        running_ = nullptr;
+    ready_.clear();
+    converting_ = 0;
+    nextSeq_ = nextQueued_ = 0;
+    // Killed, not waited for: the process goes when it has ended.
+    for (QProcess* p : running_) {
         p->disconnect(this);
+        connect(p, &QProcess::finished, p, &QObject::deleteLater);
         p->kill();
-        p->waitForFinished(200);
-        p->deleteLater();
     }
+    running_.clear();
     mixer_.stop(kVoiceName);
 }
 
 bool OpenJTalkEngine::speaking() const {
-    return running_ || !pending_.isEmpty() || mixer_.busy(kVoiceName);
+    return !running_.empty() || !pending_.isEmpty() || converting_ > 0 || !ready_.empty() ||
+           mixer_.busy(kVoiceName);
 }
 
 void OpenJTalkEngine::settingsDialog(const QString& title) {

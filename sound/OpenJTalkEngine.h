@@ -1,18 +1,22 @@
 #pragma once
 // The speech engine on Open JTalk: each announcement is cut into short pieces that are
-// synthesised one after the other by the open_jtalk program (never on the UI thread) and
-// queued on the mixer's speech voice, so the first words sound quickly and the rest
-// follows without gaps. Reset kills what is in flight and silences the voice at once.
+// synthesised by the open_jtalk program (two at a time, so the next piece is made while
+// one plays), trimmed and converted on a thread of our own, and queued in their order on
+// the mixer's speech voice: the first words sound quickly and the rest follows without
+// gaps. Reset forgets what is in flight and silences the voice at once.
 #include "JTalkVoice.h"
 #include "Mixer.h"
 #include "Readings.h"
 #include "SpeechEngine.h"
+#include "TaskThread.h"
 
 #include <QObject>
 #include <QProcess>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <memory>
+#include <vector>
 
 class OpenJTalkEngine : public QObject, public SpeechEngine {
     Q_OBJECT
@@ -37,16 +41,27 @@ class OpenJTalkEngine : public QObject, public SpeechEngine {
     // The reading the engine will speak for a text (readings applied).
     QString reading(const QString& text);
 
+    // Open JTalk processes at once: one piece ahead of the one being made.
+    static constexpr int kProcesses = 2;
+
   private:
-    void startNext();
-    void finished(QProcess* p, quint64 generation);
+    void startMore();
+    void finished(QProcess* p, int seq, quint64 generation);
+    // A piece converted (null when it could not be), queued in the order of the pieces.
+    void converted(int seq, quint64 generation, std::shared_ptr<const Pcm> pcm);
 
     Mixer& mixer_;
     JTalkVoice voice_;
     QStringList pending_;
-    QProcess* running_ = nullptr;
+    std::vector<QProcess*> running_;
+    int nextSeq_ = 0;                                 // of the next piece handed to a process
+    int nextQueued_ = 0;                              // of the next piece the voice is waiting for
+    int converting_ = 0;                              // pieces on the conversion thread
+    std::map<int, std::shared_ptr<const Pcm>> ready_; // converted out of order
     quint64 generation_ = 0;
     QString readingsPath_;
     qint64 readingsStamp_ = -1;
     Readings readings_;
+    QObject context_; // converted pieces come back through its queue
+    TaskThread converter_;
 };

@@ -1,6 +1,7 @@
 #include "SoundFiles.h"
 
 #include "LittleEndian.h"
+#include "Resampler.h"
 
 #include <QFile>
 #include <cmath>
@@ -40,11 +41,22 @@ sf_count_t vTell(void* u) {
     return static_cast<MemoryFile*>(u)->pos;
 }
 
+// Down to at most two channels ourselves (SDL would mix more channels into the pair).
+std::vector<float> toStereo(const std::vector<float>& in, int channels) {
+    const size_t frames = in.size() / static_cast<size_t>(channels);
+    std::vector<float> stereo(2 * frames);
+    for (size_t i = 0; i < frames; ++i) {
+        stereo[2 * i] = in[i * static_cast<size_t>(channels)];
+        stereo[2 * i + 1] = in[i * static_cast<size_t>(channels) + (channels > 1 ? 1 : 0)];
+    }
+    return stereo;
+}
+
 // Decodes an open file and closes it.
-std::shared_ptr<const Pcm> decode(SNDFILE* f, const SF_INFO& info) {
+std::optional<Decoded> decode(SNDFILE* f, const SF_INFO& info) {
     if (!f)
-        return nullptr;
-    std::shared_ptr<Pcm> pcm;
+        return std::nullopt;
+    std::optional<Decoded> out;
     const bool sane = info.channels >= 1 && info.channels <= 64 && info.samplerate >= 1000 &&
                       info.samplerate <= 384000 && info.frames >= 0 &&
                       info.frames <= static_cast<sf_count_t>(kMaxSeconds) * info.samplerate &&
@@ -58,96 +70,84 @@ std::shared_ptr<const Pcm> decode(SNDFILE* f, const SF_INFO& info) {
         // A file cut short plays what it holds.
         all.resize(static_cast<size_t>(std::max<sf_count_t>(got, 0)) *
                    static_cast<size_t>(info.channels));
-        pcm = std::make_shared<Pcm>();
-        pcm->samples = toMixerFormat(all, info.channels, info.samplerate);
+        out = Decoded{toStereo(all, info.channels), info.samplerate};
     }
     sf_close(f);
-    return pcm;
+    return out;
+}
+
+std::shared_ptr<const Pcm> toPcm(const std::optional<Decoded>& d) {
+    return d ? toMixer(*d) : nullptr;
 }
 
 } // namespace
 
 std::vector<float> toMixerFormat(const std::vector<float>& in, int channels, int rate) {
-    const size_t frames = in.size() / static_cast<size_t>(channels);
-    if (frames == 0)
-        return {};
-    // Down to at most two channels ourselves (SDL would mix more channels into the pair).
-    std::vector<float> stereo(2 * frames);
-    for (size_t i = 0; i < frames; ++i) {
-        stereo[2 * i] = in[i * static_cast<size_t>(channels)];
-        stereo[2 * i + 1] = in[i * static_cast<size_t>(channels) + (channels > 1 ? 1 : 0)];
-    }
-    if (rate == Mixer::kRate)
-        return stereo;
-    // Band-limited resampling (a Blackman-windowed sinc): linear interpolation would leave
-    // images of a chime near the top of the band and alias speech folded down.
-    const double step = static_cast<double>(rate) / Mixer::kRate; // input frames per output
-    const double cutoff = std::min(1.0, 1.0 / step);
-    constexpr int kHalfTaps = 16;
-    const double reach = kHalfTaps / cutoff;
-    const auto outFrames = static_cast<size_t>(static_cast<double>(frames) / step);
-    std::vector<float> out(2 * outFrames);
-    constexpr double kPi = 3.14159265358979323846;
-    for (size_t i = 0; i < outFrames; ++i) {
-        const double center = static_cast<double>(i) * step;
-        const auto lo = static_cast<long long>(std::ceil(center - reach));
-        const auto hi = static_cast<long long>(std::floor(center + reach));
-        double l = 0, r = 0, norm = 0;
-        for (long long k = std::max(0LL, lo);
-             k <= std::min<long long>(hi, static_cast<long long>(frames) - 1); ++k) {
-            const double x = (static_cast<double>(k) - center) * cutoff;
-            const double sinc = x == 0 ? 1.0 : std::sin(kPi * x) / (kPi * x);
-            const double w = 0.42 + 0.5 * std::cos(kPi * x / kHalfTaps) +
-                             0.08 * std::cos(2 * kPi * x / kHalfTaps);
-            const double h = sinc * w;
-            l += h * stereo[2 * static_cast<size_t>(k)];
-            r += h * stereo[2 * static_cast<size_t>(k) + 1];
-            norm += h;
-        }
-        if (norm != 0) {
-            out[2 * i] = static_cast<float>(l / norm);
-            out[2 * i + 1] = static_cast<float>(r / norm);
-        }
-    }
-    return out;
+    const std::vector<float> stereo = toStereo(in, channels);
+    return resampler::stereo(stereo.data(), stereo.size() / 2, rate, Mixer::kRate);
 }
 
-std::shared_ptr<const Pcm> trimSilence(const Pcm& pcm, int leadMs, int tailMs) {
+std::shared_ptr<const Pcm> toMixer(const Decoded& sound) {
+    auto pcm = std::make_shared<Pcm>();
+    pcm->samples = resampler::stereo(sound.stereo.data(), sound.frames(), sound.rate, Mixer::kRate);
+    return pcm;
+}
+
+namespace {
+// The frames [from, to) of `stereo` that keep `leadMs` before the first audible frame and
+// `tailMs` after the last one; empty when nothing is audible.
+std::pair<size_t, size_t> audibleSpan(const std::vector<float>& stereo, int rate, int leadMs,
+                                      int tailMs) {
     constexpr float kQuiet = 0.003f;
-    const size_t frames = pcm.frames();
+    const size_t frames = stereo.size() / 2;
     size_t first = 0, last = 0;
     bool any = false;
     for (size_t i = 0; i < frames; ++i)
-        if (std::abs(pcm.samples[2 * i]) > kQuiet || std::abs(pcm.samples[2 * i + 1]) > kQuiet) {
+        if (std::abs(stereo[2 * i]) > kQuiet || std::abs(stereo[2 * i + 1]) > kQuiet) {
             if (!any)
                 first = i;
             last = i;
             any = true;
         }
-    auto out = std::make_shared<Pcm>();
     if (!any)
-        return out;
-    const size_t lead = static_cast<size_t>(leadMs) * Mixer::kRate / 1000;
-    const size_t tail = static_cast<size_t>(tailMs) * Mixer::kRate / 1000;
-    const size_t from = first > lead ? first - lead : 0;
-    const size_t to = std::min(frames, last + 1 + tail);
-    out->samples.assign(pcm.samples.begin() + static_cast<std::ptrdiff_t>(2 * from),
-                        pcm.samples.begin() + static_cast<std::ptrdiff_t>(2 * to));
+        return {0, 0};
+    const size_t lead = static_cast<size_t>(leadMs) * static_cast<size_t>(rate) / 1000;
+    const size_t tail = static_cast<size_t>(tailMs) * static_cast<size_t>(rate) / 1000;
+    return {first > lead ? first - lead : 0, std::min(frames, last + 1 + tail)};
+}
+
+std::vector<float> cut(const std::vector<float>& stereo, std::pair<size_t, size_t> span) {
+    return {stereo.begin() + static_cast<std::ptrdiff_t>(2 * span.first),
+            stereo.begin() + static_cast<std::ptrdiff_t>(2 * span.second)};
+}
+} // namespace
+
+std::shared_ptr<const Pcm> trimSilence(const Pcm& pcm, int leadMs, int tailMs) {
+    auto out = std::make_shared<Pcm>();
+    out->samples = cut(pcm.samples, audibleSpan(pcm.samples, Mixer::kRate, leadMs, tailMs));
     return out;
+}
+
+Decoded trimSilence(const Decoded& sound, int leadMs, int tailMs) {
+    return {cut(sound.stereo, audibleSpan(sound.stereo, sound.rate, leadMs, tailMs)), sound.rate};
 }
 
 std::shared_ptr<const Pcm> loadWav(const QString& path) {
     SF_INFO info{};
     SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    return decode(f, info);
+    return toPcm(decode(f, info));
 }
 
-std::shared_ptr<const Pcm> decodeWav(const QByteArray& bytes) {
+std::optional<Decoded> decodeWavNative(const QByteArray& bytes) {
     SF_VIRTUAL_IO io{vLength, vSeek, vRead, vWrite, vTell};
     MemoryFile m{&bytes};
     SF_INFO info{};
     SNDFILE* f = sf_open_virtual(&io, SFM_READ, &info, &m);
     return decode(f, info);
+}
+
+std::shared_ptr<const Pcm> decodeWav(const QByteArray& bytes) {
+    return toPcm(decodeWavNative(bytes));
 }
 
 bool looksLikeMidi(const QByteArray& bytes) {

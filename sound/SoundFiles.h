@@ -17,9 +17,18 @@ inline constexpr int kMaxSeconds = 600;
 inline constexpr long long kMaxSamples = 64LL * 1024 * 1024; // 256 MB of float samples
 inline constexpr qint64 kMaxMidiBytes = 4 * 1024 * 1024;
 
+// A decoded file before conversion: interleaved stereo float at the file's own rate.
+struct Decoded {
+    std::vector<float> stereo;
+    int rate = 0;
+    size_t frames() const { return stereo.size() / 2; }
+};
+
 std::shared_ptr<const Pcm> loadWav(const QString& path);
 // The same from bytes in memory (the fuzz target and tests use it).
 std::shared_ptr<const Pcm> decodeWav(const QByteArray& bytes);
+// Decoding only, at the file's rate: speech is trimmed before it is converted.
+std::optional<Decoded> decodeWavNative(const QByteArray& bytes);
 
 std::optional<QByteArray> loadMidi(const QString& path);
 // Whether the bytes start as a standard MIDI file with at least one track.
@@ -29,8 +38,11 @@ bool looksLikeMidi(const QByteArray& bytes);
 // `tailMs` (silence: below about -50 dBFS). Synthesised speech pads every piece with
 // long silences that would otherwise delay it and gap the pieces.
 std::shared_ptr<const Pcm> trimSilence(const Pcm& pcm, int leadMs, int tailMs);
+Decoded trimSilence(const Decoded& sound, int leadMs, int tailMs);
 
-// Mono or stereo float frames at `rate` to stereo at the mixer's rate (linear).
+// Interleaved float frames of any channel count at `rate` to stereo at the mixer's rate
+// (resampled by libswresample).
 std::vector<float> toMixerFormat(const std::vector<float>& frames, int channels, int rate);
+std::shared_ptr<const Pcm> toMixer(const Decoded& sound);
 
 } // namespace soundfiles

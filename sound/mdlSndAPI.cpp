@@ -24,8 +24,8 @@ QStringList mdlSndAPI::recentCommands() const {
 }
 
 void mdlSndAPI::PlaySnd(const QString& file, const QString& channel, bool wait, int pauseMs) {
-    // An empty name or a missing file leaves the channel's current sound playing.
-    if (file.isEmpty() || !QFileInfo::exists(file))
+    // An empty name, a missing file or a folder leaves the channel's current sound playing.
+    if (file.isEmpty() || !QFileInfo(file).isFile())
         return;
     const QString a = alias(channel);
     send(QStringLiteral("close ") + a);

@@ -26,9 +26,12 @@ class ChannelCommands : public ::testing::Test {
 
 } // namespace
 
-TEST_F(ChannelCommands, AnEmptyOrMissingFileSendsNothingAtAll) {
+TEST_F(ChannelCommands, AnEmptyOrMissingFileOrAFolderSendsNothingAtAll) {
     api.PlaySnd(QString(), QStringLiteral("S1"), false, 0);
     api.PlaySnd(dir.filePath(QStringLiteral("gone.wav")), QStringLiteral("S1"), true, 0);
+    // A folder named like a sound is no sound file: the channel's sound goes on.
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("x.wav")));
+    api.PlaySnd(dir.filePath(QStringLiteral("x.wav")), QStringLiteral("S1"), false, 0);
     EXPECT_TRUE(sent.isEmpty());
 }
 

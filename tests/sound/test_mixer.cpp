@@ -117,6 +117,7 @@ TEST_F(MixerTest, TwoChannelsOverlapAndASecondPlayCutsTheFirst) {
     mci.send(QStringLiteral("play 527S1 from 0"));
     mci.send(QStringLiteral("open \"%1\" type waveaudio alias 527S2 wait").arg(b));
     mci.send(QStringLiteral("play 527S2 from 0"));
+    mci.waitForLoads();
     EXPECT_TRUE(mixer.playing(QStringLiteral("527S1")));
     EXPECT_TRUE(mixer.playing(QStringLiteral("527S2")));
     EXPECT_NEAR(peak(pull(mixer, 4410)), 0.6, 0.05); // both tones in phase: they add
@@ -136,6 +137,7 @@ TEST_F(MixerTest, ASoundEndsAfterItsLengthAndLoudChannelsClip) {
                      .arg(loud, QString::fromLatin1(ch)));
         mci.send(QStringLiteral("play %1 from 0").arg(QString::fromLatin1(ch)));
     }
+    mci.waitForLoads();
     const auto out = pull(mixer, Mixer::kRate / 10 - 100);
     EXPECT_LE(peak(out), 1.0);
     EXPECT_TRUE(mixer.anyPlaying());
@@ -155,6 +157,7 @@ TEST_F(MixerTest, BadFilesAndWrongTypesLeaveTheChannelSilent) {
     mci.send(QStringLiteral("play 527S1 from 0 wait")); // nothing open: returns at once
     mci.send(QStringLiteral("play 527S2 from 0"));
     mci.send(QStringLiteral("nonsense"));
+    mci.waitForLoads();
     EXPECT_FALSE(mixer.anyPlaying());
     EXPECT_EQ(peak(pull(mixer, 1000)), 0.0);
 }
@@ -181,4 +184,25 @@ TEST(DemoSounds, CommittedFilesAreWhatTheGeneratorMakes) {
         EXPECT_TRUE(f.readAll() == QByteArray::fromStdString(bytes))
             << name << " differs: run build/app/make-demo-sounds demo/sounds";
     }
+}
+
+TEST(MidiPlayback, APianoNoteSoundsAsLoudAsOnAGeneralMidiPlayer) {
+    // One piano C5 at velocity 100 for a second: the level a player at unity gain gives
+    // it, neither lost under the WAV chimes nor clipping.
+    const char track[] = "\x00\xC0\x00"         // piano
+                         "\x00\x90\x48\x64"     // C5 on, velocity 100
+                         "\x83\x60\x80\x48\x00" // 480 ticks later: off
+                         "\x00\xFF\x2F\x00";
+    QByteArray smf("MThd\x00\x00\x00\x06\x00\x00\x00\x01\x01\xE0MTrk", 18);
+    const QByteArray trk(track, sizeof(track) - 1);
+    for (int i = 3; i >= 0; --i)
+        smf.append(static_cast<char>((trk.size() >> (8 * i)) & 0xFF));
+    smf += trk;
+    Mixer mixer(QStringLiteral("/usr/share/sounds/sf2/FluidR3_GM.sf2"));
+    ASSERT_TRUE(mixer.prepareSynth());
+    ASSERT_TRUE(mixer.openMidi(QStringLiteral("K"), smf));
+    mixer.play(QStringLiteral("K"));
+    const double p = peak(pull(mixer, Mixer::kRate));
+    EXPECT_GE(p, 0.2);
+    EXPECT_LE(p, 0.5);
 }
