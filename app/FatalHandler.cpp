@@ -1,5 +1,7 @@
 #include "FatalHandler.h"
 
+#include "StallWatch.h"
+
 #include "AppError.h"
 #include "Companion.h"
 
@@ -18,6 +20,7 @@ void fatalFailure(int number, const QString& description) {
 }
 
 bool MinamoApplication::notify(QObject* receiver, QEvent* event) {
+    const StallWatch::Dispatch handling(receiver, event);
     try {
         return QApplication::notify(receiver, event);
     } catch (const AppError& e) {

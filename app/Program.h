@@ -12,6 +12,7 @@
 #include "Options.h"
 #include "RecordingSession.h"
 #include "SoundChannels.h"
+#include "StallWatch.h"
 #include "Trip.h"
 #include "frmCtl.h"
 #include "frmOption.h"
@@ -52,6 +53,8 @@ struct Program : SettingsOwners {
     std::unique_ptr<AutoRun> autoRun;
     // A video of the board with its sound; last, so it is finished before the sound goes.
     std::unique_ptr<RecordingSession> recording;
+    // How long the UI thread has gone without turning its loop (for `state`).
+    std::unique_ptr<StallWatch> stalls;
     int recordZoom = 1;
     // Starts a recording into `path` (.mp4 or .webm); the reason when it cannot.
     std::optional<QString> startRecording(const QString& path, int zoom);

@@ -56,6 +56,8 @@ void RecordingSession::tick() {
 bool RecordingSession::stop() {
     if (!recording())
         return false;
+    // The picture up to the sound's last moment: both end within one frame.
+    tick();
     timer_.stop();
     audio_.setListener({});
     const bool ok = recorder_->stop();

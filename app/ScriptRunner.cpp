@@ -79,10 +79,13 @@ ScriptRunner::Outcome ScriptRunner::run(const QStringList& lines) {
                          .arg(line);
             return Outcome::Error;
         }
+        StallWatch::setActivity(QStringLiteral("script line %1: %2").arg(i + 1).arg(line));
         const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         const qsizetype restAt = line.indexOf(QLatin1Char(' '));
         bool quit = false;
-        if (auto err = execute(words, restAt < 0 ? QString() : line.mid(restAt + 1), quit)) {
+        const auto err = execute(words, restAt < 0 ? QString() : line.mid(restAt + 1), quit);
+        StallWatch::setActivity({});
+        if (err) {
             error_ = QStringLiteral("script line %1: %2: %3").arg(i + 1).arg(line, *err);
             return Outcome::Error;
         }

@@ -191,6 +191,12 @@ QJsonObject dumpState(const Program& p) {
         r[QStringLiteral("seconds")] = p.recording->seconds();
         o[QStringLiteral("recording")] = r;
     }
+    if (p.stalls) {
+        QJsonObject ui;
+        ui[QStringLiteral("longestStallMs")] = p.stalls->longestStallMs();
+        ui[QStringLiteral("stallsOver50ms")] = p.stalls->stallsOver50ms();
+        o[QStringLiteral("ui")] = ui;
+    }
     if (p.autoRun) {
         QJsonObject a;
         a[QStringLiteral("running")] = p.autoRun->running();

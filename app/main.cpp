@@ -74,7 +74,11 @@ int main(int argc, char** argv) {
         QStringLiteral("record-zoom"),
         QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
         QStringLiteral("N"), QStringLiteral("1"));
-    cli.addOptions({script, unattended, settings, audioOut, record, recordZoom});
+    QCommandLineOption debugStalls(
+        QStringLiteral("debug-stalls"),
+        QStringLiteral("Log to standard error every time the window stops responding for over "
+                       "50 ms, with what it was doing."));
+    cli.addOptions({script, unattended, settings, audioOut, record, recordZoom, debugStalls});
     cli.process(app);
 
     const bool scripted = cli.isSet(script);
@@ -88,6 +92,7 @@ int main(int argc, char** argv) {
 
     const QFileInfo self(QCoreApplication::applicationFilePath());
     Program program;
+    program.stalls = std::make_unique<StallWatch>(cli.isSet(debugStalls));
     program.startSound(self.completeBaseName(), cli.value(audioOut));
     program.settingsPath =
         cli.isSet(settings) ? cli.value(settings)

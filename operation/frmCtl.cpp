@@ -1,5 +1,7 @@
 #include "frmCtl.h"
 
+#include "DigitList.h"
+
 #include "AppError.h"
 #include "AutoRun.h"
 #include "BoardLayout.h"
@@ -83,17 +85,11 @@ void frmCtl::buildEntryPages() {
     ls->setGeometry(114, 18, 60, 14);
     // A digit list; choosing a digit (not clearing the choice) calls `click` with its index.
     auto makeList = [this](int x, int index, void (frmCtl::*click)(int)) {
-        auto* l = new QListWidget(Frame1[0]);
+        auto* l = new DigitList(Frame1[0]);
         l->setGeometry(x, 34, 19, 124);
         l->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         l->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         l->setUniformItemSizes(true);
-        for (int d = 0; d <= 9; ++d) {
-            auto* item = new QListWidgetItem(QString::number(d), l);
-            item->setSizeHint(QSize(15, 12));
-            item->setTextAlignment(Qt::AlignCenter);
-        }
-        l->setCurrentRow(-1);
         connect(l, &QListWidget::currentRowChanged, this, [this, index, click](int row) {
             if (row >= 0)
                 (this->*click)(index);

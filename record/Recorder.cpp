@@ -87,17 +87,21 @@ void Recorder::addFrame(const QImage& picture, int64_t index) {
     // did not change meanwhile, so that picture is what they hold.
     for (int64_t i = lastIndex_ + 1; i < index && !lastPicture_.isNull(); ++i) {
         ++repeated_;
-        queue(lastPicture_, i);
+        queue(lastPicture_, i, true);
     }
-    queue(picture, index);
+    queue(picture, index, false);
     lastIndex_ = index;
     lastPicture_ = picture;
 }
 
-void Recorder::queue(const QImage& picture, int64_t index) {
+void Recorder::queue(const QImage& picture, int64_t index, bool repeat) {
     {
         std::lock_guard lock(mutex_);
-        if (queuedFrames_ >= settings_.maxQueuedFrames) {
+        // A repeat shares the picture before it and encodes as almost nothing: after a
+        // stall of the caller they all come at once, and leaving them out would leave a
+        // hole in the video, so they may queue deeper than new pictures.
+        const int limit = settings_.maxQueuedFrames + (repeat ? kRepeatAllowance : 0);
+        if (queuedFrames_ >= limit) {
             ++dropped_; // the encoder is behind: leave it out rather than wait
             return;
         }

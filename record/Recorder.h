@@ -61,7 +61,8 @@ class Recorder {
     };
     void work();
     void fail(const QString& why);
-    void queue(const QImage& picture, int64_t index);
+    void queue(const QImage& picture, int64_t index, bool repeat);
+    static constexpr int kRepeatAllowance = 150; // five seconds at 30 fps
 
     Settings settings_;
     VideoEncoder encoder_;

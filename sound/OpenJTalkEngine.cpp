@@ -12,6 +12,9 @@ OpenJTalkEngine::OpenJTalkEngine(Mixer& mixer, JTalkVoice voice, QObject* parent
 
 OpenJTalkEngine::~OpenJTalkEngine() {
     reset();
+    // The processes just killed end within moments; let them, rather than leave them.
+    for (QProcess* p : findChildren<QProcess*>())
+        p->waitForFinished(500);
 }
 
 bool OpenJTalkEngine::create() {

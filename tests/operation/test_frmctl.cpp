@@ -9,6 +9,8 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCoreApplication>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -140,6 +142,11 @@ TEST_F(PanelTest, NoRouteOpensZeroAndFailuresKeepTheTrip) {
 }
 
 TEST_F(PanelTest, ListPageBuildsTheRouteFromItsSelections) {
+    // Focus landing on a list (as at start-up) chooses nothing and plays nothing.
+    QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+    QCoreApplication::sendEvent(panel->List2[0], &tab);
+    EXPECT_EQ(panel->List2[0]->currentRow(), -1);
+    EXPECT_TRUE(sound.calls.empty());
     panel->List2[3]->setCurrentRow(1);
     panel->List2[4]->setCurrentRow(2);
     panel->List3[2]->setCurrentRow(2);
