@@ -52,6 +52,12 @@ StallWatch::~StallWatch() {
 
 void StallWatch::beat() {
     const qint64 now = clock_.elapsed();
+    if (!started_) {
+        // The first beat comes when the event loop first turns: start-up is not a stall.
+        started_ = true;
+        lastBeatMs_ = now;
+        return;
+    }
     const double gap = static_cast<double>(now - lastBeatMs_.load());
     lastBeatMs_ = now;
     // A beat is due every 5 ms; what is later than that is time the loop did not turn.
@@ -81,13 +87,14 @@ void StallWatch::sample() {
     while (running_) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         // Half the reporting threshold: a stall just over it is still caught in the act.
-        if (caught_ || clock_.elapsed() - lastBeatMs_.load() <= kReportMs / 2)
+        if (!started_ || caught_ || clock_.elapsed() - lastBeatMs_.load() <= kReportMs / 2)
             continue;
         // Stalled now: note what the UI thread is in the middle of.
         const char* cls = handlingClass.load();
-        QString what = QStringLiteral("%1 (event %2)")
-                           .arg(QString::fromLatin1(cls ? cls : "?"))
-                           .arg(handlingType.load());
+        QString what = cls ? QStringLiteral("%1 (event %2)")
+                                 .arg(QString::fromLatin1(cls))
+                                 .arg(handlingType.load())
+                           : QStringLiteral("no event");
         {
             std::lock_guard lock(activityMutex);
             if (!activity.isEmpty())

@@ -54,6 +54,7 @@ class StallWatch : public QObject {
     std::mutex mutex_;
     QString seen_; // what was running during the stall now being measured
     std::atomic<bool> caught_{false};
+    std::atomic<bool> started_{false};
     std::atomic<bool> running_{true};
     std::thread sampler_;
 };

@@ -74,16 +74,18 @@ void OpenJTalkEngine::finished(QProcess* p, int seq, quint64 generation) {
     // A piece from before a reset is dropped.
     if (generation != generation_)
         return;
-    // The pause after a piece follows its punctuation: short after 、, longer after 。.
+    // The pause after a piece follows its punctuation: short after 、, longer after 。. The
+    // next piece keeps a little lead-in of its own, which is part of the pause.
     const int pause = ending == QStringLiteral("、")                ? 120
                       : QStringLiteral("。！？!?").contains(ending) ? 320
                                                                     : 80;
     ++converting_;
     converter_.post([this, wav, pause, seq, generation] {
         std::shared_ptr<const Pcm> pcm;
+        constexpr int kLeadMs = 20;
         // Trimmed at the voice's own rate, then converted: less to convert.
         if (const auto d = soundfiles::decodeWavNative(wav))
-            pcm = soundfiles::toMixer(soundfiles::trimSilence(*d, 20, pause));
+            pcm = soundfiles::toMixer(soundfiles::trimSilence(*d, kLeadMs, pause - kLeadMs));
         QMetaObject::invokeMethod(
             &context_, [this, seq, generation, pcm] { converted(seq, generation, pcm); },
             Qt::QueuedConnection);

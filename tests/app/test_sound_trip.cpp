@@ -194,3 +194,131 @@ TEST(SoundTrip, AnnouncementsChimeSpeakStepAndStopAtOnce) {
     EXPECT_GT(peakAfter(wav, stopped - 0.5, stopped - 0.05), 0.02); // it was still speaking
     EXPECT_LT(peakAfter(wav, stopped + 0.05), 0.002);
 }
+
+namespace {
+// The level of a recording in 5 ms windows, and the silences of at least `minMs` in it
+// from `from` seconds on (start and length in seconds).
+struct Silence {
+    double at, length;
+};
+std::vector<Silence> silences(const QString& wav, double from, double minMs) {
+    SF_INFO info{};
+    SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
+    if (!f)
+        return {};
+    std::vector<float> s(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_float(f, s.data(), info.frames);
+    sf_close(f);
+    const int win = info.samplerate / 200;
+    std::vector<Silence> out;
+    double quietSince = -1;
+    for (auto at = static_cast<sf_count_t>(from * info.samplerate); at + win <= info.frames;
+         at += win) {
+        double sum = 0;
+        for (int i = 0; i < win; ++i) {
+            const double v = s[static_cast<size_t>((at + i) * info.channels)];
+            sum += v * v;
+        }
+        const double t = static_cast<double>(at) / info.samplerate;
+        const bool quiet = std::sqrt(sum / win) < 0.003;
+        if (quiet && quietSince < 0)
+            quietSince = t;
+        if (!quiet && quietSince >= 0) {
+            if ((t - quietSince) * 1000 >= minMs)
+                out.push_back({quietSince, t - quietSince});
+            quietSince = -1;
+        }
+    }
+    if (quietSince >= 0)
+        out.push_back({quietSince, 1e9});
+    return out;
+}
+
+// A 0.9 s tone at `rate`, as a step sound.
+QString stepTone(const QTemporaryDir& dir, int rate) {
+    const QString path = dir.filePath(QStringLiteral("step%1.wav").arg(rate));
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    std::vector<float> tone(static_cast<size_t>(rate * 9 / 10));
+    for (size_t i = 0; i < tone.size(); ++i)
+        tone[i] =
+            static_cast<float>(0.4 * std::sin(2 * M_PI * 659.3 * static_cast<double>(i) / rate));
+    sf_writef_float(f, tone.data(), static_cast<sf_count_t>(tone.size()));
+    sf_close(f);
+    return path;
+}
+
+double renderedSeconds(const QJsonObject& state) {
+    return state[QStringLiteral("mdlSndAPI")]
+        .toObject()[QStringLiteral("renderedSeconds")]
+        .toDouble();
+}
+} // namespace
+
+TEST(SoundTrip, TheVoiceStartsSoonAndPausesAsItsPunctuationSays) {
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("voice.wav"));
+    // No chime: what follows 送り in the recording is the voice itself.
+    const Recorded run =
+        runRecorded(dir,
+                    QStringLiteral("option FareDataFolder %1\noption BroadcastDataFolder %1\n"
+                                   "key route\nkey 1\nkey section\nkey 1\nreset keypad\nwait 300\n"
+                                   "state\ntape next\nwait 6000\nstate\n")
+                        .arg(QStringLiteral(DEMO_DIR)),
+                    wav);
+    ASSERT_EQ(run.exitCode, 0) << run.errors;
+    ASSERT_EQ(run.states.size(), 2u);
+    if (!run.states[0][QStringLiteral("mdlM_Tape")][QStringLiteral("SpeechUsable")].toBool())
+        GTEST_SKIP() << "no Japanese voice installed";
+    // 送り at this moment of the recording; everything below is on the recording's clock.
+    const double pressed = renderedSeconds(run.states[0]);
+    const std::vector<Silence> quiet = silences(wav, pressed, 60);
+    std::string seen;
+    for (const Silence& s : quiet)
+        seen += std::to_string(s.at) + "+" + std::to_string(s.length) + " ";
+    ASSERT_GE(quiet.size(), 3u) << seen;
+    // The first silence is the wait for the voice: synthesis of the first piece and its
+    // conversion, 120-230 ms on our machines; 300 ms leaves room for a loaded one.
+    EXPECT_NEAR(quiet[0].at, pressed, 0.02) << seen;
+    EXPECT_LT(quiet[0].length, 0.3) << seen;
+    // Entry 1 is "ご乗車ありがとうございます。このバスは、東ミナモ車庫行きです。": a long
+    // pause after 。 and a short one after 、, each within 50 ms of 320 / 120 ms (the
+    // voice's own quiet consonants add a little, never a stall of the next piece).
+    std::vector<double> pauses;
+    for (size_t i = 1; i < quiet.size() && quiet[i].length < 1.0; ++i)
+        pauses.push_back(quiet[i].length * 1000);
+    auto near = [&](double ms) {
+        return std::any_of(pauses.begin(), pauses.end(),
+                           [&](double p) { return std::abs(p - ms) <= 50; });
+    };
+    EXPECT_TRUE(near(320)) << seen;
+    EXPECT_TRUE(near(120)) << seen;
+    for (double p : pauses)
+        EXPECT_LT(p, 400) << seen;
+}
+
+TEST(SoundTrip, AsynchronousStepsTakeNoTimeWhateverTheRateOfTheirSound) {
+    // The step sound at 22.05 kHz has to be converted, at 44.1 kHz not: either way six
+    // steps in a row hold nobody up, so hardly any sound is mixed while they run.
+    for (const int rate : {22050, 44100}) {
+        QTemporaryDir dir;
+        const Recorded run =
+            runRecorded(dir,
+                        QStringLiteral("option FareDataFolder %1\noption StepSoundFile %2\n"
+                                       "option StepSoundSync 0\noption StepSoundAsync -1\n"
+                                       "key route\nkey 1\nkey section\nkey 1\nreset keypad\nstate\n"
+                                       "next\nnext\nnext\nnext\nnext\nnext\nstate\n")
+                            .arg(QStringLiteral(DEMO_DIR), stepTone(dir, rate)),
+                        dir.filePath(QStringLiteral("steps.wav")));
+        ASSERT_EQ(run.exitCode, 0) << run.errors;
+        ASSERT_EQ(run.states.size(), 2u);
+        SCOPED_TRACE(rate);
+        EXPECT_EQ(run.states[1][QStringLiteral("CurrentRow")].toInt(), 7);
+        // Six steps take milliseconds; before the conversion left the UI thread they took
+        // 0.4 s each at 22.05 kHz. A quarter of a second allows for a loaded machine.
+        EXPECT_LT(renderedSeconds(run.states[1]) - renderedSeconds(run.states[0]), 0.25);
+    }
+}
