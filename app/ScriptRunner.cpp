@@ -56,9 +56,21 @@ ScriptRunner::ScriptRunner(Program& program, ScriptedCompanion& companion)
     : p_(program), companion_(companion) {}
 
 ScriptRunner::Outcome ScriptRunner::run(const QStringList& lines) {
+    qsizetype at = 0;
+    return run([&]() -> std::optional<QString> {
+        if (at >= lines.size())
+            return std::nullopt;
+        return lines[at++];
+    });
+}
+
+ScriptRunner::Outcome ScriptRunner::run(const std::function<std::optional<QString>()>& next) {
     started_.start();
-    for (int i = 0; i < lines.size(); ++i) {
-        QString line = lines[i].trimmed();
+    for (int i = 0;; ++i) {
+        const std::optional<QString> raw = next();
+        if (!raw)
+            break;
+        QString line = raw->trimmed();
         if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
             continue;
         // "at MM:SS COMMAND": the command runs that long after the script started (at
@@ -278,8 +290,10 @@ std::optional<QString> ScriptRunner::execute(const QStringList& w, const QString
         if (arg(1) == QLatin1String("stop") && w.size() == 2) {
             p_.autoRun->stop();
         } else if (arg(1) == QLatin1String("wait") && w.size() == 2) {
-            // Until the run has reached the end of the route (or was stopped).
-            while (p_.autoRun->running())
+            // Until the run has reached the end of the route (or was stopped) and the last
+            // announcement and its chime have finished.
+            while (p_.autoRun->running() || p_.mixer->anyPlaying() ||
+                   (p_.tape && p_.tape->speaking()))
                 waitProcessing(50);
         } else if (arg(1) == QLatin1String("start") && w.size() == 3) {
             bool ok = false;

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 struct Program;
@@ -16,6 +17,8 @@ class ScriptRunner {
     enum class Outcome { Finished, Quit, Error };
     // Runs all lines; on an error, `error()` names the line and nothing after it runs.
     Outcome run(const QStringList& lines);
+    // The same for lines as they come: `next` gives the next line, or none at the end.
+    Outcome run(const std::function<std::optional<QString>()>& next);
     const QString& error() const { return error_; }
 
   private:

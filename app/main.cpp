@@ -9,6 +9,7 @@
 #include "QtCompanion.h"
 #include "ScriptRunner.h"
 #include "ScriptedCompanion.h"
+#include "StdinLines.h"
 
 #include <QCommandLineParser>
 #include <QFile>
@@ -17,25 +18,38 @@
 #include <QTextStream>
 #include <QTimer>
 #include <cstdio>
+#include <string_view>
 
 namespace {
 
 QStringList readScript(const QString& path, bool& ok) {
-    QFile f;
-    if (path == QLatin1String("-"))
-        ok = f.open(stdin, QIODevice::ReadOnly);
-    else {
-        f.setFileName(path);
-        ok = f.open(QIODevice::ReadOnly);
-    }
+    QFile f(path);
+    ok = f.open(QIODevice::ReadOnly);
     if (!ok)
         return {};
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'));
 }
 
+// Without a display, the runs that need no window (unattended, recording, help) draw
+// off screen by themselves; a platform the user chose still wins.
+void chooseHeadlessPlatform(int argc, char** argv) {
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM") || qEnvironmentVariableIsSet("DISPLAY") ||
+        qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        return;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a(argv[i]);
+        if (a == "--unattended" || a == "--record" || a.starts_with("--record=") || a == "--help" ||
+            a == "-h" || a == "--help-all" || a == "--version" || a == "-v") {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+            return;
+        }
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    chooseHeadlessPlatform(argc, argv);
     MinamoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("minamo"));
     ApiLib::installFontSubstitutes();
@@ -120,16 +134,21 @@ int main(int argc, char** argv) {
     }
 
     if (scripted) {
-        bool ok = false;
-        const QStringList lines = readScript(cli.value(script), ok);
+        // A script from standard input runs line by line as it comes, so another program
+        // can drive the simulator through a pipe.
+        const bool piped = cli.value(script) == QLatin1String("-");
+        bool ok = true;
+        const QStringList lines = piped ? QStringList() : readScript(cli.value(script), ok);
         if (!ok) {
             std::fprintf(stderr, "cannot read script %s\n", qPrintable(cli.value(script)));
             return 2;
         }
         const bool endAfter = cli.isSet(unattended);
-        QTimer::singleShot(0, &app, [&program, scriptedCompanion, lines, endAfter] {
+        QTimer::singleShot(0, &app, [&program, scriptedCompanion, lines, endAfter, piped] {
             ScriptRunner runner(program, *scriptedCompanion);
-            const ScriptRunner::Outcome o = runner.run(lines);
+            StdinLines input;
+            const ScriptRunner::Outcome o =
+                piped ? runner.run([&] { return input.next(); }) : runner.run(lines);
             if (o == ScriptRunner::Outcome::Error) {
                 std::fprintf(stderr, "%s\n", qPrintable(runner.error()));
                 std::fflush(stderr);
