@@ -106,10 +106,11 @@ QString ScriptedCompanion::Qv3FileDlg(QWidget* owner, const QStringList& filters
     return interactive_->Qv3FileDlg(owner, filters, title);
 }
 
-QString ScriptedCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt) {
+QString ScriptedCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt,
+                                        const QString& startFolder) {
     if (const auto a = answerFor(QStringLiteral("folder")))
         return *a;
-    return interactive_->Qv3FolderDlg(owner, prompt);
+    return interactive_->Qv3FolderDlg(owner, prompt, startFolder);
 }
 
 bool ScriptedCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour,

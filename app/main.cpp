@@ -14,9 +14,12 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <string_view>
 
@@ -53,6 +56,12 @@ int main(int argc, char** argv) {
     MinamoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("minamo"));
     ApiLib::installFontSubstitutes();
+    // Every caption of ours is Japanese: Qt's own dialogs (files, folders, colours) and
+    // buttons speak it too, whatever the desktop's language.
+    QTranslator qtJapanese;
+    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtJapanese);
     // The outline faces for every dot character, as before the bitmap fonts (comparison).
     if (qEnvironmentVariableIsSet("MINAMO_OUTLINE_DOTS"))
         setBitmapGlyphsEnabled(false);

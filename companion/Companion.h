@@ -66,8 +66,10 @@ class Companion {
     // {"Waveサウンド(*.wav)", "*.wav"}; the chosen path, empty when cancelled.
     virtual QString Qv3FileDlg(QWidget* owner, const QStringList& filters,
                                const QString& title) = 0;
-    // Folder chooser with a prompt; empty when cancelled.
-    virtual QString Qv3FolderDlg(QWidget* owner, const QString& prompt) = 0;
+    // Folder chooser with a prompt, opening at `startFolder` (absolute; empty: the
+    // chooser's own choice); empty when cancelled.
+    virtual QString Qv3FolderDlg(QWidget* owner, const QString& prompt,
+                                 const QString& startFolder) = 0;
     // Colour chooser starting at `colour` (0xBBGGRR), with the custom colour table kept by
     // the caller; true and `colour` changed when a colour was chosen.
     virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour,

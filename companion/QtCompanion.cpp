@@ -78,8 +78,9 @@ QString QtCompanion::Qv3FileDlg(QWidget* owner, const QStringList& filters, cons
     return QFileDialog::getOpenFileName(owner, title, {}, qt.join(QStringLiteral(";;")));
 }
 
-QString QtCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt) {
-    return QFileDialog::getExistingDirectory(owner, prompt);
+QString QtCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt,
+                                  const QString& startFolder) {
+    return QFileDialog::getExistingDirectory(owner, prompt, startFolder);
 }
 
 bool QtCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) {

@@ -8,7 +8,8 @@ class QtCompanion : public Companion {
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
     MsgResult messageBox(QWidget* owner, const MessageRequest& msg) override;
     QString Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) override;
-    QString Qv3FolderDlg(QWidget* owner, const QString& prompt) override;
+    QString Qv3FolderDlg(QWidget* owner, const QString& prompt,
+                         const QString& startFolder) override;
     bool Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) override;
     bool Call_dlg111(QWidget* owner, SystemTime& date) override;
     void openFolder(const QString& folder) override;

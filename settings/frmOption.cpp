@@ -9,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -205,17 +206,26 @@ void frmOption::Check3_Click(int index) {
         controls_.at(n)->setEnabled(on);
 }
 
+namespace {
+// A data folder as the program reads it: a relative one from the current folder (where
+// the data files are looked for too), so the file manager and the chooser show the
+// folder the route data really comes from.
+QString resolvedFolder(const QString& text) {
+    return text.trimmed().isEmpty() ? QString() : QFileInfo(text.trimmed()).absoluteFilePath();
+}
+} // namespace
+
 void frmOption::Command3_Click(int index) {
-    const QString folder =
-        Companion::current().Qv3FolderDlg(this, QStringLiteral("フォルダーを選択してください"));
+    auto* box = static_cast<QLineEdit*>(controls_.at(QStringLiteral("Text2(%1)").arg(index)));
+    const QString folder = Companion::current().Qv3FolderDlg(
+        this, QStringLiteral("フォルダーを選択してください"), resolvedFolder(box->text()));
     if (!folder.isEmpty())
-        static_cast<QLineEdit*>(controls_.at(QStringLiteral("Text2(%1)").arg(index)))
-            ->setText(folder);
+        box->setText(folder);
 }
 
 void frmOption::Command10_Click(int index) {
-    Companion::current().openFolder(
-        static_cast<QLineEdit*>(controls_.at(QStringLiteral("Text2(%1)").arg(index)))->text());
+    Companion::current().openFolder(resolvedFolder(
+        static_cast<QLineEdit*>(controls_.at(QStringLiteral("Text2(%1)").arg(index)))->text()));
 }
 
 void frmOption::cmdSelectSound_Click(int index) {

@@ -280,10 +280,12 @@ TEST(SoundTrip, TheVoiceStartsSoonAndPausesAsItsPunctuationSays) {
     for (const Silence& s : quiet)
         seen += std::to_string(s.at) + "+" + std::to_string(s.length) + " ";
     ASSERT_GE(quiet.size(), 3u) << seen;
-    // The first silence is the wait for the voice: synthesis of the first piece and its
-    // conversion, 120-230 ms on our machines; 300 ms leaves room for a loaded one.
+    // The first silence is the wait for the voice: the first start of open_jtalk (its
+    // dictionary loads) and the first piece's synthesis and conversion, 225 ms on a quiet
+    // machine of ours. Half a second: measured 340 ms with one core busy and a build and
+    // another test beside it; before the conversion left the UI thread it was 1.2 s.
     EXPECT_NEAR(quiet[0].at, pressed, 0.02) << seen;
-    EXPECT_LT(quiet[0].length, 0.3) << seen;
+    EXPECT_LT(quiet[0].length, 0.5) << seen;
     // Entry 1 is "ご乗車ありがとうございます。このバスは、東ミナモ車庫行きです。": a long
     // pause after 。 and a short one after 、, each within 50 ms of 320 / 120 ms (the
     // voice's own quiet consonants add a little, never a stall of the next piece).

@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -114,6 +115,16 @@ TEST_F(OptionDialogTest, CancelledPickersChangeNothingAnsweredOnesWriteThrough) 
     EXPECT_EQ(model.FixedDateText, QStringLiteral("2009/04/01"));
     dlg.Command10_Click(0);
     EXPECT_EQ(fake->opened, QStringList{QStringLiteral("/データ/運賃")});
+
+    // A relative folder (the demo's "demo") is the one the data is read from: below the
+    // current folder, for the file manager and for the chooser's start alike.
+    c<QLineEdit>("Text2(1)")->setText(QStringLiteral("demo"));
+    const QString expected = QDir::current().absoluteFilePath(QStringLiteral("demo"));
+    dlg.Command10_Click(1);
+    EXPECT_EQ(fake->opened.last(), expected);
+    dlg.Command3_Click(1); // cancelled: the text stays
+    EXPECT_EQ(fake->folderStarts.last(), expected);
+    EXPECT_EQ(c<QLineEdit>("Text2(1)")->text(), QStringLiteral("demo"));
 }
 
 TEST_F(OptionDialogTest, ADigitColourShowsInThePreviewAtOnceAndOnTheBoardAfterOk) {

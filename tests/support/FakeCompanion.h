@@ -54,8 +54,10 @@ class FakeCompanion : public Companion {
                          filters.join(QLatin1Char('|'));
         return take(fileAnswers);
     }
-    QString Qv3FolderDlg(QWidget*, const QString& prompt) override {
+    QStringList folderStarts; // where each folder chooser opened
+    QString Qv3FolderDlg(QWidget*, const QString& prompt, const QString& start) override {
         pickerLog << QStringLiteral("folder ") + prompt;
+        folderStarts << start;
         return take(folderAnswers);
     }
     bool Qv3ChooseColor(QWidget*, int32_t& colour, std::array<int32_t, 17>&) override {
