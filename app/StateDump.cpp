@@ -139,6 +139,9 @@ QJsonObject dumpState(const Program& p) {
         QJsonObject d, controls;
         d[QStringLiteral("page")] = p.optionDialog->page();
         d[QStringLiteral("visible")] = p.optionDialog->isVisible();
+        // Where the dialog's frame stands on the screen, in pixels.
+        d[QStringLiteral("left")] = p.optionDialog->frameGeometry().x();
+        d[QStringLiteral("top")] = p.optionDialog->frameGeometry().y();
         for (const auto& [name, w] : p.optionDialog->controls()) {
             QJsonObject c;
             c[QStringLiteral("enabled")] = w->isEnabled();

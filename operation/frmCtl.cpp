@@ -473,8 +473,13 @@ void frmCtl::settlePlacement() {
     // A window manager adds its frame after the window was first sized and placed: size
     // it again for the frame it now has, and place it again unless the operator moved it.
     setOuterWidthTwips(Check4->isChecked() ? kExpandedWidthTwips : kDesignWidthTwips);
-    if (pos() == placedAt_)
+    if (restoredAt_ && pos() != *restoredAt_)
+        // Placed from the settings before the window manager framed it, the window may
+        // have gone where its inside should be; the saved place is the frame's.
+        move(*restoredAt_);
+    else if (!restoredAt_ && pos() == placedAt_)
         placeAtBottomRight();
+    restoredAt_.reset();
 }
 
 void frmCtl::Check4_Click() {
@@ -617,9 +622,12 @@ void frmCtl::GetCtrlDataInfo(CtrlDataInfo& info) const {
 
 void frmCtl::SetCtrlDataInfo(const CtrlDataInfo& info) {
     moveTwips(info.PanelLeft, info.PanelTop);
+    restoredAt_ = pos();
     // A place no screen shows any more would leave the panel out of reach.
-    if (!visibleOnSomeScreen(frameGeometry()))
+    if (!visibleOnSomeScreen(frameGeometry())) {
+        restoredAt_.reset();
         placeAtBottomRight();
+    }
     // The scroll bars hold 16-bit values: anything wider is an error of the load.
     for (const int32_t v : {info.ScrollSpeedValue, info.ScrollIntervalValue})
         if (v < std::numeric_limits<int16_t>::min() || v > std::numeric_limits<int16_t>::max())

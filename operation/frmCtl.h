@@ -10,6 +10,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 
 class AutoRun;
 class Form1;
@@ -168,4 +169,6 @@ class frmCtl : public QWidget {
     bool previewDrawn_ = false;
     QTimer* recordClock_ = nullptr;
     QPoint placedAt_;
+    // Where the settings placed the panel, until the window manager has framed it.
+    std::optional<QPoint> restoredAt_;
 };

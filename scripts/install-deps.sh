@@ -11,7 +11,7 @@ PACKAGES=(
   open-jtalk open-jtalk-mecab-naist-jdic
   clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dseg xfonts-ayu
-  xvfb xauth
+  xvfb xauth openbox
   libzint-dev zbar-tools
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
 )

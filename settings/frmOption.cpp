@@ -12,13 +12,16 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QStackedWidget>
+#include <QTimer>
 #include <QVBoxLayout>
 
 struct OptionPages {
@@ -369,4 +372,23 @@ void frmOption::chkUseSeiriPrev_Click() {
 void frmOption::Command4_Click() {
     SetProp();
     accept(); // hides, and tells the panel
+}
+
+void frmOption::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (!lastPlace_)
+        return;
+    const QPoint place = *lastPlace_;
+    move(place);
+    // Once the window manager has framed it again, the frame goes where it was.
+    QTimer::singleShot(150, this, [this, place] {
+        if (isVisible() && pos() != place)
+            move(place);
+    });
+}
+
+void frmOption::hideEvent(QHideEvent* e) {
+    if (!e->spontaneous())
+        lastPlace_ = pos();
+    QDialog::hideEvent(e);
 }

@@ -5,9 +5,11 @@
 #include "Options.h"
 
 #include <QDialog>
+#include <QPoint>
 #include <array>
 #include <functional>
 #include <map>
+#include <optional>
 
 class M_Degit;
 class QButtonGroup;
@@ -75,7 +77,14 @@ class frmOption : public QDialog {
     QListWidget* List1 = nullptr;
     QPlainTextEdit* txtPlginComment = nullptr;
 
+  protected:
+    // The dialog opens again where it was closed, frame and all, as the window manager
+    // framed it (it would otherwise creep by the frame each time it is shown).
+    void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
+
   private:
+    std::optional<QPoint> lastPlace_;
     friend struct OptionPages;
     template <class W> W* add(const QString& name, W* w);
     QLineEdit* text(const QString& name, QString Options::*field);
