@@ -14,8 +14,12 @@
 
 #include "Dlg100.h"
 
+#include <QApplication>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSpacerItem>
 
 int32_t QtCompanion::Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) {
     Dlg100 dlg(owner, keta, values);
@@ -48,8 +52,16 @@ MsgResult QtCompanion::messageBox(QWidget* owner, const MessageRequest& msg) {
     case MsgIcon::None:
         break;
     }
-    QMessageBox box(icon, msg.title.isEmpty() ? appTitle() : msg.title, msg.text,
-                    QMessageBox::NoButton, owner);
+    const QString title = msg.title.isEmpty() ? appTitle() : msg.title;
+    QMessageBox box(icon, title, msg.text, QMessageBox::NoButton, owner);
+    // A short question makes a narrow box, and the window manager then cuts its title
+    // (「ミナモ… 了確認」): keep the box wide enough for the title and the frame's buttons.
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int titleWidth = QFontMetrics(QApplication::font()).horizontalAdvance(title) * 5 / 4;
+        grid->addItem(
+            new QSpacerItem(titleWidth + 120, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+            grid->rowCount(), 0, 1, grid->columnCount());
+    }
     if (msg.buttons == MsgButtons::YesNo) {
         box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         auto* no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);

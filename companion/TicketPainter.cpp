@@ -1,5 +1,7 @@
 #include "TicketPainter.h"
 
+#include <algorithm>
+
 #include "Barcode.h"
 
 #include <QFontMetricsF>
@@ -64,7 +66,10 @@ void drawBarcode(QPainter& p, const Scale& s, const BarcodeItem& b, const Ticket
     QRect bars = box;
     if (b.humanReadable && !sym.stacked) {
         QFont f(QStringLiteral("IPAGothic"));
-        f.setPixelSize(std::max(6, box.height() / 5));
+        // Readable on the 1x preview (9 px is the smallest size the Gothic face keeps
+        // clear), never more than half of the box: the bars keep the rest.
+        f.setPixelSize(std::clamp(box.height() / 4, std::min(9, box.height() / 2),
+                                  std::max(1, box.height() / 2)));
         const int textH = QFontMetrics(f).height();
         bars.setHeight(std::max(1, box.height() - textH));
         p.setFont(f);
