@@ -24,7 +24,7 @@ constexpr const char* kHelp =
     "  hy3 to-csv IN.hy3 [-o OUT.csv] [--encoding utf-8|sjis]\n"
     "  hy3 from-csv IN.csv -o OUT.hy3 [--encoding utf-8|sjis]\n"
     "  hy3 readings IN.hy3|INtp.csv [--dict yomi.csv]\n"
-    "  hy3 check IN.hy3\n"
+    "  hy3 check IN.hy3|INtp.csv\n"
     "\n"
     "The CSV has a header line, then one line per stop, in running order:\n"
     "  stop name, ticket number, data columns 1, 2, ... 150\n"
@@ -35,7 +35,8 @@ constexpr const char* kHelp =
     "\n"
     "check lists problems (exit 1) and notes (exit 0): stops that scroll on the\n"
     "display, the last stop (never a starting section), names that are not valid\n"
-    "Shift-JIS, bytes after the last stop.\n"
+    "Shift-JIS, bytes after the last stop. For a broadcast file (*tp.csv) it lists\n"
+    "the lines that keep it from loading (any one turns the announcements off).\n"
     "\n"
     "readings prints every stop name (of a fare file) or announcement (of a broadcast\n"
     "file) with the reading the speech engine will use: the reading dictionary\n"
@@ -144,6 +145,15 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (cmd == QLatin1String("check") &&
+        in.endsWith(QStringLiteral("tp.csv"), Qt::CaseInsensitive)) {
+        const std::vector<QString> found = broadcast::problems(bytes);
+        std::printf("%s: %d lines\n", qPrintable(in),
+                    static_cast<int>(broadcast::lines(bytes).size()));
+        for (const QString& p : found)
+            std::printf("problem: %s\n", p.toUtf8().constData());
+        return found.empty() ? 0 : 1;
+    }
     if (cmd == QLatin1String("to-csv") || cmd == QLatin1String("check")) {
         const hy3::ParseResult r = hy3::parse(bytes);
         if (!r.file) {

@@ -76,4 +76,23 @@ std::optional<TapeEntry> parseLine(const QString& line) {
     return e;
 }
 
+std::vector<QString> problems(std::string_view bytes) {
+    std::vector<QString> out;
+    const std::vector<QString> all = lines(bytes);
+    if (all.empty())
+        out.push_back(QStringLiteral("the file is empty"));
+    for (size_t i = 0; i < all.size(); ++i) {
+        if (parseLine(all[i]))
+            continue;
+        const bool blank = all[i].trimmed().isEmpty();
+        out.push_back(
+            QStringLiteral("line %1: %2")
+                .arg(i + 1)
+                .arg(blank ? QStringLiteral("empty line (a blank line at the end counts too)")
+                           : QStringLiteral("not text, advance flag, chime flag (\"%1\")")
+                                 .arg(all[i])));
+    }
+    return out;
+}
+
 } // namespace broadcast

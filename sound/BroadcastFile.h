@@ -28,4 +28,9 @@ std::vector<QString> lines(std::string_view bytes);
 // empty number reads as 0.
 std::optional<TapeEntry> parseLine(const QString& line);
 
+// What keeps a broadcast file from loading, a line each ("line 15: empty line"): the
+// program then turns the whole announcement group off without a word, so the tools say
+// why. Empty when every line reads.
+std::vector<QString> problems(std::string_view bytes);
+
 } // namespace broadcast

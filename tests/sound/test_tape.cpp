@@ -92,6 +92,16 @@ TEST(BroadcastFile, LinesAndFields) {
     const auto lines = broadcast::lines(std::string_view("a,1,2\r\nb,0,0\nc,1,1"));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[1], QStringLiteral("b,0,0"));
+
+    // What keeps a file from loading is named by its line: a blank line at the end is
+    // the one users trip over.
+    EXPECT_TRUE(broadcast::problems("a,1,2\r\nb,0,0\r\n").empty());
+    const auto found = broadcast::problems("a,1,2\r\nb,x,0\r\n\r\n");
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_TRUE(found[0].startsWith(QStringLiteral("line 2: not text"))) << found[0].toStdString();
+    EXPECT_TRUE(found[1].startsWith(QStringLiteral("line 3: empty line")))
+        << found[1].toStdString();
+    EXPECT_EQ(broadcast::problems("").size(), 1u);
 }
 
 TEST_F(TapeTest, ThreeEntriesThenAFourthNextAndBackAtTheStart) {
