@@ -52,6 +52,45 @@ void setChecked(QAbstractButton* b, bool on) {
 
 } // namespace
 
+QString ScriptRunner::commandHelp() {
+    static const char* const rows[][2] = {
+        {"key 0-9|route|section", "a keypad button (系統, 区間 for route and section)"},
+        {"list route D D D D D", "choose the route digits on the list page (- for none)"},
+        {"list section D D D", "choose the section digits on the list page (- for none)"},
+        {"reset keypad|list", "one of the two リセット buttons"},
+        {"next, back", "データ送り, データ戻し"},
+        {"blank on|off", "表示消去"},
+        {"latenight on|off", "深夜料金"},
+        {"preview on|off", ">> (the widened panel with the ticket preview)"},
+        {"backlight 0|1|2", "バックライト OFF, ON1, ON2"},
+        {"speed N, interval N", "the scroll bars ｽｸﾛｰﾙ速度 and ｽｸﾛｰﾙ間隔"},
+        {"page 0|1", "double-click the entry page: 0 lists, 1 keypad"},
+        {"digit-dialog N ZERO SHIFT FILL RESULT", "double-click fare digit N with these answers"},
+        {"tape next|back|stop|adjust", "the announcement buttons 送り, 戻し, ■, 調整"},
+        {"option NAME VALUE", "set an option by its settings name (the dialog follows)"},
+        {"settings", "設定...: open the options dialog"},
+        {"ok, apply", "the options dialog's OK (opening it first if needed)"},
+        {"click frmOption.CONTROL", "press a control of the options dialog"},
+        {"answer file|folder|color|date VALUE, answer cancel", "the next picker's answer"},
+        {"version", "the version button"},
+        {"company N", "choose entry N of the panel's company list"},
+        {"auto start SECONDS, auto stop, auto wait", "自動; wait: to the last stop and its voice"},
+        {"record start FILE, record stop", "録画 into FILE (.mp4 or .webm); finish it"},
+        {"clock YYYY-MM-DD HH:MM:SS, clock run", "stop the clock at a moment; let it run"},
+        {"wait MS", "let the program run for MS milliseconds"},
+        {"at MM:SS COMMAND", "run COMMAND that long after the script started"},
+        {"state [FILE]", "the whole observable state as one JSON line"},
+        {"snapshot board|panel|options|ticket FILE.png", "a window's pixels"},
+        {"quit", "close the program, answering Yes"},
+    };
+    QString out =
+        QStringLiteral("Script commands (527 --script FILE, one a line; # starts a comment):\n\n");
+    for (const auto& r : rows)
+        out += QStringLiteral("  %1\n      %2\n")
+                   .arg(QString::fromUtf8(r[0]), QString::fromUtf8(r[1]));
+    return out;
+}
+
 ScriptRunner::ScriptRunner(Program& program, ScriptedCompanion& companion)
     : p_(program), companion_(companion) {}
 

@@ -20,6 +20,8 @@ class ScriptRunner {
     // The same for lines as they come: `next` gives the next line, or none at the end.
     Outcome run(const std::function<std::optional<QString>()>& next);
     const QString& error() const { return error_; }
+    // Every command with its arguments and what it does, one a line (for --help-script).
+    static QString commandHelp();
 
   private:
     // Runs one command; returns an error message, or nothing.

@@ -77,6 +77,10 @@ std::string problemText(hy3::Problem p) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QStringList args = app.arguments().mid(1);
+    if (args.contains(QStringLiteral("--version"))) {
+        std::printf("hy3 (minamo) %s\n", MINAMO_VERSION);
+        return 0;
+    }
     if (args.isEmpty() || args.contains(QStringLiteral("--help")) ||
         args.contains(QStringLiteral("-h"))) {
         std::fputs(kHelp, args.isEmpty() ? stderr : stdout);

@@ -65,6 +65,10 @@ std::optional<in4::ReadResult> load(const QString& path) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
+    if (!args.isEmpty() && args[0] == QLatin1String("--version")) {
+        std::printf("in4 (minamo) %s\n", MINAMO_VERSION);
+        return 0;
+    }
     if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("-h")) {
         std::fputs(kHelp, args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;

@@ -21,6 +21,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <cstdio>
+#include <optional>
 #include <string_view>
 
 namespace {
@@ -49,9 +50,89 @@ void chooseHeadlessPlatform(int argc, char** argv) {
     }
 }
 
+// Every option of the program; the runs that only print (help, version, the script
+// commands) and the bad command lines are answered before any window could be needed.
+void defineOptions(QCommandLineParser& cli) {
+    cli.setApplicationDescription(QStringLiteral(
+        "Fare board simulator (model 527): the board with its 32 fare cells and stop-name line, "
+        "driven from the control panel or by a script."));
+    cli.addHelpOption();
+    cli.addOptions({
+        {{QStringLiteral("v"), QStringLiteral("version")},
+         QStringLiteral("Print the version and exit.")},
+        {QStringLiteral("help-script"),
+         QStringLiteral("Print the script commands (for --script) and exit.")},
+        {QStringLiteral("script"),
+         QStringLiteral("Run the commands in FILE after start-up (- for standard input, run line "
+                        "by line as it arrives)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("unattended"),
+         QStringLiteral("Never wait for a person: message boxes go to standard error as JSON and "
+                        "take their default answer; the end of the script quits.")},
+        {QStringLiteral("settings"),
+         QStringLiteral("Use FILE as the settings file instead of the one next to the program "
+                        "(or in ~/.config/527 when that folder cannot be written)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("audio-out"),
+         QStringLiteral("Also write everything the sound channels play to FILE (16-bit WAV)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("record"),
+         QStringLiteral("Record the board and its sound as a video into FILE (.mp4: H.264 + AAC, "
+                        ".webm: VP9 + Opus) until the program ends."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("record-zoom"),
+         QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
+         QStringLiteral("N"), QStringLiteral("1")},
+        {QStringLiteral("debug-stalls"),
+         QStringLiteral("Log to standard error every time the window stops responding for over "
+                        "50 ms, with what it was doing.")},
+    });
+}
+
+// Qt's own words (usage, dialogs, buttons) in Japanese, as every caption of ours is.
+void installJapanese(QTranslator& t) {
+    if (t.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+               QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&t);
+}
+
+// Help, version, the script commands and a bad command line: answered with no display
+// and no sound (exit 0, or 2 with the usage); nothing for a run that starts the windows.
+std::optional<int> answerWithoutWindows(int argc, char** argv) {
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("527"));
+    QTranslator japanese;
+    installJapanese(japanese);
+    QCommandLineParser cli;
+    defineOptions(cli);
+    if (!cli.parse(QCoreApplication::arguments()) || !cli.positionalArguments().isEmpty()) {
+        const QString why = cli.errorText().isEmpty()
+                                ? QStringLiteral("unexpected argument: ") +
+                                      cli.positionalArguments().join(QLatin1Char(' '))
+                                : cli.errorText();
+        std::fprintf(stderr, "527: %s\n\n%s", qPrintable(why), qPrintable(cli.helpText()));
+        return 2;
+    }
+    if (cli.isSet(QStringLiteral("help")) || cli.isSet(QStringLiteral("help-all"))) {
+        std::fputs(cli.helpText().toUtf8().constData(), stdout);
+        return 0;
+    }
+    if (cli.isSet(QStringLiteral("version"))) {
+        std::printf("527 (ミナモ fare board simulator) %s\n", MINAMO_VERSION);
+        return 0;
+    }
+    if (cli.isSet(QStringLiteral("help-script"))) {
+        std::fputs(ScriptRunner::commandHelp().toUtf8().constData(), stdout);
+        return 0;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> answered = answerWithoutWindows(argc, argv))
+        return *answered;
     chooseHeadlessPlatform(argc, argv);
     MinamoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("minamo"));
@@ -59,9 +140,7 @@ int main(int argc, char** argv) {
     // Every caption of ours is Japanese: Qt's own dialogs (files, folders, colours) and
     // buttons speak it too, whatever the desktop's language.
     QTranslator qtJapanese;
-    if (qtJapanese.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
-                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtJapanese);
+    installJapanese(qtJapanese);
     // The outline faces for every dot character, as before the bitmap fonts (comparison).
     if (qEnvironmentVariableIsSet("MINAMO_OUTLINE_DOTS"))
         setBitmapGlyphsEnabled(false);
@@ -70,39 +149,12 @@ int main(int argc, char** argv) {
     QApplication::setFont(ui);
 
     QCommandLineParser cli;
-    cli.setApplicationDescription(QStringLiteral("Fare board simulator (model 527)."));
-    cli.addHelpOption();
-    QCommandLineOption script(
-        QStringLiteral("script"),
-        QStringLiteral("Run the commands in FILE after start-up (- for standard input)."),
-        QStringLiteral("FILE"));
-    QCommandLineOption unattended(
-        QStringLiteral("unattended"),
-        QStringLiteral("Never wait for a person: message boxes go to standard error as JSON and "
-                       "take their default answer; the end of the script quits."));
-    QCommandLineOption settings(
-        QStringLiteral("settings"),
-        QStringLiteral("Use FILE as the settings file instead of the one next to the program."),
-        QStringLiteral("FILE"));
-    QCommandLineOption audioOut(
-        QStringLiteral("audio-out"),
-        QStringLiteral("Also write everything the sound channels play to FILE (16-bit WAV)."),
-        QStringLiteral("FILE"));
-    QCommandLineOption record(
-        QStringLiteral("record"),
-        QStringLiteral("Record the board and its sound as a video into FILE (.mp4: H.264 + AAC, "
-                       ".webm: VP9 + Opus) until the program ends."),
-        QStringLiteral("FILE"));
-    QCommandLineOption recordZoom(
-        QStringLiteral("record-zoom"),
-        QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
-        QStringLiteral("N"), QStringLiteral("1"));
-    QCommandLineOption debugStalls(
-        QStringLiteral("debug-stalls"),
-        QStringLiteral("Log to standard error every time the window stops responding for over "
-                       "50 ms, with what it was doing."));
-    cli.addOptions({script, unattended, settings, audioOut, record, recordZoom, debugStalls});
+    defineOptions(cli);
     cli.process(app);
+    const QString script = QStringLiteral("script"), unattended = QStringLiteral("unattended"),
+                  settings = QStringLiteral("settings"), audioOut = QStringLiteral("audio-out"),
+                  record = QStringLiteral("record"), recordZoom = QStringLiteral("record-zoom"),
+                  debugStalls = QStringLiteral("debug-stalls");
 
     const bool scripted = cli.isSet(script);
     ScriptedCompanion* scriptedCompanion = nullptr;
