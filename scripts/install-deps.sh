@@ -14,6 +14,7 @@ PACKAGES=(
   xvfb xauth openbox
   libzint-dev zbar-tools
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
+  help2man librsvg2-bin dpkg-dev lintian desktop-file-utils appstream
 )
 
 missing=()

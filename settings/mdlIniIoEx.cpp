@@ -14,7 +14,11 @@ QString settingsPath(const QString& programFolder, const QString& baseName,
                      const QString& configHome) {
     const QString file = baseName + QStringLiteral(".in4");
     const QFileInfo folder(programFolder);
-    if (folder.isDir() && folder.isWritable())
+    // An installed program (/usr/bin, /usr/local/bin) keeps its settings in the user's
+    // folder even when it runs as root and could write beside itself.
+    const QString where = folder.absoluteFilePath() + QLatin1Char('/');
+    const bool installed = where.startsWith(QStringLiteral("/usr/"));
+    if (!installed && folder.isDir() && folder.isWritable())
         return QDir(programFolder).filePath(file);
     return QDir(configHome).filePath(baseName + QLatin1Char('/') + file);
 }

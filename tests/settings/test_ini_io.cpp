@@ -137,4 +137,8 @@ TEST(IniIo, TheFileLivesNextToTheProgramOrInTheConfigFolder) {
     EXPECT_EQ(mdlIniIoEx::settingsPath(QStringLiteral("/proc/1"), QStringLiteral("527"),
                                        QStringLiteral("/cfg")),
               QStringLiteral("/cfg/527/527.in4"));
+    // Installed: the user's folder, even for root, who could write into /usr/bin.
+    EXPECT_EQ(mdlIniIoEx::settingsPath(QStringLiteral("/usr/bin"), QStringLiteral("527"),
+                                       QStringLiteral("/cfg")),
+              QStringLiteral("/cfg/527/527.in4"));
 }
