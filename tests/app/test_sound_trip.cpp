@@ -12,26 +12,43 @@
 
 namespace {
 
-// Start times (seconds) where the level jumps from quiet to loud: 10 ms windows, a window
-// at least four times louder than the 30 ms before it and clearly audible.
-std::vector<double> onsets(const QString& wav) {
+// A recording's left channel and its rate; empty when it cannot be read.
+struct Channel {
+    std::vector<float> samples;
+    int rate = 1;
+};
+Channel leftChannel(const QString& wav) {
     SF_INFO info{};
     SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
     if (!f)
         return {};
-    std::vector<float> s(static_cast<size_t>(info.frames * info.channels));
-    sf_readf_float(f, s.data(), info.frames);
+    std::vector<float> all(static_cast<size_t>(info.frames * info.channels));
+    sf_readf_float(f, all.data(), info.frames);
     sf_close(f);
-    const int win = info.samplerate / 100;
+    Channel c{std::vector<float>(static_cast<size_t>(info.frames)), info.samplerate};
+    for (size_t i = 0; i < c.samples.size(); ++i)
+        c.samples[i] = all[i * static_cast<size_t>(info.channels)];
+    return c;
+}
+
+// The level (RMS) of `c` in windows of 1/`perSecond` s, from `from` seconds on.
+std::vector<double> levels(const Channel& c, int perSecond, double from = 0) {
+    const auto win = static_cast<size_t>(c.rate / perSecond);
     std::vector<double> rms;
-    for (sf_count_t at = 0; at + win <= info.frames; at += win) {
+    for (auto at = static_cast<size_t>(std::max(0.0, from) * c.rate); at + win <= c.samples.size();
+         at += win) {
         double sum = 0;
-        for (int i = 0; i < win; ++i) {
-            const double v = s[static_cast<size_t>((at + i) * info.channels)];
-            sum += v * v;
-        }
-        rms.push_back(std::sqrt(sum / win));
+        for (size_t i = 0; i < win; ++i)
+            sum += static_cast<double>(c.samples[at + i]) * c.samples[at + i];
+        rms.push_back(std::sqrt(sum / static_cast<double>(win)));
     }
+    return rms;
+}
+
+// Start times (seconds) where the level jumps from quiet to loud: 10 ms windows, a window
+// at least four times louder than the 30 ms before it and clearly audible.
+std::vector<double> onsets(const QString& wav) {
+    const std::vector<double> rms = levels(leftChannel(wav), 100);
     std::vector<double> out;
     auto at = [&](size_t i, size_t back) { return i >= back ? rms[i - back] : 0.0; };
     for (size_t i = 0; i < rms.size(); ++i) {
@@ -131,19 +148,12 @@ TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
 namespace {
 // The loudest sample from `from` seconds on, in a recording.
 double peakAfter(const QString& wav, double from, double to = 1e9) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
-    if (!f)
-        return -1;
-    std::vector<float> s(static_cast<size_t>(info.frames * info.channels));
-    sf_readf_float(f, s.data(), info.frames);
-    sf_close(f);
+    const Channel c = leftChannel(wav);
     double peak = 0;
-    const auto a = static_cast<sf_count_t>(from * info.samplerate);
-    const auto b = std::min<sf_count_t>(info.frames, static_cast<sf_count_t>(to * info.samplerate));
-    for (sf_count_t i = std::max<sf_count_t>(a, 0); i < b; ++i)
-        peak = std::max(peak,
-                        static_cast<double>(std::abs(s[static_cast<size_t>(i * info.channels)])));
+    const auto first = static_cast<size_t>(std::max(0.0, from) * c.rate);
+    const auto last = std::min(c.samples.size(), static_cast<size_t>(std::min(to, 1e6) * c.rate));
+    for (size_t i = first; i < last; ++i)
+        peak = std::max(peak, static_cast<double>(std::abs(c.samples[i])));
     return peak;
 }
 } // namespace
@@ -196,31 +206,18 @@ TEST(SoundTrip, AnnouncementsChimeSpeakStepAndStopAtOnce) {
 }
 
 namespace {
-// The level of a recording in 5 ms windows, and the silences of at least `minMs` in it
-// from `from` seconds on (start and length in seconds).
+// The silences of at least `minMs` in a recording from `from` seconds on, in 5 ms
+// windows (start and length in seconds).
 struct Silence {
     double at, length;
 };
 std::vector<Silence> silences(const QString& wav, double from, double minMs) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
-    if (!f)
-        return {};
-    std::vector<float> s(static_cast<size_t>(info.frames * info.channels));
-    sf_readf_float(f, s.data(), info.frames);
-    sf_close(f);
-    const int win = info.samplerate / 200;
+    const std::vector<double> rms = levels(leftChannel(wav), 200, from);
     std::vector<Silence> out;
     double quietSince = -1;
-    for (auto at = static_cast<sf_count_t>(from * info.samplerate); at + win <= info.frames;
-         at += win) {
-        double sum = 0;
-        for (int i = 0; i < win; ++i) {
-            const double v = s[static_cast<size_t>((at + i) * info.channels)];
-            sum += v * v;
-        }
-        const double t = static_cast<double>(at) / info.samplerate;
-        const bool quiet = std::sqrt(sum / win) < 0.003;
+    for (size_t i = 0; i < rms.size(); ++i) {
+        const double t = from + static_cast<double>(i) / 200;
+        const bool quiet = rms[i] < 0.003;
         if (quiet && quietSince < 0)
             quietSince = t;
         if (!quiet && quietSince >= 0) {

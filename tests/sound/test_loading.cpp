@@ -3,6 +3,7 @@
 // at once after; and the converter itself keeps a sound's length, pitch and band.
 #include "MciInterpreter.h"
 #include "Mixer.h"
+#include "MixerProbe.h"
 #include "Resampler.h"
 #include "SoundCache.h"
 #include "SoundFiles.h"
@@ -48,19 +49,6 @@ double level(const std::vector<float>& s, int rate, double hz) {
 
 double dB(double ratio) {
     return 20 * std::log10(std::max(ratio, 1e-12));
-}
-
-std::vector<float> pull(Mixer& m, int frames) {
-    std::vector<float> out(static_cast<size_t>(2 * frames));
-    m.render(out.data(), frames);
-    return out;
-}
-
-double peak(const std::vector<float>& v) {
-    double p = 0;
-    for (float x : v)
-        p = std::max(p, static_cast<double>(std::abs(x)));
-    return p;
 }
 
 class Loading : public ::testing::Test {

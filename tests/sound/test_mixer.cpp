@@ -3,6 +3,7 @@
 #include "DemoSounds.h"
 #include "MciInterpreter.h"
 #include "Mixer.h"
+#include "MixerProbe.h"
 #include "SoundFiles.h"
 
 #include <QFile>
@@ -32,19 +33,6 @@ QString writeTone(const QString& path, int format, int rate, int channels, doubl
     sf_writef_float(f, buf.data(), n);
     sf_close(f);
     return path;
-}
-
-double peak(const std::vector<float>& v) {
-    double p = 0;
-    for (float s : v)
-        p = std::max(p, static_cast<double>(std::abs(s)));
-    return p;
-}
-
-std::vector<float> pull(Mixer& m, int frames) {
-    std::vector<float> out(static_cast<size_t>(2 * frames));
-    m.render(out.data(), frames);
-    return out;
 }
 
 class MixerTest : public ::testing::Test {
