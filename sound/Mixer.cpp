@@ -37,10 +37,13 @@ bool Mixer::prepareSynth() {
     }
     auto made = std::make_unique<MidiSynth>(soundFont_, kRate);
     std::lock_guard lock(mutex_);
-    if (made->ok())
-        synth_ = std::move(made);
-    else
-        synthFailed_ = true;
+    // A MIDI file opened directly meanwhile may have made one: keep that, with its voices.
+    if (!synth_ && !synthFailed_) {
+        if (made->ok())
+            synth_ = std::move(made);
+        else
+            synthFailed_ = true;
+    }
     return synth_ != nullptr;
 }
 
