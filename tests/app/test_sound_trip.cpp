@@ -278,23 +278,24 @@ TEST(SoundTrip, TheVoiceStartsSoonAndPausesAsItsPunctuationSays) {
         seen += std::to_string(s.at) + "+" + std::to_string(s.length) + " ";
     ASSERT_GE(quiet.size(), 3u) << seen;
     // The first silence is the wait for the voice: the first start of open_jtalk (its
-    // dictionary loads) and the first piece's synthesis and conversion, 225 ms on a quiet
-    // machine of ours. Half a second: measured 340 ms with one core busy and a build and
-    // another test beside it; before the conversion left the UI thread it was 1.2 s.
+    // dictionary loads) and the first piece's synthesis and conversion. Measured 225 ms on
+    // a quiet machine of ours, 340 ms with one core busy, 505 ms with both cores busy and
+    // two tests running; before the conversion left the UI thread it was 1.2 s or more.
     EXPECT_NEAR(quiet[0].at, pressed, 0.02) << seen;
-    EXPECT_LT(quiet[0].length, 0.5) << seen;
-    // Entry 1 is "ご乗車ありがとうございます。このバスは、東ミナモ車庫行きです。": a long
-    // pause after 。 and a short one after 、, each within 50 ms of 320 / 120 ms (the
-    // voice's own quiet consonants add a little, never a stall of the next piece).
+    EXPECT_LT(quiet[0].length, 0.8) << seen;
+    // Entry 1 is "ご乗車ありがとうございます。このバスは、東ミナモ車庫行きです。": a pause of
+    // 320 ms after 。 (measured 334-335 ms, loaded or not) and of 120 ms after 、, to which
+    // the quiet "h" of 東 adds about 40 ms (measured 160-164 ms); a next piece that was not
+    // ready in time would add hundreds.
     std::vector<double> pauses;
     for (size_t i = 1; i < quiet.size() && quiet[i].length < 1.0; ++i)
         pauses.push_back(quiet[i].length * 1000);
-    auto near = [&](double ms) {
+    auto within = [&](double from, double to) {
         return std::any_of(pauses.begin(), pauses.end(),
-                           [&](double p) { return std::abs(p - ms) <= 50; });
+                           [&](double p) { return p >= from && p <= to; });
     };
-    EXPECT_TRUE(near(320)) << seen;
-    EXPECT_TRUE(near(120)) << seen;
+    EXPECT_TRUE(within(270, 370)) << seen;
+    EXPECT_TRUE(within(70, 200)) << seen;
     for (double p : pauses)
         EXPECT_LT(p, 400) << seen;
 }
