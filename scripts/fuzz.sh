@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
 MAX_LEN="${FUZZ_MAX_LEN:-65536}"
-UNIT_TESTS=(companion_tests elements_tests board_tests settings_tests sound_tests operation_tests record_tests)
+UNIT_TESTS=(base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests panel_tests record_tests)
 WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
@@ -24,7 +24,7 @@ seed() {
   case "$1" in
     fuzz_hy3) cp demo/*.hy3 "$2"/ ;;
     fuzz_sound) cp demo/sounds/*.wav demo/sounds/*.mid "$2"/ ;;
-    fuzz_in4) ./build/app/in4 new "$2/defaults.in4" 2>/dev/null || true ;;
+    fuzz_in4) ./build/tools/in4 new "$2/defaults.in4" 2>/dev/null || true ;;
     fuzz_pcf) zcat /usr/share/fonts/X11/misc/9x18gm.pcf.gz >"$2/9x18gm.pcf" ;;
     fuzz_broadcast) cp demo/*tp.csv demo/*Tp.csv demo/yomi.csv "$2"/ ;;
     fuzz_plugin) cp demo/plugins/*.4SP "$2"/ ;;

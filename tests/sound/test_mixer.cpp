@@ -170,7 +170,7 @@ TEST(DemoSounds, CommittedFilesAreWhatTheGeneratorMakes) {
         QFile f(QStringLiteral(DEMO_DIR "/sounds/") + QString::fromStdString(name));
         ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << name;
         EXPECT_TRUE(f.readAll() == QByteArray::fromStdString(bytes))
-            << name << " differs: run build/app/make-demo-sounds demo/sounds";
+            << name << " differs: run build/tools/make-demo-sounds demo/sounds";
     }
 }
 

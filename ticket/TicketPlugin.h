@@ -3,7 +3,6 @@
 // what its ticket carries, its notes, its company names and the ticket's layout. Parsing
 // checks every field; nothing in a plug-in is ever run.
 #include <QByteArray>
-#include <QColor>
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -52,21 +51,21 @@ struct TextItem {
     int sizeTwips = 200; // the font's height, 20 twips to the point
     bool bold = false;
     Align align = Align::Left;
-    QColor color = Qt::black;
+    uint32_t color = 0x000000; // 0xBBGGRR
     bool vertical = false; // vertically centred when true, top-aligned otherwise
 };
 
 struct LineItem {
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     int pen = 15;
-    QColor color = Qt::black;
+    uint32_t color = 0x000000; // 0xBBGGRR
 };
 
 struct FrameItem {
     int x = 0, y = 0, w = 0, h = 0;
     int pen = 15;
-    QColor color = Qt::black;
-    std::optional<QColor> fill;
+    uint32_t color = 0x000000; // 0xBBGGRR
+    std::optional<uint32_t> fill;
     int radius = 0;
 };
 
@@ -84,7 +83,7 @@ struct Plugin {
     QString name;
     QString notes;
     QStringList companies;
-    QColor paper = Qt::white;
+    uint32_t paper = 0xFFFFFF;
     std::vector<LayoutItem> layout;
 };
 

@@ -1,5 +1,6 @@
 #include "TicketPlugin.h"
 
+#include "ColorCodes.h"
 #include "Cp932.h"
 
 #include <QFile>
@@ -83,11 +84,12 @@ bool yesNo(const QString& v) {
     fail(QStringLiteral("'%1' is neither yes nor no").arg(v));
 }
 
-QColor colour(const QString& v) {
+// "#rrggbb" as the board keeps colours: 0xBBGGRR.
+uint32_t colour(const QString& v) {
     static const QRegularExpression re(QStringLiteral("^#[0-9a-fA-F]{6}$"));
     if (!re.match(v).hasMatch())
         fail(QStringLiteral("'%1' is not a colour (#rrggbb)").arg(v));
-    return QColor(v);
+    return bgrFromArgb(v.mid(1).toUInt(nullptr, 16));
 }
 
 Template parseTemplate(const QString& s) {

@@ -1,8 +1,9 @@
 #include "TicketPainter.h"
 
-#include <algorithm>
-
 #include "Barcode.h"
+#include "ColorCodes.h"
+
+#include <algorithm>
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -11,6 +12,10 @@
 namespace ticket {
 
 namespace {
+
+QColor qcolour(uint32_t bgr) {
+    return QColor::fromRgba(argbFromBgr(bgr));
+}
 
 struct Scale {
     double sx, sy;
@@ -37,7 +42,7 @@ void drawText(QPainter& p, const Scale& s, const TextItem& t, const TicketData& 
         font.setPixelSize(std::max(4, static_cast<int>(font.pixelSize() * 0.92)));
     }
     p.setFont(font);
-    p.setPen(t.color);
+    p.setPen(qcolour(t.color));
     Qt::Alignment a = t.align == Align::Left    ? Qt::AlignLeft
                       : t.align == Align::Right ? Qt::AlignRight
                                                 : Qt::AlignHCenter;
@@ -102,21 +107,21 @@ void drawTicket(const Plugin& plugin, QImage& target, const TicketData& data) {
     const Scale s{static_cast<double>(target.width()) / plugin.info.previewWidth,
                   static_cast<double>(target.height()) / plugin.info.previewHeight};
     QPainter p(&target);
-    p.fillRect(target.rect(), plugin.paper);
+    p.fillRect(target.rect(), qcolour(plugin.paper));
     for (const LayoutItem& item : plugin.layout) {
         if (const auto* t = std::get_if<TextItem>(&item)) {
             p.setRenderHint(QPainter::TextAntialiasing, true);
             drawText(p, s, *t, data);
         } else if (const auto* l = std::get_if<LineItem>(&item)) {
             p.setRenderHint(QPainter::Antialiasing, false);
-            p.setPen(QPen(l->color, s.pen(l->pen), Qt::SolidLine, Qt::FlatCap));
+            p.setPen(QPen(qcolour(l->color), s.pen(l->pen), Qt::SolidLine, Qt::FlatCap));
             p.drawLine(s.point(l->x1, l->y1), s.point(l->x2, l->y2));
         } else if (const auto* f = std::get_if<FrameItem>(&item)) {
             const double w = s.pen(f->pen);
             const QRectF r = s.rect(f->x, f->y, f->w, f->h).adjusted(w / 2, w / 2, -w / 2, -w / 2);
             p.setRenderHint(QPainter::Antialiasing, f->radius > 0);
-            p.setPen(QPen(f->color, w));
-            p.setBrush(f->fill ? QBrush(*f->fill) : QBrush(Qt::NoBrush));
+            p.setPen(QPen(qcolour(f->color), w));
+            p.setBrush(f->fill ? QBrush(qcolour(*f->fill)) : QBrush(Qt::NoBrush));
             if (f->radius > 0)
                 p.drawRoundedRect(r, f->radius * s.sx, f->radius * s.sy);
             else
