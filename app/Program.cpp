@@ -121,30 +121,15 @@ DegitCell Program::GetDegitCell(int i) {
 }
 
 void Program::ApplyElements(const SettingsRecord& r) {
-    const Options& o = r.options;
-    auto colour = [&](M_Degit& d) {
-        d.setBackColor(static_cast<uint32_t>(o.DigitBackColor));
-        d.setBaseForeColor(static_cast<uint32_t>(o.DigitUnlitColor));
-        d.setDegitForeColor(static_cast<uint32_t>(o.DigitLitColor));
-    };
     for (int i = 1; i <= limits::kFareCells; ++i) {
         M_Degit& d = *board->Degit[static_cast<size_t>(i)];
         const DegitCell& c = r.degitCells[static_cast<size_t>(i - 1)];
         d.setZeroMode(c.ZeroMode);
         d.setShift(c.Shift);
         d.setFillZero(c.FillZero);
-        colour(d);
         d.setValue(QStringLiteral(" "));
     }
-    for (M_Degit* d : board->TimeDegit)
-        colour(*d);
-    ChimeiCtl_DX& c = *board->ChimeiCtl;
-    c.setBackColor(static_cast<uint32_t>(o.ChimeiBackColor));
-    c.setForeColor(static_cast<uint32_t>(o.ChimeiForeColor));
-    c.setTsugiwaMode(o.TsugiwaDisplay);
-    c.setTsugiwaColor(static_cast<uint32_t>(o.TsugiwaColorValue));
-    c.setTsugiwaBold(o.TsugiwaBoldFlag != 0);
-    c.setTsugiwaFontMode(o.TsugiwaFont);
+    colourElements(r.options, *board);
 }
 
 namespace {
@@ -167,19 +152,24 @@ void Program::saveSettings() {
 }
 
 void Program::applyOptions() {
-    ::SetProp(options, *board, panel ? panel->backlight() : 0);
+    ::SetProp(options, *board, panelState.backlight());
 }
 
 void Program::start(const QString& modelName) {
     board = std::make_unique<Form1>();
+    board->setClock(&clock);
+    preview = std::make_unique<PreviewPicture>(options);
     trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput,
-                                                 [this] { return now().date(); }});
+                                                 &clock, preview.get(), &panelState});
+    // The board follows the panel's settings, whoever changed them.
+    QObject::connect(&panelState, &PanelState::scrollChanged, board.get(),
+                     [this](int speed, int wait) { board->setScroll(speed, wait); });
+    QObject::connect(&panelState, &PanelState::backlightChanged, board.get(),
+                     [this](int state) { applyBacklight(options, *board, state); });
     autoRun = std::make_unique<AutoRun>(
         *trip, [this] { return mixer->anyPlaying() || (tape && tape->speaking()); });
     recording = std::make_unique<RecordingSession>(*audio, [this] { return board->snapshot(); });
-    PanelContext ctx{*board, *trip, options};
-    ctx.today = [this] { return now().date(); };
-    ctx.now = [this] { return now(); };
+    PanelContext ctx{*board, *trip, panelState, *preview, options, clock};
     ctx.autoRun = autoRun.get();
     ctx.setRecording = [this](bool on) {
         if (on == recording->recording())
@@ -233,8 +223,8 @@ void Program::start(const QString& modelName) {
     mdl527_000::ApplyDefaultStyle(options, *board, 0);
     optionDialog = std::make_unique<frmOption>(options, settings.customColors);
     optionDialog->SetProp = [this] { applyOptions(); };
-    optionDialog->reapplyBacklight = [this] { panel->Option4_Click(panel->backlight()); };
-    optionDialog->today = [this] { return now().date(); };
+    optionDialog->reapplyBacklight = [this] { panelState.setBacklight(panelState.backlight()); };
+    optionDialog->today = [this] { return clock.today(); };
     optionDialog->companyList = [this] { return panel->Combo1; };
     optionDialog->setPreviewTwips = [this](int w, int h) { panel->setPreviewTwips(w, h); };
     optionDialog->Form_Load();

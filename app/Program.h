@@ -4,12 +4,15 @@
 #include "AnnouncementPlayer.h"
 #include "AudioDevice.h"
 #include "AutoRun.h"
+#include "Clock.h"
 #include "DataIo.h"
 #include "Form1.h"
 #include "MciInterpreter.h"
 #include "Mixer.h"
 #include "OpenJTalkEngine.h"
 #include "Options.h"
+#include "PanelState.h"
+#include "PreviewPicture.h"
 #include "RecordingSession.h"
 #include "SoundChannels.h"
 #include "StallWatch.h"
@@ -25,7 +28,13 @@
 #include <optional>
 
 struct Program : SettingsOwners {
+    // The model of the running simulator: the options, the panel's settings, the one
+    // clock, and (below) the trip.
     Options options;
+    PanelState panelState;
+    // The clock tickets, route dates, the board's clock and the version text read; a
+    // script may stop it at a given moment.
+    Clock clock;
     // Sound: the mixer and its device, the interpreter of the channel commands, and the
     // channels that produce them.
     std::unique_ptr<Mixer> mixer;
@@ -39,6 +48,7 @@ struct Program : SettingsOwners {
     QString voicePath() const;
     void showVoiceDialog(const QString& title);
     std::unique_ptr<Form1> board;
+    std::unique_ptr<PreviewPicture> preview;
     std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
     QString settingsPath;
@@ -46,9 +56,6 @@ struct Program : SettingsOwners {
     SettingsRecord settings;
     // The options dialog, loaded hidden at start and kept for the whole run.
     std::unique_ptr<frmOption> optionDialog;
-    // The clock tickets and route dates read; a script may stop it at a given moment.
-    std::optional<QDateTime> fixedClock;
-    QDateTime now() const { return fixedClock ? *fixedClock : QDateTime::currentDateTime(); }
     // The trip running by itself.
     std::unique_ptr<AutoRun> autoRun;
     // A video of the board with its sound; last, so it is finished before the sound goes.

@@ -11,6 +11,8 @@ inline constexpr int kDataColumns = 150;
 inline constexpr int kFareCells = 32;
 // Window and element geometry is designed in twips at this many per pixel.
 inline constexpr int kTwipsPerPixel = 15;
+// How long route setting keeps every segment lit, in milliseconds.
+inline constexpr int kLampTestMs = 3000;
 // Width in pixels of the visible stop-name line.
 inline constexpr int kChimeiViewport = 432;
 

@@ -177,10 +177,10 @@ void BM_PlaySndToFirstSound(benchmark::State& state) {
     const QString tone = benchTone(dir, 0.2);
     SoundRig rig;
     for (auto _ : state) {
-        rig.api.PlaySnd(QString(), QStringLiteral("S1"), false, 0);
+        rig.api.PlaySnd(QString(), Channel::S1, false, 0);
         rig.firstLoudNs = 0;
         const auto start = std::chrono::steady_clock::now();
-        rig.api.PlaySnd(tone, QStringLiteral("S1"), false, 0);
+        rig.api.PlaySnd(tone, Channel::S1, false, 0);
         waitUntilWithoutInput([&] { return rig.firstLoudNs.load() != 0; });
         const auto end = std::chrono::steady_clock::time_point(
             std::chrono::steady_clock::duration(rig.firstLoudNs.load()));
@@ -198,7 +198,7 @@ void BM_SyncPlayReturnAfterEnd(benchmark::State& state) {
     SoundRig rig;
     for (auto _ : state) {
         rig.firstLoudNs = 0;
-        rig.api.PlaySnd(tone, QStringLiteral("S2"), true, 0);
+        rig.api.PlaySnd(tone, Channel::S2, true, 0);
         const auto returned = std::chrono::steady_clock::now();
         const auto started = std::chrono::steady_clock::time_point(
             std::chrono::steady_clock::duration(rig.firstLoudNs.load()));

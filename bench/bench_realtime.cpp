@@ -47,7 +47,7 @@ void BM_AsyncPlaySndUncached22k(benchmark::State& state) {
         const QString file =
             writeChime(dir.filePath(QStringLiteral("chime%1.wav").arg(n++)), 22050, 2.0);
         state.ResumeTiming();
-        api.PlaySnd(file, QStringLiteral("S1"), false, 0);
+        api.PlaySnd(file, Channel::S1, false, 0);
         state.PauseTiming();
         mci.waitForLoads();
         state.ResumeTiming();

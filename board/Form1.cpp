@@ -136,7 +136,8 @@ void Form1::applyShape() {
 }
 
 void Form1::Timer1_Timer() {
-    const QString t = clock().toString(QStringLiteral("HH:mm:ss"));
+    const QTime now = clock_ ? clock_->time() : QTime::currentTime();
+    const QString t = now.toString(QStringLiteral("HH:mm:ss"));
     TimeDegit[0]->setValue(t.mid(0, 2).toDouble());
     TimeDegit[1]->setValue(t.mid(3, 2).toDouble());
 }
@@ -232,6 +233,15 @@ void Form1::showStopName(std::string_view cp932Name, int16_t drawMode, int16_t k
 
 int16_t Form1::stopNameMode() const {
     return ChimeiCtl->TsugiwaMode();
+}
+
+void Form1::clearStopName() {
+    ChimeiCtl->SetChimei({});
+}
+
+void Form1::setScroll(int speed, int startWaitMs) {
+    ChimeiCtl->setSpeed(static_cast<int16_t>(speed));
+    ChimeiCtl->setScrollStartWait(startWaitMs);
 }
 
 void Form1::blank(bool on) {

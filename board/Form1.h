@@ -3,6 +3,7 @@
 // fare digits, their ticket-number labels and the stop-name line on top.
 #include "BoardView.h"
 #include "ChimeiCtl_DX.h"
+#include "Clock.h"
 #include "Limits.h"
 #include "M_Degit.h"
 #include "SettingsRecord.h"
@@ -52,12 +53,12 @@ class Form1 : public QWidget, public BoardView {
     void applyShape();
     // Shutdown hook of the shape: the window system owns it, so nothing is released.
     void DeleteRgn() {}
+    // Where the clock's time comes from; none is the system's time.
+    void setClock(const Clock* clock) { clock_ = clock; }
 
     void Timer1_Timer();
     void Degit_DblClick(int index);
 
-    // Time source of the clock; tests inject a fixed time.
-    std::function<QTime()> clock = [] { return QTime::currentTime(); };
     // Called with false before and true after the per-digit dialog (the panel's
     // enabled state).
     std::function<void(bool)> setPanelEnabled = [](bool) {};
@@ -74,6 +75,11 @@ class Form1 : public QWidget, public BoardView {
     void showStopName(std::string_view cp932Name, int16_t drawMode, int16_t keepMode) override;
     int16_t stopNameMode() const override;
     void blank(bool on) override;
+    void clearStopName() override;
+    void setScroll(int speed, int startWaitMs) override;
+    void setInputEnabled(bool on) override { setEnabled(on); }
+    void setCaption(const QString& text) override { setWindowTitle(text); }
+    void releaseShape() override { DeleteRgn(); }
 
   protected:
     void closeEvent(QCloseEvent* e) override;
@@ -83,6 +89,7 @@ class Form1 : public QWidget, public BoardView {
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
+    const Clock* clock_ = nullptr;
     QImage picture_;
     QPoint dragOffset_;
     bool manualDrag_ = false;

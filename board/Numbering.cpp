@@ -1,5 +1,7 @@
 #include "Numbering.h"
 
+#include "Limits.h"
+
 QString ticketNumberText(int k, int leadingZero) {
     QString t = QString::number(k);
     if (leadingZero != 0 && k >= 0 && k < 10)
@@ -38,7 +40,7 @@ NumberingPlan numberingPlan(int mode, int leadingZero) {
         plan.label1Text = ticketNumberText(1, leadingZero);
     else if (mode == 1)
         plan.label1Text = ticketNumberText(0, leadingZero);
-    for (int n = 2; n <= 32; ++n)
+    for (int n = 2; n <= limits::kFareCells; ++n)
         plan.others[static_cast<size_t>(n - 2)] =
             ticketNumberText(keepNumber ? n : n - 1, leadingZero);
     plan.label1Points = (mode < 2 || mode > 9) ? 14 : 12;

@@ -67,14 +67,7 @@ void colourTicketNumbers(Form1& board, int32_t colour) {
 }
 } // namespace
 
-void SetProp(const Options& o, Form1& board, int backlight) {
-    for (int i = 1; i <= board::kFareCells; ++i)
-        board.lblSeiriNum[static_cast<size_t>(i)]->setVisible(o.AutoTicketNumbers != 0);
-    mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
-    const int32_t ticketColor = backlight == 0   ? o.TicketColorOff
-                                : backlight == 1 ? o.TicketColorOn1
-                                                 : o.TicketColorOn2;
-    colourTicketNumbers(board, ticketColor);
+void colourElements(const Options& o, Form1& board) {
     auto colourDigit = [&](M_Degit* d) {
         d->setBackColor(static_cast<uint32_t>(o.DigitBackColor));
         d->setBaseForeColor(static_cast<uint32_t>(o.DigitUnlitColor));
@@ -93,6 +86,17 @@ void SetProp(const Options& o, Form1& board, int backlight) {
     c.setTsugiwaColor(static_cast<uint32_t>(o.TsugiwaColorValue));
     c.setTsugiwaFontMode(o.TsugiwaFont);
     c.setTsugiwaBold(o.TsugiwaBoldFlag == 1);
+}
+
+void SetProp(const Options& o, Form1& board, int backlight) {
+    for (int i = 1; i <= board::kFareCells; ++i)
+        board.lblSeiriNum[static_cast<size_t>(i)]->setVisible(o.AutoTicketNumbers != 0);
+    mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
+    const int32_t ticketColor = backlight == 0   ? o.TicketColorOff
+                                : backlight == 1 ? o.TicketColorOn1
+                                                 : o.TicketColorOn2;
+    colourTicketNumbers(board, ticketColor);
+    colourElements(o, board);
     applyBacklight(o, board, backlight == 0 ? 0 : backlight == 1 ? 1 : 2);
 }
 

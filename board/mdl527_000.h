@@ -19,5 +19,8 @@ void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero);
 // colours and typefaces), then re-applies the backlight state's picture and colour.
 void SetProp(const Options& options, Form1& board, int backlight);
 
+// The options' colours and typefaces on the fare digits, the clock and the stop-name line.
+void colourElements(const Options& options, Form1& board);
+
 // The board side of choosing a backlight state: panel picture and ticket-number colour.
 void applyBacklight(const Options& options, Form1& board, int index);

@@ -2,6 +2,7 @@
 // The seam to everything that waits for a person: the companion dialogs and message
 // boxes. The program installs the real Qt implementation; tests and unattended scripts
 // install implementations that answer at once.
+#include "ColorCodes.h"
 #include "SeirikenArgs.h"
 #include "TicketPlugin.h"
 
@@ -73,7 +74,7 @@ class Companion {
     // Colour chooser starting at `colour` (0xBBGGRR), with the custom colour table kept by
     // the caller; true and `colour` changed when a colour was chosen.
     virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour,
-                                std::array<int32_t, 17>& custom) = 0;
+                                CustomColors& custom) = 0;
     // Date chooser; true and year, month, day set when a date was chosen.
     virtual bool Call_dlg111(QWidget* owner, SystemTime& date) = 0;
     // Opens a folder in the desktop's file manager; failures are silent.

@@ -95,7 +95,7 @@ QString QtCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt,
     return QFileDialog::getExistingDirectory(owner, prompt, startFolder);
 }
 
-bool QtCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) {
+bool QtCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour, CustomColors& custom) {
     // Qt's dialog has 16 custom slots: the first 16 of the table go in and come back; the
     // 17th is kept as it is.
     for (int i = 0; i < QColorDialog::customCount() && i < 16; ++i)

@@ -1,5 +1,6 @@
 #pragma once
 // The companion dialogs as real modal Qt dialogs.
+#include "ColorCodes.h"
 #include "Companion.h"
 
 class QtCompanion : public Companion {
@@ -10,7 +11,7 @@ class QtCompanion : public Companion {
     QString Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) override;
     QString Qv3FolderDlg(QWidget* owner, const QString& prompt,
                          const QString& startFolder) override;
-    bool Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) override;
+    bool Qv3ChooseColor(QWidget* owner, int32_t& colour, CustomColors& custom) override;
     bool Call_dlg111(QWidget* owner, SystemTime& date) override;
     void openFolder(const QString& folder) override;
     bool voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& values) override;

@@ -1,6 +1,7 @@
 #pragma once
-// What the trip controller asks of the board: fares, the stop name with its prefix mode,
-// the lamp test, and blanking. The board window implements it; tests record it.
+// What the trip controller, the panel and scripts ask of the board: fares, the stop name
+// with its prefix mode, the lamp test, blanking, scrolling and whether it takes input.
+// The board window implements it; tests record it.
 #include "DigitValue.h"
 
 #include <QString>
@@ -23,4 +24,14 @@ class BoardView {
     // Blanking: the stop name, the fares and the clock go dark (true) or the clock comes
     // back (false; the caller redraws the fares).
     virtual void blank(bool on) = 0;
+    // The stop name gone, as at quit.
+    virtual void clearStopName() = 0;
+    // The stop-name line's scroll speed and its pause between scrolls in milliseconds.
+    virtual void setScroll(int speed, int startWaitMs) = 0;
+    // Whether the board takes the operator's input (not while a dialog is open).
+    virtual void setInputEnabled(bool on) = 0;
+    // The board window's caption.
+    virtual void setCaption(const QString& text) = 0;
+    // At quit: the window's rounded shape handed back.
+    virtual void releaseShape() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "ChimeiLayout.h"
 #include "Cp932.h"
+#include "Limits.h"
 
 #include <limits>
 
@@ -88,7 +89,7 @@ std::optional<int16_t> toI16(const QString& s) {
 QString toCsv(const hy3::File& f) {
     int widest = 0;
     for (const hy3::Row& r : f.rows)
-        for (int k = 150; k > widest; --k)
+        for (int k = limits::kDataColumns; k > widest; --k)
             if (r.columns[static_cast<size_t>(k - 1)] != 0) {
                 widest = k;
                 break;
@@ -99,7 +100,7 @@ QString toCsv(const hy3::File& f) {
     out += QLatin1Char('\n');
     for (const hy3::Row& r : f.rows) {
         int last = 0;
-        for (int k = 150; k >= 1; --k)
+        for (int k = limits::kDataColumns; k >= 1; --k)
             if (r.columns[static_cast<size_t>(k - 1)] != 0) {
                 last = k;
                 break;
@@ -122,12 +123,14 @@ FromCsvResult fromCsv(const QString& text) {
         start = 1; // header line
     for (size_t i = start; i < recs.size(); ++i) {
         const auto& [line, fields] = recs[i];
-        if (fields.size() > 152) {
+        if (fields.size() > limits::kDataColumns + 2) {
             res.error =
                 QStringLiteral(
-                    "line %1: %2 fields; a stop has at most 152 (name, ticket number, 150 columns)")
+                    "line %1: %2 fields; a stop has at most %3 (name, ticket number, %4 columns)")
                     .arg(line)
-                    .arg(fields.size());
+                    .arg(fields.size())
+                    .arg(limits::kDataColumns + 2)
+                    .arg(limits::kDataColumns);
             return res;
         }
         hy3::Row row;
@@ -155,7 +158,9 @@ FromCsvResult fromCsv(const QString& text) {
         f.rows.push_back(std::move(row));
     }
     if (f.rows.size() > static_cast<size_t>(hy3::kMaxRows)) {
-        res.error = QStringLiteral("%1 stops; a route holds at most 301").arg(f.rows.size());
+        res.error = QStringLiteral("%1 stops; a route holds at most %2")
+                        .arg(f.rows.size())
+                        .arg(limits::kRouteRows);
         return res;
     }
     f.declaredRows = static_cast<int16_t>(f.rows.size());

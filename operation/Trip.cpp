@@ -5,17 +5,14 @@
 #include "Cp932.h"
 #include "Limits.h"
 #include "Options.h"
+#include "PanelState.h"
 #include "SoundChannels.h"
-
-namespace {
-const QString kS1 = QStringLiteral("S1");
-const QString kS2 = QStringLiteral("S2");
-} // namespace
+#include "TicketPreview.h"
 
 Trip::Trip(Services s, QObject* parent) : QObject(parent), s_(std::move(s)) {}
 
 void Trip::pressKey(int button) {
-    s_.sound.PlaySnd(s_.options.ResetSound, kS1, false, 0);
+    s_.sound.PlaySnd(s_.options.ResetSound, Channel::S1, false, 0);
     keypad_.press(button);
     Q_EMIT changed();
 }
@@ -23,13 +20,13 @@ void Trip::pressKey(int button) {
 void Trip::chooseRouteDigit(int list, int d) {
     if (list >= 0 && list < static_cast<int>(lists_.route.size()))
         lists_.route[static_cast<size_t>(list)] = d;
-    s_.sound.PlaySnd(s_.options.ResetSound, kS1, false, 0);
+    s_.sound.PlaySnd(s_.options.ResetSound, Channel::S1, false, 0);
 }
 
 void Trip::chooseSectionDigit(int list, int d) {
     if (list >= 0 && list < static_cast<int>(lists_.section.size()))
         lists_.section[static_cast<size_t>(list)] = d;
-    s_.sound.PlaySnd(s_.options.RouteSetSound, kS1, false, 0);
+    s_.sound.PlaySnd(s_.options.RouteSetSound, Channel::S1, false, 0);
 }
 
 void Trip::clearListDigit(bool routeList, int list) {
@@ -41,7 +38,7 @@ void Trip::clearListDigit(bool routeList, int list) {
 
 Outcome Trip::setRoute(EntryPage page) {
     const QString broadcastFolder = ApiLib::withTrailingSeparator(s_.options.BroadcastDataFolder);
-    s_.sound.PlaySnd(s_.options.RouteSetSound, kS1, false, 0);
+    s_.sound.PlaySnd(s_.options.RouteSetSound, Channel::S1, false, 0);
     QString digits, sectionText;
     if (page == EntryPage::Keypad) {
         digits = keypad_.route;
@@ -71,11 +68,11 @@ Outcome Trip::setRoute(EntryPage page) {
     s_.board.showStopName(cp932::encode(QStringLiteral("系統選別中")), 0, remembered);
     s_.board.lampTest(true);
     // The lamp test: every segment lit for three seconds; the operator's input waits.
-    s_.waitWithoutInput(3000);
+    s_.waitWithoutInput(limits::kLampTestMs);
     s_.board.lampTest(false);
     routeSet_ = true;
     Q_EMIT changed();
-    routeDate_ = s_.options.DateFixed != 0 ? s_.options.FixedDateText : routeDateText(s_.today());
+    routeDate_ = s_.options.DateFixed != 0 ? s_.options.FixedDateText : routeDateText(now().date());
     DispData(state_.CurrentRow);
     return loaded;
 }
@@ -85,7 +82,7 @@ void Trip::step(bool forward) {
     if (!target)
         return;
     state_.CurrentRow = *target;
-    s_.sound.PlaySnd(stepSoundFor(s_.options, table_, state_.CurrentRow), kS2,
+    s_.sound.PlaySnd(stepSoundFor(s_.options, table_, state_.CurrentRow), Channel::S2,
                      s_.options.StepSoundSync != 0, 0);
     DispData(state_.CurrentRow);
 }
@@ -106,6 +103,7 @@ void Trip::setBlank(bool on) {
 
 void Trip::setLateNight(bool on) {
     lateNight_ = on;
+    Q_EMIT changed();
 }
 
 void Trip::tapeNext() {
@@ -124,11 +122,32 @@ void Trip::DispData(int n) {
     const DispPlan plan = planDispData(table_, state_, s_.options, lateNight_, n);
     for (const DigitWrite& w : plan.writes)
         s_.board.showFare(w.position, w.value);
-    Q_EMIT boardUpdated(n);
+    drawTicket(n);
     // The first stop never shows 「次は」, but the element keeps the chosen mode for the
     // stops that follow. The name is read again: the ticket draw may have replaced it.
     const int16_t mode = s_.options.TsugiwaDisplay;
     s_.board.showStopName(table_.row(n).StopNameBytes, plan.firstRow ? 0 : mode, mode);
+    Q_EMIT boardUpdated(n);
+}
+
+QDateTime Trip::now() const {
+    return s_.clock ? s_.clock->now() : QDateTime::currentDateTime();
+}
+
+void Trip::drawTicket(int n) {
+    previewDrawn_ = false;
+    if (!s_.preview)
+        return;
+    s_.preview->clear();
+    if (s_.options.UseTicketPreview != 1)
+        return;
+    SeirikenArgs args = seirikenArgs(table_, state_, s_.options, routeDate_, now(), n);
+    args.company = static_cast<int16_t>(s_.panel ? s_.panel->company() : -1);
+    // The path goes to the draw call even when it did not load at start: what a bad path
+    // draws is the plug-in side's affair.
+    s_.preview->draw(args);
+    takeBackStopName(n, args.stopName);
+    previewDrawn_ = true;
 }
 
 void Trip::takeBackStopName(int n, const QByteArray& cp932) {

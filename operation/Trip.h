@@ -4,6 +4,7 @@
 // forwards the operator's clicks here and draws what this reports; the board is driven
 // through BoardView; sound and announcements hang off this object.
 #include "BoardView.h"
+#include "Clock.h"
 #include "DataIo.h"
 #include "Outcome.h"
 #include "RouteRules.h"
@@ -14,7 +15,9 @@
 #include <functional>
 
 class AnnouncementPlayer;
+class PanelState;
 class SoundChannels;
+class TicketPreview;
 struct Options;
 
 // The list page's choices: a digit (0-9) per list, -1 where nothing is chosen.
@@ -35,7 +38,12 @@ class Trip : public QObject {
         AnnouncementPlayer& tape;
         // Waits `ms` with the operator's input held back while the windows keep painting.
         std::function<void(int)> waitWithoutInput;
-        std::function<QDate()> today = [] { return QDate::currentDate(); };
+        // The simulator's clock; none stands for the system's.
+        const Clock* clock = nullptr;
+        // The ticket preview and the panel state choosing its company; without a preview
+        // no ticket is drawn.
+        TicketPreview* preview = nullptr;
+        const PanelState* panel = nullptr;
     };
     explicit Trip(Services s, QObject* parent = nullptr);
 
@@ -73,10 +81,10 @@ class Trip : public QObject {
     // At quit: the four sound channels closed, then the speech engine released.
     void closeDevices();
 
-    // The board update for row n.
+    // The board update for row n: fares, the ticket preview, then the stop name.
     void DispData(int n);
-    // The stop name the ticket draw call left in its buffer, for row n.
-    void takeBackStopName(int n, const QByteArray& cp932);
+    // Whether the last board update drew a ticket.
+    bool previewDrawn() const { return previewDrawn_; }
     // Draws the current stop name again (after the options dialog).
     void redrawStopName();
 
@@ -90,10 +98,16 @@ class Trip : public QObject {
   Q_SIGNALS:
     // Something the panel shows changed (entry, enabled controls).
     void changed();
-    // The board was updated for a row (the ticket preview is redrawn from here).
+    // The board was updated for a row.
     void boardUpdated(int row);
 
   private:
+    QDateTime now() const;
+    // Board update steps 3-5: clear the preview, then draw this row's ticket when the
+    // preview is in use, taking back the stop name the plug-in left.
+    void drawTicket(int n);
+    void takeBackStopName(int n, const QByteArray& cp932);
+
     Services s_;
     RouteTable table_;
     RouteState state_;
@@ -104,4 +118,5 @@ class Trip : public QObject {
     bool lateNight_ = false;
     QString routeDate_;
     bool tapeGroup_ = false;
+    bool previewDrawn_ = false;
 };

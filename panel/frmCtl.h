@@ -1,41 +1,31 @@
 #pragma once
 // The control panel 集中操作盤: route and section entry on two pages, route setting,
 // stepping, blanking, late-night fares, backlight, scroll bars, preview toggle and the
-// announcement group. Handlers carry the names of the controls they serve.
+// announcement group. It shows the trip and the panel state and forwards the operator's
+// input to them; handlers carry the names of the controls they serve.
+#include "PanelControls.h"
 #include "SettingsRecord.h"
 #include "Trip.h"
 
-#include <QDateTime>
-#include <QImage>
 #include <QWidget>
-#include <array>
 #include <functional>
 #include <optional>
 
 class AutoRun;
-class Form1;
-class QSpinBox;
+class BoardView;
+class Clock;
+class PanelState;
+class PreviewPicture;
 class QTimer;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QMenu;
-class QAction;
-class QListWidget;
-class QPushButton;
-class QRadioButton;
-class QScrollBar;
 
 // What the panel works with; owned by the application.
 struct PanelContext {
-    Form1& board;
+    BoardView& board;
     Trip& trip;
+    PanelState& state;
+    PreviewPicture& preview;
     const Options& options;
-    std::function<QDate()> today = [] { return QDate::currentDate(); };
-    // The clock the ticket's time and print date come from.
-    std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
-    // Shows the options dialog modally.
+    const Clock& clock;
     // Opens the options dialog; true when it stays open and reports its closing through
     // frmCtl::optionsHidden(), false when it has already been closed.
     std::function<bool()> showOptions = [] { return false; };
@@ -52,7 +42,7 @@ struct PanelContext {
     QString modelName = QStringLiteral("527");
 };
 
-class frmCtl : public QWidget {
+class frmCtl : public QWidget, public PanelControls {
     Q_OBJECT
   public:
     explicit frmCtl(PanelContext ctx, QWidget* parent = nullptr);
@@ -93,14 +83,11 @@ class frmCtl : public QWidget {
     void setPreviewTwips(int width, int height);
     int previewWidthTwips() const;
     int previewHeightTwips() const;
-    // Whether a ticket was drawn at the last board update.
-    bool previewDrawn() const { return previewDrawn_; }
 
     void GetCtrlDataInfo(CtrlDataInfo& info) const;
     void SetCtrlDataInfo(const CtrlDataInfo& info);
 
     QString versionText() const;
-    int backlight() const;
     // Outer width, frame included.
     int widthTwips() const;
     // The start-up place: the screen's bottom-right corner, frame included.
@@ -111,40 +98,6 @@ class frmCtl : public QWidget {
     int TopTwips() const;
     void moveTwips(int left, int top);
 
-    // Controls, reached by scripts and tests.
-    std::array<QPushButton*, 12> CommandButton1{};
-    std::array<QLabel*, 3> Label2{};
-    std::array<QListWidget*, 5> List2{};
-    std::array<QListWidget*, 3> List3{};
-    std::array<QPushButton*, 2> Command1{};
-    std::array<QPushButton*, 2> Command2{};
-    QCheckBox* Check1 = nullptr;
-    QCheckBox* Check2 = nullptr;
-    QPushButton* Check4 = nullptr;
-    std::array<QScrollBar*, 2> HScroll1{};
-    std::array<QLabel*, 2> Label1{};
-    std::array<QGroupBox*, 2> Frame1{};
-    QGroupBox* Frame6 = nullptr;
-    std::array<QRadioButton*, 3> Option4{};
-    QPushButton* Command4 = nullptr;
-    QPushButton* Command8 = nullptr;
-    QGroupBox* grpM_Tape = nullptr;
-    QPushButton* cmdTapeSet = nullptr;
-    QPushButton* cmdTapeBack = nullptr;
-    QPushButton* cmdTapeNext = nullptr;
-    QPushButton* cmdTapeStop = nullptr;
-    QLabel* picSeirikenPrev = nullptr;
-    QComboBox* Combo1 = nullptr;
-    QPushButton* cmdAuto = nullptr;
-    QSpinBox* spnAutoInterval = nullptr;
-    QPushButton* cmdRecord = nullptr;
-    QLabel* lblRecord = nullptr;
-    QMenu* MnuHide = nullptr;
-    QAction* MnuHideCopy = nullptr;
-    // The preview picture's persistent image, cleared at every board update.
-    QImage previewImage;
-
-    int16_t PanelPage = 0;
     // Shows what the trip reports: the keypad's entry and which controls take input.
     void refresh();
 
@@ -153,20 +106,21 @@ class frmCtl : public QWidget {
     bool eventFilter(QObject* watched, QEvent* e) override;
 
   private:
-    void buildEntryPages();
-    void buildRightSide();
-    void buildAutoAndRecording();
-    // Board update steps 3-5: clear the preview, then draw this row's ticket when the
-    // preview is in use.
-    void updatePreview(int row);
+    // Every control's signal to its handler, and the models' signals to what shows them.
+    void wireEntry();
+    void wireRightSide();
+    void wireAutoAndRecording();
+    void wireModels();
+    void showScroll(int speed, int intervalMs);
+    void showBacklight(int state);
+    void showEntryPage(int page);
+    void showExpanded(bool on);
     void setOuterWidthTwips(int twips);
     // Moves the panel left when its right edge is past the screen's.
     void keepOnScreen();
 
     PanelContext ctx_;
-    std::array<bool, 12> keypadRegions_{}; // the keys' rounded shapes are in place
     bool closing_ = false;
-    bool previewDrawn_ = false;
     QTimer* recordClock_ = nullptr;
     QPoint placedAt_;
     // Where the settings placed the panel, until the window manager has framed it.

@@ -2,6 +2,7 @@
 // The settings record: everything that persists between runs, block by block in the order
 // the settings file keeps it. The options model holds the options dialog's blocks; each
 // window fills and restores its own block through its Get.../Set... pair.
+#include "ColorCodes.h"
 #include "Limits.h"
 #include "Options.h"
 
@@ -32,13 +33,10 @@ struct DegitCell {
     int16_t FillZero = 0;
 };
 
-// Custom colours the colour chooser keeps between uses.
-inline constexpr int kCustomColorCount = 17;
-
 struct SettingsRecord {
     Options options;                                        // blocks 1-6
     CtrlDataInfo ctrl;                                      // block 7
     FormInfo form;                                          // block 8
-    std::array<int32_t, kCustomColorCount> customColors{};  // block 9
+    CustomColors customColors{};                            // block 9
     std::array<DegitCell, limits::kFareCells> degitCells{}; // blocks 10-11
 };

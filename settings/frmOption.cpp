@@ -28,7 +28,7 @@ struct OptionPages {
     static void build(frmOption& d, QStackedWidget* pages);
 };
 
-frmOption::frmOption(Options& model, std::array<int32_t, 17>& customColors, QWidget* parent)
+frmOption::frmOption(Options& model, CustomColors& customColors, QWidget* parent)
     : QDialog(parent), model_(model), custom_(customColors) {
     setObjectName(QStringLiteral("frmOption"));
     setWindowTitle(QStringLiteral("オプション"));

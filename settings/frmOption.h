@@ -2,6 +2,7 @@
 // The options dialog "オプション": six pages of controls, each bound to one field of the
 // options model and writing every change into it at once (there is no cancel). OK applies
 // the options to the board; closing only hides the dialog.
+#include "ColorCodes.h"
 #include "Options.h"
 
 #include <QDialog>
@@ -27,7 +28,7 @@ class QStackedWidget;
 class frmOption : public QDialog {
     Q_OBJECT
   public:
-    frmOption(Options& model, std::array<int32_t, 17>& customColors, QWidget* parent = nullptr);
+    frmOption(Options& model, CustomColors& customColors, QWidget* parent = nullptr);
 
     // Lists filled, first entries chosen, today's date as the fixed date.
     void Form_Load();
@@ -97,7 +98,7 @@ class frmOption : public QDialog {
     void previewColours();
 
     Options& model_;
-    std::array<int32_t, 17>& custom_;
+    CustomColors& custom_;
     std::map<QString, QWidget*> controls_;
     std::vector<std::function<void()>> loaders_;     // model -> control, one per bound control
     std::vector<std::function<void()>> afterRefresh; // states that follow the controls

@@ -84,7 +84,7 @@ void mdlM_Tape::TapeNext() {
     const QString chime =
         options_.PreSoundFixed != 0 ? options_.PreSoundFile : soundByFlag(GetSoundFlag(pos_));
     if (!chime.isEmpty())
-        sound_.PlaySnd(chime, QStringLiteral("S3"), options_.PreSoundSync != 0, 0);
+        sound_.PlaySnd(chime, Channel::S3, options_.PreSoundSync != 0, 0);
     SpeakEntry(pos_);
 }
 
@@ -97,7 +97,7 @@ void mdlM_Tape::TapeBack() {
     // Stepping back never plays the fixed chime: only the entry's own flag counts.
     const QString chime = soundByFlag(GetSoundFlag(pos_));
     if (!chime.isEmpty())
-        sound_.PlaySnd(chime, QStringLiteral("S2"), options_.PreSoundSync != 0, 0);
+        sound_.PlaySnd(chime, Channel::S2, options_.PreSoundSync != 0, 0);
     SpeakEntry(pos_);
 }
 

@@ -4,8 +4,6 @@
 
 namespace {
 constexpr size_t kRecentCommands = 64;
-const QString kChannels[4] = {QStringLiteral("S1"), QStringLiteral("S2"), QStringLiteral("S3"),
-                              QStringLiteral("S4")};
 } // namespace
 
 mdlSndAPI::mdlSndAPI(QString programBaseName, Sink sink, std::function<void(int)> sleepMs)
@@ -23,7 +21,7 @@ QStringList mdlSndAPI::recentCommands() const {
     return QStringList(recent_.begin(), recent_.end());
 }
 
-void mdlSndAPI::PlaySnd(const QString& file, const QString& channel, bool wait, int pauseMs) {
+void mdlSndAPI::PlaySnd(const QString& file, Channel channel, bool wait, int pauseMs) {
     // An empty name, a missing file or a folder leaves the channel's current sound playing.
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return;
@@ -52,6 +50,6 @@ void mdlSndAPI::PlaySnd(const QString& file, const QString& channel, bool wait, 
 }
 
 void mdlSndAPI::CloseAllSnd() {
-    for (const QString& c : kChannels)
+    for (const Channel c : kAllChannels)
         send(QStringLiteral("close ") + alias(c));
 }

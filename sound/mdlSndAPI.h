@@ -16,10 +16,10 @@ class mdlSndAPI : public SoundChannels {
     // after a synchronous play (0 yields once).
     mdlSndAPI(QString programBaseName, Sink sink, std::function<void(int)> sleepMs = {});
 
-    void PlaySnd(const QString& file, const QString& channel, bool wait, int pauseMs) override;
+    void PlaySnd(const QString& file, Channel channel, bool wait, int pauseMs) override;
     void CloseAllSnd() override;
 
-    QString alias(const QString& channel) const { return base_ + channel; }
+    QString alias(Channel channel) const { return base_ + channelName(channel); }
     // The most recent commands, oldest first (at most 64).
     QStringList recentCommands() const;
 

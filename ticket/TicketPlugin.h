@@ -52,7 +52,7 @@ struct TextItem {
     bool bold = false;
     Align align = Align::Left;
     uint32_t color = 0x000000; // 0xBBGGRR
-    bool vertical = false; // vertically centred when true, top-aligned otherwise
+    bool vertical = false;     // vertically centred when true, top-aligned otherwise
 };
 
 struct LineItem {

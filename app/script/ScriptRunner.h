@@ -1,7 +1,8 @@
 #pragma once
 // Runs a script of commands against the running simulator, one per line, each through
-// the handler an operator's click or key reaches.
-#include <QElapsedTimer>
+// the command table and so through the handler an operator's click or key reaches.
+#include "CommandTable.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -21,14 +22,9 @@ class ScriptRunner {
     Outcome run(const std::function<std::optional<QString>()>& next);
     const QString& error() const { return error_; }
     // Every command with its arguments and what it does, one a line (for --help-script).
-    static QString commandHelp();
+    static QString commandHelp() { return ::commandHelp(); }
 
   private:
-    // Runs one command; returns an error message, or nothing.
-    std::optional<QString> execute(const QStringList& words, const QString& rest, bool& quit);
-
-    Program& p_;
-    ScriptedCompanion& companion_;
+    CommandContext ctx_;
     QString error_;
-    QElapsedTimer started_;
 };

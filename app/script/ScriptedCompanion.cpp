@@ -113,8 +113,7 @@ QString ScriptedCompanion::Qv3FolderDlg(QWidget* owner, const QString& prompt,
     return interactive_->Qv3FolderDlg(owner, prompt, startFolder);
 }
 
-bool ScriptedCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour,
-                                       std::array<int32_t, 17>& custom) {
+bool ScriptedCompanion::Qv3ChooseColor(QWidget* owner, int32_t& colour, CustomColors& custom) {
     if (const auto a = answerFor(QStringLiteral("color"))) {
         bool ok = false;
         const int32_t v = a->toInt(&ok);

@@ -2,6 +2,7 @@
 // The companion for scripted runs: the per-digit dialog takes the answer the script
 // gave; unattended, every message box is written to standard error as one JSON line
 // and answered with its default button instead of waiting for a person.
+#include "ColorCodes.h"
 #include "Companion.h"
 
 #include <deque>
@@ -26,7 +27,7 @@ class ScriptedCompanion : public Companion {
     QString Qv3FileDlg(QWidget* owner, const QStringList& filters, const QString& title) override;
     QString Qv3FolderDlg(QWidget* owner, const QString& prompt,
                          const QString& startFolder) override;
-    bool Qv3ChooseColor(QWidget* owner, int32_t& colour, std::array<int32_t, 17>& custom) override;
+    bool Qv3ChooseColor(QWidget* owner, int32_t& colour, CustomColors& custom) override;
     bool Call_dlg111(QWidget* owner, SystemTime& date) override;
     void openFolder(const QString& folder) override;
 

@@ -1,5 +1,7 @@
 #include "StateDump.h"
 
+#include "Limits.h"
+
 #include "Options.h"
 
 #include <QCheckBox>
@@ -37,7 +39,7 @@ QJsonObject dumpState(const Program& p) {
     o[QStringLiteral("RouteDate")] = p.trip->RouteDate();
 
     QJsonArray digits, labels;
-    for (int n = 1; n <= 32; ++n) {
+    for (int n = 1; n <= limits::kFareCells; ++n) {
         const M_Degit& d = *p.board->Degit[static_cast<size_t>(n)];
         QJsonObject j;
         j[QStringLiteral("index")] = n;
@@ -83,7 +85,7 @@ QJsonObject dumpState(const Program& p) {
     f1[QStringLiteral("Left")] = p.board->LeftTwips();
     f1[QStringLiteral("Top")] = p.board->TopTwips();
     f1[QStringLiteral("Caption")] = p.board->windowTitle();
-    f1[QStringLiteral("backlight")] = p.panel->backlight();
+    f1[QStringLiteral("backlight")] = p.panelState.backlight();
     f1[QStringLiteral("Timer1")] = p.board->Timer1.isActive();
     o[QStringLiteral("Form1")] = f1;
 
@@ -94,7 +96,7 @@ QJsonObject dumpState(const Program& p) {
     fc[QStringLiteral("Width")] = f.widthTwips();
     fc[QStringLiteral("Label2")] =
         QJsonArray{f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text()};
-    fc[QStringLiteral("PanelPage")] = f.PanelPage;
+    fc[QStringLiteral("PanelPage")] = p.panelState.entryPage();
     fc[QStringLiteral("Check1")] = f.Check1->isChecked() ? 1 : 0;
     fc[QStringLiteral("Check2")] = f.Check2->isChecked() ? 1 : 0;
     fc[QStringLiteral("Check4")] = f.Check4->isChecked() ? 1 : 0;
@@ -113,7 +115,7 @@ QJsonObject dumpState(const Program& p) {
     QJsonObject prev;
     prev[QStringLiteral("width")] = f.previewWidthTwips();
     prev[QStringLiteral("height")] = f.previewHeightTwips();
-    prev[QStringLiteral("drawn")] = f.previewDrawn();
+    prev[QStringLiteral("drawn")] = p.trip->previewDrawn();
     fc[QStringLiteral("picSeirikenPrev")] = prev;
     QJsonObject companies;
     companies[QStringLiteral("index")] = f.Combo1->currentIndex();
@@ -221,15 +223,15 @@ QJsonObject dumpState(const Program& p) {
 
     if (p.channels && p.mixer) {
         QJsonObject snd, chans;
-        for (const char* c : {"S1", "S2", "S3", "S4"}) {
-            const QString alias = p.channels->alias(QString::fromLatin1(c));
+        for (const Channel c : kAllChannels) {
+            const QString alias = p.channels->alias(c);
             QJsonObject ch;
             const QString type = p.mixer->typeOf(alias);
             const QString file = p.mci ? p.mci->fileOf(alias) : QString();
             ch[QStringLiteral("file")] = file.isEmpty() ? QJsonValue() : QJsonValue(file);
             ch[QStringLiteral("type")] = type.isEmpty() ? QJsonValue() : QJsonValue(type);
             ch[QStringLiteral("playing")] = p.mixer->playing(alias);
-            chans[QString::fromLatin1(c)] = ch;
+            chans[channelName(c)] = ch;
         }
         snd[QStringLiteral("channels")] = chans;
         snd[QStringLiteral("commands")] = QJsonArray::fromStringList(p.channels->recentCommands());

@@ -45,7 +45,9 @@ TEST(Form1, CancelledDialogOrUserSetOffLeavesTheOthers) {
 
 TEST(Form1, ClockReceivesNumbers) {
     Form1 b;
-    b.clock = [] { return QTime(0, 5, 59); };
+    Clock clock;
+    clock.stopAt(QDateTime(QDate(2026, 12, 9), QTime(0, 5, 59)));
+    b.setClock(&clock);
     b.Timer1_Timer();
     ASSERT_TRUE(b.TimeDegit[0]->Value().isNumber());
     EXPECT_EQ(b.TimeDegit[0]->Value().asNumber(), 0.0);

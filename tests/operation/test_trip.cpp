@@ -3,7 +3,10 @@
 #include "Cp932.h"
 #include "Hy3Builder.h"
 #include "Options.h"
+#include "PanelState.h"
 #include "Recorders.h"
+#include "RecordingBoard.h"
+#include "TicketPreview.h"
 #include "Trip.h"
 
 #include <QCoreApplication>
@@ -14,23 +17,17 @@
 
 namespace {
 
-// Records every board call as one line of text.
-class RecordingBoard : public BoardView {
+// Keeps the arguments of every ticket drawn; the plug-in renames the stop when asked to.
+class RecordingPreview : public TicketPreview {
   public:
-    QStringList log;
-    int16_t mode = 0;
-    void showFare(int p, const DigitValue& v) override {
-        log << QStringLiteral("fare %1=%2").arg(p).arg(v.toText());
-    }
-    void lampTest(bool on) override { log << QStringLiteral("lamp %1").arg(on); }
-    void showStopName(std::string_view name, int16_t draw, int16_t keep) override {
-        log << QStringLiteral("name %1 %2 %3").arg(cp932::decode(name)).arg(draw).arg(keep);
-        mode = keep;
-    }
-    int16_t stopNameMode() const override { return mode; }
-    void blank(bool on) override { log << QStringLiteral("blank %1").arg(on); }
-    QStringList only(const QString& prefix) const {
-        return log.filter(QRegularExpression(u'^' + prefix));
+    std::vector<SeirikenArgs> drawn;
+    int cleared = 0;
+    QByteArray rename;
+    void clear() override { ++cleared; }
+    void draw(SeirikenArgs& args) override {
+        drawn.push_back(args);
+        if (!rename.isEmpty())
+            args.stopName = rename;
     }
 };
 
@@ -48,7 +45,10 @@ class TripTest : public ::testing::Test {
     Trip make() {
         Trip::Services s{board, options, sound, tape,
                          [this](int ms) { board.log << QStringLiteral("wait %1").arg(ms); }};
-        s.today = [] { return QDate(2026, 12, 7); };
+        clock.stopAt(QDateTime(QDate(2026, 12, 7), QTime(7, 5, 9)));
+        s.clock = &clock;
+        s.preview = &preview;
+        s.panel = &panel;
         return Trip(s);
     }
     void enter(Trip& t, std::initializer_list<int> keys) {
@@ -58,6 +58,9 @@ class TripTest : public ::testing::Test {
 
     QTemporaryDir dir;
     Options options;
+    Clock clock;
+    PanelState panel;
+    RecordingPreview preview;
     RecordingBoard board;
     RecordingSound sound;
     RecordingTape tape;
@@ -209,4 +212,46 @@ TEST_F(TripTest, AutoRunStopsWhenAsked) {
     EXPECT_EQ(t.state().CurrentRow, 2);
     EXPECT_FALSE(run.running());
     EXPECT_DOUBLE_EQ(run.interval(), 5);
+}
+
+// The ticket preview at every board update: the row's arguments, the date by the chosen
+// mode against the simulator's clock, the panel's company, and a stop name the plug-in
+// rewrote shown on the board of the same update.
+TEST_F(TripTest, EveryBoardUpdateDrawsTheTicketBeforeTheStopName) {
+    options.UseTicketPreview = 1;
+    options.PluginPath = QStringLiteral("/plugins/t.4SP");
+    panel.setCompany(2);
+    Trip t = make();
+    enter(t, {10, 7, 11, 1});
+    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_EQ(preview.drawn.size(), 1u);
+    const SeirikenArgs& first = preview.drawn[0];
+    EXPECT_EQ(first.stopName, QByteArray::fromStdString(t.table().row(1).StopNameBytes));
+    EXPECT_EQ(first.date, QByteArray("12-07-2026")); // printed now, MM-DD-YYYY
+    EXPECT_EQ(first.time, QByteArray("07:05:09"));
+    EXPECT_EQ(first.route, 7);
+    EXPECT_EQ(first.row, 1);
+    EXPECT_EQ(first.company, 2);
+    EXPECT_TRUE(t.previewDrawn());
+
+    // The route's date is kept although the clock moved on to the next day.
+    options.DatePerPrint = 0;
+    options.DatePerRoute = -1;
+    clock.stopAt(clock.now().addDays(1));
+    preview.rename = QByteArray::fromStdString(cp932::encode(QStringLiteral("臨時停留所")));
+    board.log.clear();
+    t.step(true);
+    EXPECT_EQ(preview.drawn.back().date, QByteArray("12-07-2026"));
+    EXPECT_EQ(preview.drawn.back().row, 2);
+    EXPECT_EQ(board.only(QStringLiteral("name")),
+              QStringList{QStringLiteral("name 臨時停留所 2 2")});
+    EXPECT_EQ(t.table().row(2).StopName, QStringLiteral("臨時停留所"));
+
+    // Switched off, the next update only clears the picture.
+    options.UseTicketPreview = 0;
+    const int cleared = preview.cleared;
+    t.step(false);
+    EXPECT_EQ(preview.drawn.size(), 2u);
+    EXPECT_EQ(preview.cleared, cleared + 1);
+    EXPECT_FALSE(t.previewDrawn());
 }

@@ -3,6 +3,8 @@
 #include "Form1.h"
 #include "Hy3Builder.h"
 #include "Options.h"
+#include "PanelState.h"
+#include "PreviewPicture.h"
 #include "Recorders.h"
 #include "frmCtl.h"
 #include "mdl527_000.h"
@@ -35,14 +37,20 @@ class PanelTest : public ::testing::Test {
         options.FareDataFolder = dir.path();
         options.RouteSetSound = QStringLiteral("route.wav");
         options.ResetSound = QStringLiteral("key.wav");
-        Trip::Services services{board, options, sound, tape, [this](int ms) {
+        clock.stopAt(QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)));
+        Trip::Services services{board,
+                                options,
+                                sound,
+                                tape,
+                                [this](int ms) {
                                     waits.push_back(ms);
                                     lampDuringWait = board.Degit[17]->litNow();
-                                }};
-        services.today = [] { return QDate(2026, 12, 6); };
+                                },
+                                &clock,
+                                &preview,
+                                &panelState};
         trip = std::make_unique<Trip>(services);
-        PanelContext ctx{board, *trip, options};
-        ctx.today = services.today;
+        PanelContext ctx{board, *trip, panelState, preview, options, clock};
         ctx.saveSettings = [this] { events << QStringLiteral("save"); };
         ctx.endProgram = [this] { events << QStringLiteral("end"); };
         panel = std::make_unique<frmCtl>(std::move(ctx));
@@ -73,6 +81,9 @@ class PanelTest : public ::testing::Test {
     Form1& board = rig.board;
     RecordingSound sound;
     RecordingTape tape;
+    Clock clock;
+    PanelState panelState;
+    PreviewPicture preview{options};
     std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
     const RouteState& state() const { return trip->state(); }
@@ -123,24 +134,6 @@ TEST_F(PanelTest, KeypadSoundsAndLabels) {
         EXPECT_EQ(c.file, QStringLiteral("key.wav"));
 }
 
-TEST_F(PanelTest, NoRouteOpensZeroAndFailuresKeepTheTrip) {
-    setRoute(2);
-    panel->Command2[1]->click();
-    ASSERT_EQ(state().CurrentRow, 3);
-    panel->Command1[1]->click(); // the same route again restarts the trip
-    EXPECT_EQ(state().CurrentRow, 2);
-    keys({10, 11});
-    panel->Command1[1]->click(); // no route: 0.hy3 does not exist
-    EXPECT_EQ(fake->messages.back().text, msgNoRouteData());
-    EXPECT_EQ(fake->messages.back().title, QStringLiteral("ミナモVer4"));
-    EXPECT_EQ(fake->messages.back().icon, MsgIcon::None);
-    EXPECT_EQ(state().RouteDigits, QString());
-    EXPECT_EQ(state().RowCount, 6);
-    EXPECT_TRUE(panel->Command2[1]->isEnabled());
-    panel->Command2[1]->click();
-    EXPECT_EQ(state().CurrentRow, 3);
-}
-
 TEST_F(PanelTest, ListPageBuildsTheRouteFromItsSelections) {
     // Focus landing on a list (as at start-up) chooses nothing and plays nothing.
     QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
@@ -155,45 +148,6 @@ TEST_F(PanelTest, ListPageBuildsTheRouteFromItsSelections) {
     EXPECT_EQ(state().CurrentRow, 2);
     EXPECT_EQ(sound.calls[0].file, QStringLiteral("key.wav"));   // route digit
     EXPECT_EQ(sound.calls[2].file, QStringLiteral("route.wav")); // section digit
-}
-
-TEST_F(PanelTest, StepsStopAtTheEndsWithoutSoundOrUpdate) {
-    setRoute(1);
-    const size_t before = sound.calls.size();
-    panel->Command2[0]->click();
-    EXPECT_EQ(sound.calls.size(), before);
-    for (int i = 0; i < 10; ++i)
-        panel->Command2[1]->click();
-    EXPECT_EQ(state().CurrentRow, 6);
-    EXPECT_EQ(sound.calls.size(), before + 5);
-    EXPECT_EQ(sound.calls.back().alias, QStringLiteral("S2"));
-    EXPECT_FALSE(sound.calls.back().wait); // asynchronous by default
-}
-
-TEST_F(PanelTest, StepSoundByColumnIsSilentForZeroAndFour) {
-    options.StepSoundFixed = 0;
-    options.StepSoundByColumn = -1;
-    options.StepSoundColumn = 39;
-    options.StepSound1 = QStringLiteral("1.wav");
-    options.StepSound2 = QStringLiteral("2.wav");
-    options.StepSoundSync = -1;
-    setRoute(1);
-    panel->Command2[1]->click(); // row 2: code 2
-    EXPECT_EQ(sound.calls.back().file, QStringLiteral("2.wav"));
-    EXPECT_TRUE(sound.calls.back().wait);
-    panel->Command2[1]->click();
-    panel->Command2[1]->click(); // row 4: code 4, silent but updated
-    EXPECT_EQ(sound.calls.back().file, QString());
-    EXPECT_EQ(lit(8), QStringLiteral("408"));
-}
-
-TEST_F(PanelTest, LateNightTakesEffectAtTheNextUpdate) {
-    setRoute(1);
-    panel->Check2->click();
-    EXPECT_EQ(lit(2), QStringLiteral("102"));
-    panel->Command2[1]->click();
-    EXPECT_EQ(lit(2), QStringLiteral("404"));
-    EXPECT_EQ(lit(7), QStringLiteral("-1"));
 }
 
 TEST_F(PanelTest, RouteNumberInformationDigitKeepsItsZeros) {
@@ -227,23 +181,26 @@ TEST_F(PanelTest, BlankingAndRestoringTheSameRow) {
     EXPECT_TRUE(panel->Command2[1]->isEnabled());
 }
 
-TEST_F(PanelTest, FirstRowNeverShowsThePrefix) {
-    options.TsugiwaDisplay = 1;
-    setRoute(1);
-    EXPECT_EQ(board.ChimeiCtl->TsugiwaMode(), 1); // restored after drawing without it
-    const QImage noPrefix = board.ChimeiCtl->strip();
-    panel->Command2[1]->click();
-    panel->Command2[0]->click();
-    EXPECT_EQ(board.ChimeiCtl->strip(), noPrefix);
-}
-
-TEST_F(PanelTest, ScrollBarsSetSpeedAndPauseTogether) {
+// The panel edits the panel state and shows it, whoever changed it.
+TEST_F(PanelTest, ScrollBarsBacklightAndPagesGoThroughThePanelState) {
+    std::vector<std::pair<int, int>> scrolls;
+    QObject::connect(&panelState, &PanelState::scrollChanged,
+                     [&](int speed, int wait) { scrolls.emplace_back(speed, wait); });
     panel->HScroll1[1]->setValue(2500);
-    EXPECT_EQ(board.ChimeiCtl->ScrollStartWait(), 2500);
-    EXPECT_EQ(board.ChimeiCtl->Speed(), 1);
     panel->HScroll1[0]->setValue(400);
-    EXPECT_EQ(board.ChimeiCtl->Speed(), 400);
+    EXPECT_EQ(scrolls, (std::vector<std::pair<int, int>>{{1, 2500}, {400, 2500}}));
     EXPECT_EQ(panel->Label1[0]->text(), QStringLiteral("400"));
+    panelState.setScrollInterval(700);
+    EXPECT_EQ(panel->HScroll1[1]->value(), 700);
+    EXPECT_EQ(panel->Label1[1]->text(), QStringLiteral("700"));
+
+    panel->Option4[2]->click();
+    EXPECT_EQ(panelState.backlight(), 2);
+    panelState.setBacklight(1);
+    EXPECT_TRUE(panel->Option4[1]->isChecked());
+
+    panel->Frame1_DblClick(1);
+    EXPECT_EQ(panelState.entryPage(), 1);
 }
 
 TEST_F(PanelTest, PreviewTogglePageSwitchAndPersistedFields) {
@@ -252,7 +209,6 @@ TEST_F(PanelTest, PreviewTogglePageSwitchAndPersistedFields) {
     EXPECT_EQ(panel->Check4->text(), QStringLiteral("<<"));
     EXPECT_EQ(panel->Check4->toolTip(), QStringLiteral("整理券プレビューを隠します"));
     panel->Frame1_DblClick(1);
-    EXPECT_EQ(panel->PanelPage, 1);
     CtrlDataInfo info;
     panel->Check2->click();
     panel->GetCtrlDataInfo(info);
@@ -264,11 +220,14 @@ TEST_F(PanelTest, PreviewTogglePageSwitchAndPersistedFields) {
     info.PanelPage = 0;
     info.ScrollSpeedValue = 300;
     info.ScrollIntervalValue = 700;
+    info.LateNightFare = 0;
     panel->SetCtrlDataInfo(info);
     EXPECT_EQ(panel->widthTwips(), 5385);
-    EXPECT_EQ(panel->PanelPage, 0);
-    EXPECT_EQ(board.ChimeiCtl->Speed(), 300);
-    EXPECT_EQ(board.ChimeiCtl->ScrollStartWait(), 700);
+    EXPECT_EQ(panelState.entryPage(), 0);
+    EXPECT_EQ(panel->HScroll1[0]->value(), 300);
+    EXPECT_EQ(panel->HScroll1[1]->value(), 700);
+    EXPECT_FALSE(trip->lateNight());
+    EXPECT_FALSE(panel->Check2->isChecked());
 }
 
 TEST_F(PanelTest, VersionTextNamesTheModel) {
@@ -278,19 +237,6 @@ TEST_F(PanelTest, VersionTextNamesTheModel) {
     EXPECT_TRUE(fake->dlg110Texts[0].contains(QStringLiteral("ServiceRelease 1")));
     EXPECT_TRUE(fake->dlg110Texts[0].contains(QStringLiteral("2026")));
     EXPECT_TRUE(board.isEnabled());
-}
-
-TEST_F(PanelTest, AnnouncementButtonsStepWhenTheFlagSaysSo) {
-    setRoute(1);
-    tape.flag = 1;
-    panel->cmdTapeNext_Click();
-    EXPECT_EQ(state().CurrentRow, 2);
-    tape.flag = 0;
-    panel->cmdTapeNext_Click();
-    EXPECT_EQ(state().CurrentRow, 2);
-    tape.flag = 1;
-    panel->cmdTapeBack_Click();
-    EXPECT_EQ(state().CurrentRow, 1);
 }
 
 TEST_F(PanelTest, CloseAnsweredNoKeepsEverythingYesShutsDownInOrder) {
@@ -311,14 +257,6 @@ TEST_F(PanelTest, CloseAnsweredNoKeepsEverythingYesShutsDownInOrder) {
     EXPECT_TRUE(panel->CommandButton1[0]->mask().isEmpty());
 }
 
-TEST_F(PanelTest, BacklightRecoloursTheTicketNumbers) {
-    panel->Option4[1]->click();
-    EXPECT_EQ(bgrFromColor(board.lblSeiriNum[3]->palette().color(QPalette::WindowText)), 12648384u);
-    EXPECT_EQ(panel->backlight(), 1);
-    panel->Option4[0]->click();
-    EXPECT_EQ(bgrFromColor(board.lblSeiriNum[3]->palette().color(QPalette::WindowText)), 16777215u);
-}
-
 TEST_F(PanelTest, PreviewCopyMenuOnlyForTheRightButton) {
     EXPECT_FALSE(panel->picSeirikenPrev_MouseDown(Qt::LeftButton, QPoint(10, 10)));
     EXPECT_FALSE(panel->MnuHide->isVisible());
@@ -326,13 +264,20 @@ TEST_F(PanelTest, PreviewCopyMenuOnlyForTheRightButton) {
     EXPECT_TRUE(panel->MnuHide->isVisible());
     EXPECT_EQ(panel->MnuHideCopy->text(), QStringLiteral("コピー(&C)"));
     panel->MnuHide->hide();
-    panel->previewImage.setPixel(3, 3, qRgb(1, 2, 3));
+    // A drawn ticket reaches the picture on the panel and the clipboard.
+    options.UseTicketPreview = 1;
+    options.PluginPath = QStringLiteral(DEMO_DIR "/plugins/barcode.4SP");
+    setRoute(1);
+    const QImage shown = panel->picSeirikenPrev->pixmap().toImage();
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_RGB32), preview.image());
+    int ink = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            ink += qGray(shown.pixel(x, y)) < 128 ? 1 : 0;
+    EXPECT_GT(ink, 500);
     panel->MnuHideCopy->trigger();
     const QImage copied = QGuiApplication::clipboard()->image();
-    ASSERT_EQ(copied.size(), panel->previewImage.size());
-    EXPECT_EQ(copied.pixel(3, 3) & 0xFFFFFF, 0x010203u);
-    setRoute(1); // every board update clears the preview
-    EXPECT_EQ(panel->previewImage.pixel(3, 3), qRgb(255, 255, 255));
+    EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32), preview.image());
 }
 
 TEST_F(PanelTest, ScrollBarsHaveRoomToMoveInSmallSteps) {
@@ -369,58 +314,6 @@ TEST_F(PanelTest, WidenedPanelIsNineThousandTwipsAndStaysOnScreen) {
     EXPECT_LE(panel->frameGeometry().right(), panel->screen()->availableGeometry().right());
     panel->Check4->click();
     EXPECT_EQ(panel->widthTwips(), 5385);
-}
-
-// The ticket preview at every board update: the nine arguments in order, the date by the
-// chosen mode, a clock fixed by the test, and the picture cleared when the preview is off.
-TEST_F(PanelTest, TicketDrawCallGetsTheRowsDataAtEveryUpdate) {
-    QDateTime clock(QDate(2026, 12, 6), QTime(7, 5, 9));
-    panel.reset();
-    PanelContext ctx{board, *trip, options};
-    ctx.now = [&clock] { return clock; };
-    panel = std::make_unique<frmCtl>(std::move(ctx));
-    panel->Form_Load();
-    options.UseTicketPreview = 1;
-    options.PluginPath = QStringLiteral(DEMO_DIR "/plugins/barcode.4SP");
-    setRoute(1);
-    ASSERT_EQ(fake->drawCalls.size(), 1u);
-    const auto& first = fake->drawCalls[0];
-    EXPECT_EQ(first.path, options.PluginPath);
-    EXPECT_EQ(first.args.stopName, QByteArray::fromStdString(trip->table().row(1).StopNameBytes));
-    EXPECT_EQ(first.args.date, QByteArray("12-06-2026")); // printed now, MM-DD-YYYY
-    EXPECT_EQ(first.args.time, QByteArray("07:05:09"));
-    EXPECT_EQ(first.args.route, 12);
-    EXPECT_EQ(first.args.ticketNo, trip->table().row(1).TicketNo);
-    EXPECT_EQ(first.args.row, 1);
-    EXPECT_EQ(first.args.company, -1); // nothing in the company list
-    EXPECT_TRUE(panel->previewDrawn());
-
-    // The route's date, kept although the clock moved on to the next day.
-    options.DatePerPrint = 0;
-    options.DatePerRoute = -1;
-    clock = clock.addDays(1);
-    panel->Command2[1]->click();
-    EXPECT_EQ(fake->drawCalls.back().args.date, QByteArray("12-06-2026"));
-    EXPECT_EQ(fake->drawCalls.back().args.row, 2);
-    options.DatePerRoute = 0;
-    options.DateFixed = -1;
-    options.FixedDateText = QStringLiteral("2027/01/02");
-    panel->Command2[1]->click();
-    EXPECT_EQ(fake->drawCalls.back().args.date, QByteArray("2027/01/02"));
-
-    // A drawn ticket is on the picture; switched off, the next update leaves it blank.
-    int ink = 0;
-    for (int y = 0; y < panel->previewImage.height(); ++y)
-        for (int x = 0; x < panel->previewImage.width(); ++x)
-            ink += qGray(panel->previewImage.pixel(x, y)) < 128 ? 1 : 0;
-    EXPECT_GT(ink, 500);
-    options.UseTicketPreview = 0;
-    panel->Command2[0]->click();
-    EXPECT_EQ(fake->drawCalls.size(), 3u);
-    EXPECT_FALSE(panel->previewDrawn());
-    for (int y = 0; y < panel->previewImage.height(); y += 7)
-        for (int x = 0; x < panel->previewImage.width(); x += 7)
-            ASSERT_EQ(panel->previewImage.pixel(x, y), qRgb(255, 255, 255));
 }
 
 TEST_F(PanelTest, ABadPluginPathStillReachesTheDrawCallAndTheTableIsUntouched) {

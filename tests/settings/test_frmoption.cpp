@@ -33,7 +33,7 @@ class OptionDialogTest : public ::testing::Test {
     }
     FakeCompanion* fake = nullptr;
     Options model;
-    std::array<int32_t, 17> custom{};
+    CustomColors custom{};
     frmOption dlg{model, custom};
     int applied = 0;
 };

@@ -53,7 +53,7 @@ class TicketOptionsTest : public ::testing::Test {
     }
     FakeCompanion* fake = nullptr;
     Options model;
-    std::array<int32_t, 17> custom{};
+    CustomColors custom{};
     frmOption dlg{model, custom};
     QComboBox companies;
     QSize preview;

@@ -27,11 +27,11 @@ class ChannelCommands : public ::testing::Test {
 } // namespace
 
 TEST_F(ChannelCommands, AnEmptyOrMissingFileOrAFolderSendsNothingAtAll) {
-    api.PlaySnd(QString(), QStringLiteral("S1"), false, 0);
-    api.PlaySnd(dir.filePath(QStringLiteral("gone.wav")), QStringLiteral("S1"), true, 0);
+    api.PlaySnd(QString(), Channel::S1, false, 0);
+    api.PlaySnd(dir.filePath(QStringLiteral("gone.wav")), Channel::S1, true, 0);
     // A folder named like a sound is no sound file: the channel's sound goes on.
     ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("x.wav")));
-    api.PlaySnd(dir.filePath(QStringLiteral("x.wav")), QStringLiteral("S1"), false, 0);
+    api.PlaySnd(dir.filePath(QStringLiteral("x.wav")), Channel::S1, false, 0);
     EXPECT_TRUE(sent.isEmpty());
 }
 
@@ -47,7 +47,7 @@ TEST_F(ChannelCommands, TheExtensionChoosesTheDevice) {
     for (const auto& c : cases) {
         sent.clear();
         const QString path = touch(QString::fromLatin1(c.name));
-        api.PlaySnd(path, QStringLiteral("S2"), false, 0);
+        api.PlaySnd(path, Channel::S2, false, 0);
         if (!c.type) {
             EXPECT_EQ(sent, QStringList{QStringLiteral("close 527S2")}) << c.name;
             continue;
@@ -63,14 +63,14 @@ TEST_F(ChannelCommands, TheExtensionChoosesTheDevice) {
 
 TEST_F(ChannelCommands, SynchronousPlayWaitsThenPauses) {
     const QString path = touch(QStringLiteral("フォルダ 名/チャイム 1.wav"));
-    api.PlaySnd(path, QStringLiteral("S3"), true, 250);
+    api.PlaySnd(path, Channel::S3, true, 250);
     EXPECT_EQ(sent,
               (QStringList{QStringLiteral("close 527S3"),
                            QStringLiteral("open \"%1\" type waveaudio alias 527S3 wait").arg(path),
                            QStringLiteral("play 527S3 from 0 wait")}));
     EXPECT_EQ(sleeps, std::vector<int>{250});
     // Asynchronous plays yield once instead.
-    api.PlaySnd(path, QStringLiteral("S3"), false, 250);
+    api.PlaySnd(path, Channel::S3, false, 250);
     EXPECT_EQ(sleeps, (std::vector<int>{250, 0}));
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // A companion that records every dialog and message box and answers from a script of
 // prepared answers, so no test ever waits on a modal dialog.
+#include "ColorCodes.h"
 #include "Companion.h"
 #include "QtPrinters.h"
 
@@ -60,7 +61,7 @@ class FakeCompanion : public Companion {
         folderStarts << start;
         return take(folderAnswers);
     }
-    bool Qv3ChooseColor(QWidget*, int32_t& colour, std::array<int32_t, 17>&) override {
+    bool Qv3ChooseColor(QWidget*, int32_t& colour, CustomColors&) override {
         pickerLog << QStringLiteral("color %1").arg(colour);
         if (colorAnswers.empty())
             return false;

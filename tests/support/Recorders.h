@@ -15,8 +15,8 @@ class RecordingSound : public SoundChannels {
     };
     std::vector<Call> calls;
     int closed = 0;
-    void PlaySnd(const QString& f, const QString& a, bool w, int p) override {
-        calls.push_back({f, a, w, p});
+    void PlaySnd(const QString& f, Channel c, bool w, int p) override {
+        calls.push_back({f, channelName(c), w, p});
     }
     void CloseAllSnd() override { ++closed; }
 };

@@ -1,0 +1,475 @@
+#include "CommandTable.h"
+
+#include "Program.h"
+#include "ScriptedCompanion.h"
+#include "StateDump.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QGroupBox>
+#include <QJsonDocument>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScrollBar>
+
+namespace {
+
+using Result = CommandResult;
+
+std::optional<int> toInt(const QString& s) {
+    bool ok = false;
+    const int v = s.toInt(&ok);
+    return ok ? std::optional<int>(v) : std::nullopt;
+}
+
+// A single ASCII digit, as the keypad and the lists have them.
+std::optional<int> digit(const QString& s) {
+    if (s.size() != 1 || s[0] < QLatin1Char('0') || s[0] > QLatin1Char('9'))
+        return std::nullopt;
+    return s[0].unicode() - u'0';
+}
+
+std::optional<bool> onOff(const QString& s) {
+    if (s == QLatin1String("on"))
+        return true;
+    if (s == QLatin1String("off"))
+        return false;
+    return std::nullopt;
+}
+
+// Double-clicks the middle of `w`; a disabled widget takes no clicks, as on screen.
+void doubleClick(QWidget* w) {
+    if (!w->isEnabled())
+        return;
+    const QPointF pos(w->width() / 2.0, w->height() / 2.0);
+    QMouseEvent ev(QEvent::MouseButtonDblClick, pos, w->mapToGlobal(pos), Qt::LeftButton,
+                   Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &ev);
+}
+
+// Sets a check box the way a click does: only an enabled box changes.
+void setChecked(QAbstractButton* b, bool on) {
+    if (b->isChecked() != on)
+        b->click();
+}
+
+frmCtl& panelOf(CommandContext& c) {
+    return *c.program.panel;
+}
+
+// ---- the panel's entry, stepping and switches
+
+Result key(CommandContext& c, const CommandLine& l) {
+    const QString a = l.arg(1);
+    int index = -1;
+    if (a == QLatin1String("route"))
+        index = 10;
+    else if (a == QLatin1String("section"))
+        index = 11;
+    else if (const auto d = digit(a))
+        index = *d;
+    if (index < 0)
+        return Result::fail(QStringLiteral("key takes 0-9, route or section"));
+    panelOf(c).CommandButton1[static_cast<size_t>(index)]->click();
+    return {};
+}
+
+Result list(CommandContext& c, const CommandLine& l) {
+    const bool route = l.arg(1) == QLatin1String("route");
+    if (!route && l.arg(1) != QLatin1String("section"))
+        return Result::fail(QStringLiteral("list takes route or section"));
+    frmCtl& panel = panelOf(c);
+    const int count =
+        route ? static_cast<int>(panel.List2.size()) : static_cast<int>(panel.List3.size());
+    if (l.argCount() != count + 1)
+        return Result::fail(
+            QStringLiteral("list %1 needs %2 digits or -").arg(l.arg(1)).arg(count));
+    for (int k = 0; k < count; ++k) {
+        const QString d = l.arg(k + 2);
+        QListWidget* list =
+            route ? panel.List2[static_cast<size_t>(k)] : panel.List3[static_cast<size_t>(k)];
+        if (!list->isEnabled())
+            continue; // a disabled list takes no choice, as on screen
+        if (d == QLatin1String("-")) {
+            list->setCurrentRow(-1);
+            continue;
+        }
+        const auto v = digit(d);
+        if (!v)
+            return Result::fail(QStringLiteral("\"%1\" is not a digit or -").arg(d));
+        list->setCurrentRow(*v);
+    }
+    return {};
+}
+
+Result reset(CommandContext& c, const CommandLine& l) {
+    if (l.arg(1) == QLatin1String("keypad"))
+        panelOf(c).Command1[1]->click();
+    else if (l.arg(1) == QLatin1String("list"))
+        panelOf(c).Command1[0]->click();
+    else
+        return Result::fail(QStringLiteral("reset takes keypad or list"));
+    return {};
+}
+
+Result next(CommandContext& c, const CommandLine&) {
+    panelOf(c).Command2[1]->click();
+    return {};
+}
+
+Result back(CommandContext& c, const CommandLine&) {
+    panelOf(c).Command2[0]->click();
+    return {};
+}
+
+// A switch of the panel turned on or off as a click does.
+Result toggle(QAbstractButton* b, const CommandLine& l) {
+    const auto on = onOff(l.arg(1));
+    if (!on)
+        return Result::fail(QStringLiteral("takes on or off"));
+    setChecked(b, *on);
+    return {};
+}
+
+Result blank(CommandContext& c, const CommandLine& l) {
+    return toggle(panelOf(c).Check1, l);
+}
+
+Result latenight(CommandContext& c, const CommandLine& l) {
+    return toggle(panelOf(c).Check2, l);
+}
+
+Result preview(CommandContext& c, const CommandLine& l) {
+    return toggle(panelOf(c).Check4, l);
+}
+
+Result backlight(CommandContext& c, const CommandLine& l) {
+    const auto v = toInt(l.arg(1));
+    if (!v || *v < 0 || *v > 2)
+        return Result::fail(QStringLiteral("backlight takes 0, 1 or 2"));
+    panelOf(c).Option4[static_cast<size_t>(*v)]->click();
+    return {};
+}
+
+Result scrollBar(QScrollBar* bar, const CommandLine& l) {
+    const auto v = toInt(l.arg(1));
+    if (!v || *v < bar->minimum() || *v > bar->maximum())
+        return Result::fail(
+            QStringLiteral("takes a number from %1 to %2").arg(bar->minimum()).arg(bar->maximum()));
+    if (bar->isEnabled())
+        bar->setValue(*v);
+    return {};
+}
+
+Result speed(CommandContext& c, const CommandLine& l) {
+    return scrollBar(panelOf(c).HScroll1[0], l);
+}
+
+Result interval(CommandContext& c, const CommandLine& l) {
+    return scrollBar(panelOf(c).HScroll1[1], l);
+}
+
+Result page(CommandContext& c, const CommandLine& l) {
+    const auto v = toInt(l.arg(1));
+    if (!v || *v < 0 || *v > 1)
+        return Result::fail(QStringLiteral("page takes 0 or 1"));
+    doubleClick(panelOf(c).Frame1[static_cast<size_t>(*v)]);
+    return {};
+}
+
+Result tape(CommandContext& c, const CommandLine& l) {
+    frmCtl& panel = panelOf(c);
+    const QString a = l.arg(1);
+    QPushButton* b = a == QLatin1String("next")     ? panel.cmdTapeNext
+                     : a == QLatin1String("back")   ? panel.cmdTapeBack
+                     : a == QLatin1String("stop")   ? panel.cmdTapeStop
+                     : a == QLatin1String("adjust") ? panel.cmdTapeSet
+                                                    : nullptr;
+    if (!b)
+        return Result::fail(QStringLiteral("tape takes next, back, stop or adjust"));
+    b->click();
+    return {};
+}
+
+Result version(CommandContext& c, const CommandLine&) {
+    panelOf(c).Command8->click();
+    return {};
+}
+
+Result company(CommandContext& c, const CommandLine& l) {
+    QComboBox* list = panelOf(c).Combo1;
+    const auto v = toInt(l.arg(1));
+    if (!v || *v < 0 || *v >= list->count())
+        return Result::fail(QStringLiteral("company takes an index into the panel's company list"));
+    list->setCurrentIndex(*v);
+    return {};
+}
+
+// ---- the board, the options dialog and the pickers
+
+Result digitDialog(CommandContext& c, const CommandLine& l) {
+    int v[5];
+    for (int i = 0; i < 5; ++i) {
+        const auto x = toInt(l.arg(i + 1));
+        if (!x)
+            return Result::fail(QStringLiteral("\"%1\" is not a number").arg(l.arg(i + 1)));
+        v[i] = *x;
+    }
+    if (v[0] < 1 || v[0] > limits::kFareCells)
+        return Result::fail(QStringLiteral("fare digit must be 1-%1").arg(limits::kFareCells));
+    c.companion.queueDigitAnswer(
+        {{static_cast<int16_t>(v[1]), static_cast<int16_t>(v[2]), static_cast<int16_t>(v[3])},
+         v[4]});
+    doubleClick(c.program.board->Degit[static_cast<size_t>(v[0])]);
+    return {};
+}
+
+Result option(CommandContext& c, const CommandLine& l) {
+    if (auto e = setOption(c.program.options, l.arg(1), l.afterFirst()))
+        return Result::fail(*e);
+    // The dialog's controls show the model: the control and its handlers follow.
+    c.program.optionDialog->refreshFromModel();
+    return {};
+}
+
+Result settings(CommandContext& c, const CommandLine&) {
+    panelOf(c).Command4->click();
+    return {};
+}
+
+Result ok(CommandContext& c, const CommandLine&) {
+    // OK of the options dialog, opened from 設定... first when it is not open, so the
+    // board and panel are enabled and the stop name drawn again afterwards.
+    if (!c.program.optionDialog->isVisible())
+        panelOf(c).Command4->click();
+    static_cast<QPushButton*>(c.program.optionDialog->control(QStringLiteral("Command4")))->click();
+    return {};
+}
+
+Result click(CommandContext& c, const CommandLine& l) {
+    const QString name = l.arg(1);
+    if (!name.startsWith(QLatin1String("frmOption.")))
+        return Result::fail(QStringLiteral("click takes frmOption.CONTROL"));
+    auto* b = qobject_cast<QAbstractButton*>(c.program.optionDialog->control(name.mid(10)));
+    if (!b)
+        return Result::fail(
+            QStringLiteral("no button \"%1\" in the options dialog").arg(name.mid(10)));
+    b->click();
+    return {};
+}
+
+Result answer(CommandContext& c, const CommandLine& l) {
+    const QString kind = l.arg(1);
+    if (kind == QLatin1String("cancel"))
+        c.companion.queuePickerAnswer(QStringLiteral("cancel"), {});
+    else if (kind == QLatin1String("file") || kind == QLatin1String("folder") ||
+             kind == QLatin1String("color") || kind == QLatin1String("date"))
+        c.companion.queuePickerAnswer(kind, l.afterFirst());
+    else
+        return Result::fail(QStringLiteral("answer takes file, folder, color, date or cancel"));
+    return {};
+}
+
+// ---- the program: running by itself, recording, the clock, waiting, looking
+
+Result autoRun(CommandContext& c, const CommandLine& l) {
+    Program& p = c.program;
+    const QString a = l.arg(1);
+    if (a == QLatin1String("stop") && l.argCount() == 1) {
+        p.autoRun->stop();
+    } else if (a == QLatin1String("wait") && l.argCount() == 1) {
+        // Until the run has reached the end of the route (or was stopped) and the last
+        // announcement and its chime have finished.
+        while (p.autoRun->running() || p.mixer->anyPlaying() || (p.tape && p.tape->speaking()))
+            waitProcessing(50);
+    } else if (a == QLatin1String("start") && l.argCount() == 2) {
+        bool ok = false;
+        const double seconds = l.arg(2).toDouble(&ok);
+        if (!ok || seconds < 1 || seconds > 600)
+            return Result::fail(QStringLiteral("auto start takes seconds from 1 to 600"));
+        if (!p.autoRun->start(seconds))
+            return Result::fail(QStringLiteral("no route is set, or it is at its end"));
+    } else {
+        return Result::fail(QStringLiteral("auto takes start SECONDS, wait or stop"));
+    }
+    return {};
+}
+
+Result record(CommandContext& c, const CommandLine& l) {
+    Program& p = c.program;
+    std::optional<QString> err;
+    if (l.arg(1) == QLatin1String("stop") && l.argCount() == 1)
+        err = p.stopRecording();
+    else if (l.arg(1) == QLatin1String("start") && l.argCount() >= 2)
+        err = p.startRecording(l.afterFirst(), p.recordZoom);
+    else
+        return Result::fail(QStringLiteral("record takes start FILE or stop"));
+    panelOf(c).showRecording();
+    return err ? Result::fail(*err) : Result{};
+}
+
+Result clock(CommandContext& c, const CommandLine& l) {
+    // Stops the clock at a moment, so tickets and dates come out the same every run.
+    if (l.rest == QLatin1String("run")) {
+        c.program.clock.run();
+        return {};
+    }
+    const QDateTime t = QDateTime::fromString(l.rest, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!t.isValid())
+        return Result::fail(QStringLiteral("clock takes YYYY-MM-DD HH:MM:SS or run"));
+    c.program.clock.stopAt(t);
+    return {};
+}
+
+Result wait(CommandContext&, const CommandLine& l) {
+    const auto v = toInt(l.arg(1));
+    if (!v || *v < 0)
+        return Result::fail(QStringLiteral("wait takes milliseconds"));
+    waitProcessing(*v);
+    return {};
+}
+
+Result at(CommandContext& c, const CommandLine& l) {
+    // The command runs that long after the script started (at once when that moment has
+    // passed), the program running meanwhile.
+    static const QRegularExpression when(QStringLiteral("^(\\d+):(\\d{2})(?:\\.(\\d{1,3}))?$"));
+    const auto m = when.match(l.arg(1));
+    if (!m.hasMatch())
+        return Result::fail(QStringLiteral("at takes MM:SS and a command"));
+    const qint64 due = (m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 1000 +
+                       m.captured(3).leftJustified(3, QLatin1Char('0')).toLongLong();
+    const qint64 left = due - c.started.elapsed();
+    if (left > 0)
+        waitProcessing(static_cast<int>(left));
+    return runCommandLine(c, l.afterFirst());
+}
+
+Result state(CommandContext& c, const CommandLine& l) {
+    const QJsonObject dump = dumpState(c.program);
+    if (l.argCount() == 0)
+        return {std::nullopt, dump, false};
+    QFile f(l.rest);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return Result::fail(QStringLiteral("cannot write %1").arg(l.rest));
+    f.write(QJsonDocument(dump).toJson(QJsonDocument::Compact) + '\n');
+    return {};
+}
+
+Result snapshot(CommandContext& c, const CommandLine& l) {
+    Program& p = c.program;
+    const QString what = l.arg(1);
+    QImage img;
+    if (what == QLatin1String("board"))
+        img = p.board->snapshot();
+    else if (what == QLatin1String("panel"))
+        img = p.panel->grab().toImage();
+    else if (what == QLatin1String("options"))
+        img = p.optionDialog->grab().toImage();
+    else if (what == QLatin1String("ticket"))
+        img = p.preview->image();
+    else
+        return Result::fail(QStringLiteral("snapshot takes board, panel, options or ticket"));
+    if (!img.save(l.afterFirst(), "PNG"))
+        return Result::fail(QStringLiteral("cannot write %1").arg(l.afterFirst()));
+    return {};
+}
+
+Result quit(CommandContext& c, const CommandLine&) {
+    c.companion.answerYesNext();
+    if (!panelOf(c).close())
+        return Result::fail(QStringLiteral("the close was refused"));
+    return {std::nullopt, {}, true};
+}
+
+} // namespace
+
+QString CommandLine::afterFirst() const {
+    const qsizetype at = rest.indexOf(QLatin1Char(' '));
+    return at < 0 ? QString() : rest.mid(at + 1).trimmed();
+}
+
+const std::vector<CommandRow>& commandTable() {
+    static const std::vector<CommandRow> rows = {
+        {"key", 1, 1, "key 0-9|route|section", "a keypad button (系統, 区間 for route and section)",
+         key},
+        {"list", 4, 6, "list route D D D D D | list section D D D",
+         "choose the digits on the list page (- for none)", list},
+        {"reset", 1, 1, "reset keypad|list", "one of the two リセット buttons", reset},
+        {"next", 0, 0, "next", "データ送り", next},
+        {"back", 0, 0, "back", "データ戻し", back},
+        {"blank", 1, 1, "blank on|off", "表示消去", blank},
+        {"latenight", 1, 1, "latenight on|off", "深夜料金", latenight},
+        {"preview", 1, 1, "preview on|off", ">> (the widened panel with the ticket preview)",
+         preview},
+        {"backlight", 1, 1, "backlight 0|1|2", "バックライト OFF, ON1, ON2", backlight},
+        {"speed", 1, 1, "speed N", "the scroll bar ｽｸﾛｰﾙ速度", speed},
+        {"interval", 1, 1, "interval N", "the scroll bar ｽｸﾛｰﾙ間隔 (milliseconds)", interval},
+        {"page", 1, 1, "page 0|1", "double-click the entry page: 0 lists, 1 keypad", page},
+        {"digit-dialog", 5, 5, "digit-dialog N ZERO SHIFT FILL RESULT",
+         "double-click fare digit N with these answers", digitDialog},
+        {"tape", 1, 1, "tape next|back|stop|adjust", "the announcement buttons 送り, 戻し, ■, 調整",
+         tape},
+        {"option", 1, kAnyArgs, "option NAME VALUE",
+         "set an option by its settings name (the dialog follows)", option},
+        {"settings", 0, 0, "settings", "設定...: open the options dialog", settings},
+        {"ok", 0, 0, "ok", "the options dialog's OK (opening it first if needed)", ok},
+        {"apply", 0, 0, "apply", "the same as ok", ok},
+        {"click", 1, 1, "click frmOption.CONTROL", "press a control of the options dialog", click},
+        {"answer", 1, kAnyArgs, "answer file|folder|color|date VALUE | answer cancel",
+         "the next picker's answer", answer},
+        {"version", 0, 0, "version", "the version button", version},
+        {"company", 1, 1, "company N", "choose entry N of the panel's company list", company},
+        {"auto", 1, 2, "auto start SECONDS | auto stop | auto wait",
+         "自動; wait: to the last stop and its voice", autoRun},
+        {"record", 1, kAnyArgs, "record start FILE | record stop",
+         "録画 into FILE (.mp4 or .webm); finish it", record},
+        {"clock", 1, 2, "clock YYYY-MM-DD HH:MM:SS | clock run",
+         "stop the clock at a moment; let it run", clock},
+        {"wait", 1, 1, "wait MS", "let the program run for MS milliseconds", wait},
+        {"at", 2, kAnyArgs, "at MM:SS COMMAND", "run COMMAND that long after the script started",
+         at},
+        {"state", 0, kAnyArgs, "state [FILE]", "the whole observable state as one JSON line",
+         state},
+        {"snapshot", 2, kAnyArgs, "snapshot board|panel|options|ticket FILE.png",
+         "a window's pixels", snapshot},
+        {"quit", 0, 0, "quit", "close the program, answering Yes", quit},
+    };
+    return rows;
+}
+
+const CommandRow* findCommand(const QString& name) {
+    for (const CommandRow& r : commandTable())
+        if (name == QLatin1String(r.name))
+            return &r;
+    return nullptr;
+}
+
+CommandResult runCommandLine(CommandContext& ctx, const QString& text) {
+    const QString line = text.trimmed();
+    CommandLine l;
+    l.words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (l.words.isEmpty())
+        return Result::fail(QStringLiteral("empty command"));
+    const qsizetype restAt = line.indexOf(QLatin1Char(' '));
+    l.rest = restAt < 0 ? QString() : line.mid(restAt + 1).trimmed();
+    const CommandRow* row = findCommand(l.words[0]);
+    if (!row)
+        return Result::fail(QStringLiteral("unknown command"));
+    if (l.argCount() < row->minArgs || l.argCount() > row->maxArgs)
+        return Result::fail(QStringLiteral("usage: %1").arg(QString::fromUtf8(row->usage)));
+    return row->run(ctx, l);
+}
+
+QString commandHelp() {
+    QString out =
+        QStringLiteral("Script commands (527 --script FILE, one a line; # starts a comment):\n\n");
+    for (const CommandRow& r : commandTable())
+        out += QStringLiteral("  %1\n      %2\n")
+                   .arg(QString::fromUtf8(r.usage), QString::fromUtf8(r.help));
+    return out;
+}
