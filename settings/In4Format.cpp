@@ -191,14 +191,15 @@ WriteResult write(const SettingsRecord& rec) {
     return {w.take(), {}};
 }
 
-QString dump(const SettingsRecord& rec) {
+QString dump(const SettingsRecord& rec, std::optional<int16_t> storedDigitCount) {
     QString out;
     for (const Field& f : fields()) {
         out += f.name + QStringLiteral(" = ");
         out += f.kind == K::Str ? f.getStr(rec) : QString::number(f.getInt(rec));
         out += QLatin1Char('\n');
         if (isLastCustomColor(f))
-            out += QStringLiteral("DigitCount = %1\n").arg(limits::kFareCells);
+            out += QStringLiteral("DigitCount = %1\n")
+                       .arg(storedDigitCount.value_or(limits::kFareCells));
     }
     return out;
 }

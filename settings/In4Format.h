@@ -56,7 +56,7 @@ const Field* findField(const QString& name);
 struct ReadResult {
     SettingsRecord record;
     bool complete = true;     // false: the file ended early; the rest reads as 0 / ""
-    int16_t digitCount = 0;   // block 10 as stored (not used further)
+    int16_t digitCount = 0;   // block 10 as stored (read back only by the dump)
     size_t trailingBytes = 0; // after block 11
 };
 // Reads any bytes: what is missing reads as zero or empty, a string whose count runs past
@@ -71,7 +71,8 @@ struct WriteResult {
 WriteResult write(const SettingsRecord& record);
 
 // "Field = value" lines, one per field in file order (text shown decoded).
-QString dump(const SettingsRecord& record);
+// `storedDigitCount` is block 10 as a file holds it; without one, the count a write stores.
+QString dump(const SettingsRecord& record, std::optional<int16_t> storedDigitCount = std::nullopt);
 // Sets a field from text; an error message for an unknown field or a bad value.
 std::optional<QString> setField(SettingsRecord& record, const QString& name, const QString& value);
 

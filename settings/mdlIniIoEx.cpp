@@ -1,5 +1,7 @@
 #include "mdlIniIoEx.h"
 
+#include "ChoiceGroups.h"
+
 #include "AppError.h"
 #include "In4Format.h"
 
@@ -86,6 +88,9 @@ Outcome LoadSettings(const QString& path, SettingsOwners& owners, SettingsRecord
         const in4::ReadResult read =
             in4::read(std::string_view(data.constData(), static_cast<size_t>(data.size())));
         record = read.record;
+        // The dialog, the model and the next save must agree on a group of option
+        // buttons the file leaves unsettled.
+        settleChoiceGroups(record.options);
         owners.ApplyElements(record);
         owners.SetOptionInfo(record.options);
         owners.SetCtrlDataInfo(record.ctrl);

@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
         const auto r = load(path);
         if (!r)
             return 1;
-        std::fputs(in4::dump(r->record).toUtf8().constData(), stdout);
+        std::fputs(in4::dump(r->record, r->digitCount).toUtf8().constData(), stdout);
         return 0;
     }
     if (cmd == QLatin1String("new"))

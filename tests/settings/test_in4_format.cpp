@@ -192,4 +192,6 @@ TEST(In4Format, FieldsByNameForTheSettingsTool) {
     EXPECT_TRUE(text.startsWith(QStringLiteral("FareDataFolder = \n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nDigitCount = 32\nDegit1.Shift = 0\n")));
     EXPECT_TRUE(text.contains(QStringLiteral("\nScrollSpeedValue = 250\n")));
+    // A file's own count is what its dump shows, although a save writes 32.
+    EXPECT_TRUE(in4::dump(r, 7).contains(QStringLiteral("\nDigitCount = 7\nDegit1.Shift")));
 }

@@ -142,3 +142,41 @@ TEST(IniIo, TheFileLivesNextToTheProgramOrInTheConfigFolder) {
                                        QStringLiteral("/cfg")),
               QStringLiteral("/cfg/527/527.in4"));
 }
+
+// A group of option buttons a file leaves unsettled (none or both chosen) reaches the
+// owners, and so the next save, as the choice a new file makes; a file whose groups name
+// one choice each, whatever its other values, comes back byte for byte.
+TEST(IniIo, UnsettledOptionGroupsTakeTheDefaultChoiceSettledOnesRoundTrip) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("527.in4"));
+    SettingsRecord odd;
+    odd.options.StepSoundFixed = 0;
+    odd.options.StepSoundByColumn = 0;
+    odd.options.DatePerPrint = -1;
+    odd.options.DateFixed = -1;
+    odd.options.PreSoundFixed = 0;
+    odd.options.PreSoundByFlag = 1; // one choice, stored as 1: kept as it is
+    {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::fromStdString(*in4::write(odd).bytes));
+    }
+    LoggingOwners owners;
+    SettingsRecord loaded;
+    ASSERT_TRUE(mdlIniIoEx::LoadSettings(path, owners, loaded).ok);
+    const Options& o = owners.live.options;
+    EXPECT_EQ(o.StepSoundFixed, -1);
+    EXPECT_EQ(o.StepSoundByColumn, 0);
+    EXPECT_EQ(o.DatePerPrint, -1);
+    EXPECT_EQ(o.DatePerRoute, 0);
+    EXPECT_EQ(o.DateFixed, 0);
+    EXPECT_EQ(o.PreSoundFixed, 0);
+    EXPECT_EQ(o.PreSoundByFlag, 1);
+
+    ASSERT_TRUE(mdlIniIoEx::SaveSettings(path, owners, loaded).ok);
+    const QByteArray settled = fileBytes(path);
+    LoggingOwners again;
+    ASSERT_TRUE(mdlIniIoEx::LoadSettings(path, again, loaded).ok);
+    ASSERT_TRUE(mdlIniIoEx::SaveSettings(path, again, loaded).ok);
+    EXPECT_EQ(fileBytes(path), settled);
+}
