@@ -112,7 +112,7 @@ void Program::showVoiceDialog(const QString& title) {
 }
 
 DegitCell Program::GetDegitCell(int i) {
-    const M_Degit& d = *board->Degit[static_cast<size_t>(i)];
+    const M_Degit& d = *board->Degit(static_cast<size_t>(i));
     DegitCell c;
     c.ZeroMode = d.ZeroMode();
     c.Shift = d.Shift();
@@ -122,7 +122,7 @@ DegitCell Program::GetDegitCell(int i) {
 
 void Program::ApplyElements(const SettingsRecord& r) {
     for (int i = 1; i <= limits::kFareCells; ++i) {
-        M_Degit& d = *board->Degit[static_cast<size_t>(i)];
+        M_Degit& d = *board->Degit(static_cast<size_t>(i));
         const DegitCell& c = r.degitCells[static_cast<size_t>(i - 1)];
         d.setZeroMode(c.ZeroMode);
         d.setShift(c.Shift);

@@ -36,7 +36,7 @@ void BM_RedrawAll32FareDigits(benchmark::State& state) {
     int v = 100;
     for (auto _ : state) {
         for (int n = 1; n <= 32; ++n)
-            board.Degit[static_cast<size_t>(n)]->setValue(static_cast<double>(v + n));
+            board.Degit(static_cast<size_t>(n))->setValue(static_cast<double>(v + n));
         v = v == 100 ? 200 : 100;
     }
 }

@@ -30,7 +30,7 @@ struct Board {
         mdl527_000::ClearFares(form);
         mdl527_000::ApplyDefaultStyle(o, form, 0);
         for (int n = 1; n <= 32; ++n)
-            form.Degit[static_cast<size_t>(n)]->setValue(static_cast<double>(100 + 10 * n));
+            form.Degit(static_cast<size_t>(n))->setValue(static_cast<double>(100 + 10 * n));
     }
 };
 

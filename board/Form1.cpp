@@ -58,44 +58,44 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    imgRes[0] = builtInPanelPicture();
+    imgRes_[0] = builtInPanelPicture();
 
     for (int n = 1; n <= kFareCells; ++n) {
-        lblSeiriNum[n] = makeLabel(this, labelRect(n), QStringLiteral("ＭＳ Ｐゴシック"), 14.25);
-        lblSeiriNum[n]->setObjectName(QStringLiteral("lblSeiriNum(%1)").arg(n));
+        labels_[n] = makeLabel(this, labelRect(n), QStringLiteral("ＭＳ Ｐゴシック"), 14.25);
+        labels_[n]->setObjectName(QStringLiteral("lblSeiriNum(%1)").arg(n));
         auto* d = new BoardDigit(this);
         d->setObjectName(QStringLiteral("Degit(%1)").arg(n));
         d->setKeta(3);
         d->setDegitSize(2);
         d->setDegitStyle(1);
         d->move(degitRect(n).topLeft());
-        Degit[n] = d;
+        degits_[n] = d;
         connect(d, &M_Degit::DblClick, this, [this, n] { Degit_DblClick(n); });
     }
     // Hidden spares and the clock: created invisible, nothing shows them.
-    Degit[0] = new M_Degit(this);
-    Degit[0]->setGeometry(pxRect(2100, 30, 780, 300));
-    Degit[0]->hide();
-    lblSeiriNum[0] =
+    degits_[0] = new M_Degit(this);
+    degits_[0]->setGeometry(pxRect(2100, 30, 780, 300));
+    degits_[0]->hide();
+    labels_[0] =
         makeLabel(this, pxRect(1185, 45, 780, 240), QStringLiteral("テサリー数字平体"), 12.75);
-    lblSeiriNum[0]->hide();
+    labels_[0]->hide();
     const int clockLeft[2] = {5445, 5850};
     for (int i = 0; i < 2; ++i) {
-        TimeDegit[i] = new M_Degit(this);
-        TimeDegit[i]->setKeta(2);
-        TimeDegit[i]->move(pxRect(clockLeft[i], 30, 390, 300).topLeft());
-        TimeDegit[i]->hide();
+        timeDegits_[i] = new M_Degit(this);
+        timeDegits_[i]->setKeta(2);
+        timeDegits_[i]->move(pxRect(clockLeft[i], 30, 390, 300).topLeft());
+        timeDegits_[i]->hide();
     }
 
-    ChimeiCtl = new BoardChimei(this);
-    ChimeiCtl->setObjectName(QStringLiteral("ChimeiCtl"));
-    ChimeiCtl->move(chimeiRect().topLeft());
-    ChimeiCtl->setBackColor(4210752);
-    ChimeiCtl->setForeColor(8438015);
+    chimei_ = new BoardChimei(this);
+    chimei_->setObjectName(QStringLiteral("ChimeiCtl"));
+    chimei_->move(chimeiRect().topLeft());
+    chimei_->setBackColor(4210752);
+    chimei_->setForeColor(8438015);
 
-    Timer1.setInterval(1000);
-    connect(&Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
-    Timer1.start();
+    timer1_.setInterval(1000);
+    connect(&timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    timer1_.start();
 }
 
 void Form1::setPicture(const QImage& img) {
@@ -138,12 +138,12 @@ void Form1::applyShape() {
 void Form1::Timer1_Timer() {
     const QTime now = clock_ ? clock_->time() : QTime::currentTime();
     const QString t = now.toString(QStringLiteral("HH:mm:ss"));
-    TimeDegit[0]->setValue(t.mid(0, 2).toDouble());
-    TimeDegit[1]->setValue(t.mid(3, 2).toDouble());
+    timeDegits_[0]->setValue(t.mid(0, 2).toDouble());
+    timeDegits_[1]->setValue(t.mid(3, 2).toDouble());
 }
 
 void Form1::Degit_DblClick(int index) {
-    M_Degit* clicked = Degit[static_cast<size_t>(index)];
+    M_Degit* clicked = degits_[static_cast<size_t>(index)];
     if (!clicked->UserSet())
         return;
     setPanelEnabled(false);
@@ -153,7 +153,7 @@ void Form1::Degit_DblClick(int index) {
         const int16_t shift = clicked->Shift();
         const int16_t fill = clicked->FillZero();
         for (int j = 1; j <= board::kFareCells; ++j) {
-            M_Degit* d = Degit[static_cast<size_t>(j)];
+            M_Degit* d = degits_[static_cast<size_t>(j)];
             const DigitValue v = d->Value();
             d->setShift(shift);
             d->setFillZero(fill);
@@ -212,48 +212,48 @@ void Form1::mouseReleaseEvent(QMouseEvent*) {
 }
 
 void Form1::showFare(int position, const DigitValue& value) {
-    if (position >= 0 && position < static_cast<int>(Degit.size()))
-        Degit[static_cast<size_t>(position)]->setValue(value);
+    if (position >= 0 && position < static_cast<int>(degits_.size()))
+        degits_[static_cast<size_t>(position)]->setValue(value);
 }
 
 void Form1::lampTest(bool on) {
     for (int n = 1; n <= board::kFareCells; ++n) {
         if (on)
-            Degit[static_cast<size_t>(n)]->ResetDegit(-1);
+            degits_[static_cast<size_t>(n)]->ResetDegit(-1);
         else
-            Degit[static_cast<size_t>(n)]->setValue(0.0);
+            degits_[static_cast<size_t>(n)]->setValue(0.0);
     }
 }
 
 void Form1::showStopName(std::string_view cp932Name, int16_t drawMode, int16_t keepMode) {
-    ChimeiCtl->setTsugiwaMode(drawMode);
-    ChimeiCtl->SetChimeiBytes(cp932Name);
-    ChimeiCtl->setTsugiwaMode(keepMode);
+    chimei_->setTsugiwaMode(drawMode);
+    chimei_->SetChimeiBytes(cp932Name);
+    chimei_->setTsugiwaMode(keepMode);
 }
 
 int16_t Form1::stopNameMode() const {
-    return ChimeiCtl->TsugiwaMode();
+    return chimei_->TsugiwaMode();
 }
 
 void Form1::clearStopName() {
-    ChimeiCtl->SetChimei({});
+    chimei_->SetChimei({});
 }
 
 void Form1::setScroll(int speed, int startWaitMs) {
-    ChimeiCtl->setSpeed(static_cast<int16_t>(speed));
-    ChimeiCtl->setScrollStartWait(startWaitMs);
+    chimei_->setSpeed(static_cast<int16_t>(speed));
+    chimei_->setScrollStartWait(startWaitMs);
 }
 
 void Form1::blank(bool on) {
     if (!on) {
-        if (TimeDegit[0]->isVisible())
-            Timer1.start();
+        if (timeDegits_[0]->isVisible())
+            timer1_.start();
         return;
     }
-    ChimeiCtl->SetChimei({});
+    chimei_->SetChimei({});
     for (int n = 1; n <= board::kFareCells; ++n)
-        Degit[static_cast<size_t>(n)]->ResetDegit(0);
-    Timer1.stop();
-    TimeDegit[0]->setValue(QString());
-    TimeDegit[1]->setValue(QString());
+        degits_[static_cast<size_t>(n)]->ResetDegit(0);
+    timer1_.stop();
+    timeDegits_[0]->setValue(QString());
+    timeDegits_[1]->setValue(QString());
 }

@@ -9,6 +9,7 @@
 #include "SettingsRecord.h"
 
 #include <QImage>
+#include <QJsonObject>
 #include <QLabel>
 #include <QTime>
 #include <QTimer>
@@ -30,12 +31,17 @@ class Form1 : public QWidget, public BoardView {
   public:
     explicit Form1(QWidget* parent = nullptr);
 
-    std::array<M_Degit*, limits::kFareCells + 1> Degit{};          // 0 is the hidden spare
-    std::array<SeiriLabel*, limits::kFareCells + 1> lblSeiriNum{}; // 0 is the hidden spare
-    std::array<M_Degit*, 2> TimeDegit{};                           // hidden clock: hours, minutes
-    ChimeiCtl_DX* ChimeiCtl = nullptr;
-    std::array<QImage, 3> imgRes; // built-in panels for OFF, ON1, ON2
-    QTimer Timer1;
+    // The board's elements: fare digit n (1-32; 0 is the hidden spare) and its ticket-number
+    // label, the hidden clock's hours and minutes, the stop-name line.
+    M_Degit* Degit(int n) const { return degits_[static_cast<size_t>(n)]; }
+    SeiriLabel* lblSeiriNum(int n) const { return labels_[static_cast<size_t>(n)]; }
+    const std::array<M_Degit*, 2>& TimeDegit() const { return timeDegits_; }
+    ChimeiCtl_DX* ChimeiCtl() const { return chimei_; }
+    // The built-in panels for OFF, ON1 and ON2.
+    QImage& imgRes(int i) { return imgRes_[static_cast<size_t>(i)]; }
+    const QTimer& Timer1() const { return timer1_; }
+    // Everything the board shows, by element, for the state dump.
+    QJsonObject describe() const;
 
     const QImage& Picture() const { return picture_; }
     void setPicture(const QImage& img);
@@ -89,6 +95,12 @@ class Form1 : public QWidget, public BoardView {
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
+    std::array<M_Degit*, limits::kFareCells + 1> degits_{};
+    std::array<SeiriLabel*, limits::kFareCells + 1> labels_{};
+    std::array<M_Degit*, 2> timeDegits_{};
+    ChimeiCtl_DX* chimei_ = nullptr;
+    std::array<QImage, 3> imgRes_;
+    QTimer timer1_;
     const Clock* clock_ = nullptr;
     QImage picture_;
     QPoint dragOffset_;

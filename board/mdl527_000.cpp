@@ -12,7 +12,7 @@ namespace mdl527_000 {
 
 void ClearFares(Form1& board) {
     for (int n = 1; n <= board::kFareCells; ++n)
-        board.Degit[static_cast<size_t>(n)]->setValue(0.0);
+        board.Degit(static_cast<size_t>(n))->setValue(0.0);
 }
 
 void ApplyDefaultStyle(Options& options, Form1& board, int backlight) {
@@ -21,23 +21,23 @@ void ApplyDefaultStyle(Options& options, Form1& board, int backlight) {
     options.TicketColorOff = defaults.TicketColorOff;
     options.TicketColorOn1 = defaults.TicketColorOn1;
     options.TicketColorOn2 = defaults.TicketColorOn2;
-    board.setPicture(board.imgRes[0]);
-    board.imgRes[1] = board.imgRes[0];
-    board.imgRes[2] = board.imgRes[0];
+    board.setPicture(board.imgRes(0));
+    board.imgRes(1) = board.imgRes(0);
+    board.imgRes(2) = board.imgRes(0);
     SetProp(options, board, backlight);
 }
 
 void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
     try {
         const NumberingPlan plan = numberingPlan(mode, leadingZero);
-        QLabel* first = board.lblSeiriNum[1];
+        QLabel* first = board.lblSeiriNum(1);
         QFont f = first->font();
         f.setFamily(QStringLiteral("ＭＳ Ｐゴシック"));
         first->setFont(f);
         if (plan.label1Text)
             first->setText(*plan.label1Text);
         for (int n = 2; n <= board::kFareCells; ++n)
-            board.lblSeiriNum[static_cast<size_t>(n)]->setText(
+            board.lblSeiriNum(static_cast<size_t>(n))->setText(
                 plan.others[static_cast<size_t>(n - 2)]);
         f.setPointSizeF(plan.label1Points);
         first->setFont(f);
@@ -59,7 +59,7 @@ namespace {
 // Text colour of the 32 ticket-number labels.
 void colourTicketNumbers(Form1& board, int32_t colour) {
     for (int n = 1; n <= board::kFareCells; ++n) {
-        QLabel* l = board.lblSeiriNum[static_cast<size_t>(n)];
+        QLabel* l = board.lblSeiriNum(static_cast<size_t>(n));
         QPalette pal = l->palette();
         pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(colour)));
         l->setPalette(pal);
@@ -74,10 +74,10 @@ void colourElements(const Options& o, Form1& board) {
         d->setDegitForeColor(static_cast<uint32_t>(o.DigitLitColor));
     };
     for (int i = 1; i <= board::kFareCells; ++i)
-        colourDigit(board.Degit[static_cast<size_t>(i)]);
-    for (M_Degit* d : board.TimeDegit)
+        colourDigit(board.Degit(static_cast<size_t>(i)));
+    for (M_Degit* d : board.TimeDegit())
         colourDigit(d);
-    ChimeiCtl_DX& c = *board.ChimeiCtl;
+    ChimeiCtl_DX& c = *board.ChimeiCtl();
     c.setBackColor(static_cast<uint32_t>(o.ChimeiBackColor));
     c.setForeColor(static_cast<uint32_t>(o.ChimeiForeColor));
     c.setFontMode(o.ChimeiFont);
@@ -90,7 +90,7 @@ void colourElements(const Options& o, Form1& board) {
 
 void SetProp(const Options& o, Form1& board, int backlight) {
     for (int i = 1; i <= board::kFareCells; ++i)
-        board.lblSeiriNum[static_cast<size_t>(i)]->setVisible(o.AutoTicketNumbers != 0);
+        board.lblSeiriNum(static_cast<size_t>(i))->setVisible(o.AutoTicketNumbers != 0);
     mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
     const int32_t ticketColor = backlight == 0   ? o.TicketColorOff
                                 : backlight == 1 ? o.TicketColorOn1
@@ -115,7 +115,7 @@ void applyBacklight(const Options& o, Form1& board, int index) {
                 board.setPicture(load.image);
         }
     } else {
-        board.setPicture(board.imgRes[static_cast<size_t>(i)]);
+        board.setPicture(board.imgRes(static_cast<size_t>(i)));
     }
     // The ticket numbers take the state's colour even when its picture failed.
     colourTicketNumbers(board, colors[i]);

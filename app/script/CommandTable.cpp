@@ -225,7 +225,7 @@ Result digitDialog(CommandContext& c, const CommandLine& l) {
     c.companion.queueDigitAnswer(
         {{static_cast<int16_t>(v[1]), static_cast<int16_t>(v[2]), static_cast<int16_t>(v[3])},
          v[4]});
-    doubleClick(c.program.board->Degit[static_cast<size_t>(v[0])]);
+    doubleClick(c.program.board->Degit(v[0]));
     return {};
 }
 

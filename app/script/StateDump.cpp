@@ -23,72 +23,23 @@
 #include <QPushButton>
 
 namespace {
-QJsonValue valueJson(const DigitValue& v) {
-    if (v.isNumber())
-        return v.asNumber();
-    return v.asText();
-}
-} // namespace
 
-QJsonObject dumpState(const Program& p) {
-    QJsonObject o;
+void describeTripAndBoard(const Program& p, QJsonObject& o) {
     o[QStringLiteral("RouteDigits")] = p.trip->state().RouteDigits;
     o[QStringLiteral("StartSection")] = p.trip->state().StartSection;
     o[QStringLiteral("CurrentRow")] = p.trip->state().CurrentRow;
     o[QStringLiteral("RowCount")] = p.trip->state().RowCount;
     o[QStringLiteral("RouteDate")] = p.trip->RouteDate();
 
-    QJsonArray digits, labels;
-    for (int n = 1; n <= limits::kFareCells; ++n) {
-        const M_Degit& d = *p.board->Degit[static_cast<size_t>(n)];
-        QJsonObject j;
-        j[QStringLiteral("index")] = n;
-        j[QStringLiteral("Value")] = valueJson(d.Value());
-        j[QStringLiteral("lit")] = d.litNow();
-        j[QStringLiteral("Keta")] = d.Keta();
-        j[QStringLiteral("ZeroMode")] = d.ZeroMode();
-        j[QStringLiteral("Shift")] = d.Shift();
-        j[QStringLiteral("FillZero")] = d.FillZero();
-        j[QStringLiteral("BackColor")] = static_cast<qint64>(d.BackColor());
-        j[QStringLiteral("BaseForeColor")] = static_cast<qint64>(d.BaseForeColor());
-        j[QStringLiteral("DegitForeColor")] = static_cast<qint64>(d.DegitForeColor());
-        digits.append(j);
-
-        const QLabel& l = *p.board->lblSeiriNum[static_cast<size_t>(n)];
-        QJsonObject k;
-        k[QStringLiteral("index")] = n;
-        k[QStringLiteral("Caption")] = l.text();
-        k[QStringLiteral("Visible")] = !l.isHidden();
-        k[QStringLiteral("ForeColor")] =
-            static_cast<qint64>(bgrFromColor(l.palette().color(QPalette::WindowText)));
-        k[QStringLiteral("FontSize")] = l.font().pointSizeF();
-        labels.append(k);
-    }
-    o[QStringLiteral("Degit")] = digits;
-    o[QStringLiteral("lblSeiriNum")] = labels;
-
-    const ChimeiCtl_DX& c = *p.board->ChimeiCtl;
-    QJsonObject ch;
-    ch[QStringLiteral("name")] = c.name();
-    ch[QStringLiteral("TsugiwaMode")] = c.TsugiwaMode();
-    ch[QStringLiteral("Speed")] = c.Speed();
-    ch[QStringLiteral("ScrollStartWait")] = c.ScrollStartWait();
-    ch[QStringLiteral("stripLeft")] = c.stripLeft();
-    ch[QStringLiteral("stripWidth")] = c.stripWidth();
-    ch[QStringLiteral("scrolling")] = c.scrolling();
-    ch[QStringLiteral("BackColor")] = static_cast<qint64>(c.BackColor());
-    ch[QStringLiteral("ForeColor")] = static_cast<qint64>(c.ForeColor());
-    ch[QStringLiteral("FontMode")] = c.FontMode();
-    o[QStringLiteral("ChimeiCtl")] = ch;
-
-    QJsonObject f1;
-    f1[QStringLiteral("Left")] = p.board->LeftTwips();
-    f1[QStringLiteral("Top")] = p.board->TopTwips();
-    f1[QStringLiteral("Caption")] = p.board->windowTitle();
+    const QJsonObject board = p.board->describe();
+    for (auto it = board.begin(); it != board.end(); ++it)
+        o[it.key()] = it.value();
+    QJsonObject f1 = o[QStringLiteral("Form1")].toObject();
     f1[QStringLiteral("backlight")] = p.panelState.backlight();
-    f1[QStringLiteral("Timer1")] = p.board->Timer1.isActive();
     o[QStringLiteral("Form1")] = f1;
+}
 
+void describePanel(const Program& p, QJsonObject& o) {
     const frmCtl& f = *p.panel;
     QJsonObject fc;
     fc[QStringLiteral("Left")] = f.LeftTwips();
@@ -125,7 +76,9 @@ QJsonObject dumpState(const Program& p) {
     companies[QStringLiteral("items")] = QJsonArray::fromStringList(names);
     fc[QStringLiteral("Combo1")] = companies;
     o[QStringLiteral("frmCtl")] = fc;
+}
 
+void describeOptions(const Program& p, QJsonObject& o) {
     // Every option under its settings name, as the settings file keeps it.
     QJsonObject opts;
     for (const OptionField& f : optionFields()) {
@@ -136,7 +89,9 @@ QJsonObject dumpState(const Program& p) {
             opts[name] = getOption(p.options, name).toInt();
     }
     o[QStringLiteral("options")] = opts;
+}
 
+void describeOptionDialog(const Program& p, QJsonObject& o) {
     if (p.optionDialog) {
         QJsonObject d, controls;
         d[QStringLiteral("page")] = p.optionDialog->page();
@@ -185,7 +140,9 @@ QJsonObject dumpState(const Program& p) {
         d[QStringLiteral("controls")] = controls;
         o[QStringLiteral("frmOption")] = d;
     }
+}
 
+void describeRunning(const Program& p, QJsonObject& o) {
     if (p.recording) {
         QJsonObject r;
         r[QStringLiteral("active")] = p.recording->recording();
@@ -208,7 +165,9 @@ QJsonObject dumpState(const Program& p) {
         a[QStringLiteral("interval")] = p.autoRun->interval();
         o[QStringLiteral("auto")] = a;
     }
+}
 
+void describeSound(const Program& p, QJsonObject& o) {
     if (p.tape) {
         QJsonObject t;
         t[QStringLiteral("count")] = p.tape->GetTapeCount();
@@ -240,5 +199,13 @@ QJsonObject dumpState(const Program& p) {
             static_cast<double>(p.mixer->framesRendered()) / Mixer::kRate;
         o[QStringLiteral("mdlSndAPI")] = snd;
     }
+}
+} // namespace
+
+QJsonObject dumpState(const Program& p) {
+    QJsonObject o;
+    for (auto* part : {describeTripAndBoard, describePanel, describeOptions, describeOptionDialog,
+                       describeRunning, describeSound})
+        part(p, o);
     return o;
 }

@@ -26,7 +26,7 @@ class PanelPictureTest : public ::testing::Test {
         return board.Picture().isNull() ? QColor() : board.Picture().pixelColor(x, y);
     }
     QColor labelColour() const {
-        return board.lblSeiriNum[5]->palette().color(QPalette::WindowText);
+        return board.lblSeiriNum(5)->palette().color(QPalette::WindowText);
     }
 
     QTemporaryDir dir;
@@ -80,7 +80,7 @@ TEST_F(PanelPictureTest, IndividualUserPanelForOneStateOnly) {
     o.On1BuiltIn = 0;
     o.On1User = -1;
     o.On1ImageFile = picture("big.jpg", {700, 400}, Qt::blue, "JPEG");
-    const QImage builtIn = board.imgRes[0];
+    const QImage builtIn = board.imgRes(0);
     applyBacklight(o, board, 1);
     EXPECT_EQ(board.Picture().size(), QSize(700, 400)); // drawn from the corner, cut by the window
     EXPECT_LT(shownAt(10, 10).red(), 30);

@@ -44,7 +44,7 @@ class PanelTest : public ::testing::Test {
                                 tape,
                                 [this](int ms) {
                                     waits.push_back(ms);
-                                    lampDuringWait = board.Degit[17]->litNow();
+                                    lampDuringWait = board.Degit(17)->litNow();
                                 },
                                 &clock,
                                 &preview,
@@ -72,7 +72,7 @@ class PanelTest : public ::testing::Test {
         keys({section});
         panel->Command1[1]->click();
     }
-    QString lit(int n) const { return board.Degit[static_cast<size_t>(n)]->litNow(); }
+    QString lit(int n) const { return board.Degit(static_cast<size_t>(n))->litNow(); }
 
     QTemporaryDir dir;
     FakeCompanion* fake = nullptr;
@@ -115,7 +115,7 @@ TEST_F(PanelTest, RouteSettingRunsTheLampTestAndShowsTheStartRow) {
     EXPECT_EQ(lit(1), QString()); // below the start section: the 0 of the lamp test
     EXPECT_EQ(lit(3), QStringLiteral("303"));
     EXPECT_EQ(lit(7), QStringLiteral("-1"));
-    EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所3"));
+    EXPECT_EQ(board.ChimeiCtl()->name(), QStringLiteral("停留所3"));
     EXPECT_TRUE(panel->Command2[1]->isEnabled());
     EXPECT_TRUE(panel->Check1->isEnabled());
     EXPECT_EQ(trip->RouteDate(), QStringLiteral("12-06-2026"));
@@ -155,7 +155,7 @@ TEST_F(PanelTest, RouteNumberInformationDigitKeepsItsZeros) {
     options.RouteNumberCell = 31;
     keys({10, 0, 0, 0, 1, 2, 11, 1});
     panel->Command1[1]->click();
-    EXPECT_EQ(board.Degit[32]->Value(), DigitValue::text(QStringLiteral("00012")));
+    EXPECT_EQ(board.Degit(32)->Value(), DigitValue::text(QStringLiteral("00012")));
     EXPECT_EQ(lit(32), QStringLiteral("012"));
 }
 
@@ -163,8 +163,8 @@ TEST_F(PanelTest, BlankingAndRestoringTheSameRow) {
     setRoute(3);
     panel->Check1->click();
     EXPECT_EQ(lit(5), QString());
-    EXPECT_EQ(board.ChimeiCtl->name(), QString());
-    EXPECT_FALSE(board.Timer1.isActive());
+    EXPECT_EQ(board.ChimeiCtl()->name(), QString());
+    EXPECT_FALSE(board.Timer1().isActive());
     EXPECT_FALSE(panel->Frame1[0]->isEnabled());
     EXPECT_FALSE(panel->Frame1[1]->isEnabled());
     EXPECT_FALSE(panel->Command2[1]->isEnabled());
@@ -175,8 +175,8 @@ TEST_F(PanelTest, BlankingAndRestoringTheSameRow) {
     EXPECT_EQ(lit(5), QStringLiteral("305"));
     EXPECT_EQ(lit(1), QString());
     EXPECT_EQ(lit(2), QString());
-    EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所3"));
-    EXPECT_FALSE(board.Timer1.isActive()); // the hidden clock is not restarted
+    EXPECT_EQ(board.ChimeiCtl()->name(), QStringLiteral("停留所3"));
+    EXPECT_FALSE(board.Timer1().isActive()); // the hidden clock is not restarted
     EXPECT_FALSE(panel->grpM_Tape->isEnabled());
     EXPECT_TRUE(panel->Command2[1]->isEnabled());
 }
@@ -245,12 +245,12 @@ TEST_F(PanelTest, CloseAnsweredNoKeepsEverythingYesShutsDownInOrder) {
     EXPECT_FALSE(panel->Form_QueryUnload());
     EXPECT_EQ(fake->messages.back().text, QStringLiteral("ミナモを終了しますか？"));
     EXPECT_EQ(fake->messages.back().title, QStringLiteral("ミナモの終了確認"));
-    EXPECT_EQ(board.ChimeiCtl->name(), QStringLiteral("停留所2"));
+    EXPECT_EQ(board.ChimeiCtl()->name(), QStringLiteral("停留所2"));
     EXPECT_TRUE(events.isEmpty());
     EXPECT_EQ(sound.closed, 0);
 
     EXPECT_TRUE(panel->Form_QueryUnload());
-    EXPECT_EQ(board.ChimeiCtl->name(), QString());
+    EXPECT_EQ(board.ChimeiCtl()->name(), QString());
     EXPECT_EQ(sound.closed, 1);
     EXPECT_EQ(tape.log.last(), QStringLiteral("ReleaseSpeech"));
     EXPECT_EQ(events, (QStringList{QStringLiteral("save"), QStringLiteral("end")}));

@@ -133,9 +133,9 @@ TEST_F(OptionDialogTest, ADigitColourShowsInThePreviewAtOnceAndOnTheBoardAfterOk
     fake->colorAnswers.push_back(0x00FF00);
     dlg.Command8_Click(2);
     EXPECT_EQ(dlg.M_Degit1->DegitForeColor(), 0x00FF00u);
-    EXPECT_NE(rig.board.Degit[1]->DegitForeColor(), 0x00FF00u);
+    EXPECT_NE(rig.board.Degit(1)->DegitForeColor(), 0x00FF00u);
     c<QPushButton>("Command4")->click();
-    EXPECT_EQ(rig.board.Degit[1]->DegitForeColor(), 0x00FF00u);
+    EXPECT_EQ(rig.board.Degit(1)->DegitForeColor(), 0x00FF00u);
     EXPECT_FALSE(dlg.isVisible());
 }
 
@@ -160,5 +160,5 @@ TEST_F(OptionDialogTest, OkWithoutChangesStillAppliesAndRestoredValuesReachTheCo
     BoardRig rig;
     rig.options = model;
     rig.apply();
-    EXPECT_FALSE(rig.board.ChimeiCtl->FontBold());
+    EXPECT_FALSE(rig.board.ChimeiCtl()->FontBold());
 }

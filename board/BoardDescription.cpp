@@ -1,0 +1,68 @@
+#include "Form1.h"
+
+#include "ColorCodes.h"
+
+#include <QJsonArray>
+
+// The board as a record: every fare digit and label, the stop-name line and the window.
+namespace {
+QJsonValue valueJson(const DigitValue& v) {
+    if (v.isNumber())
+        return v.asNumber();
+    return v.asText();
+}
+} // namespace
+
+QJsonObject Form1::describe() const {
+    QJsonObject o;
+    QJsonArray digits, labels;
+    for (int n = 1; n <= limits::kFareCells; ++n) {
+        const M_Degit& d = *Degit(n);
+        QJsonObject j;
+        j[QStringLiteral("index")] = n;
+        j[QStringLiteral("Value")] = valueJson(d.Value());
+        j[QStringLiteral("lit")] = d.litNow();
+        j[QStringLiteral("Keta")] = d.Keta();
+        j[QStringLiteral("ZeroMode")] = d.ZeroMode();
+        j[QStringLiteral("Shift")] = d.Shift();
+        j[QStringLiteral("FillZero")] = d.FillZero();
+        j[QStringLiteral("BackColor")] = static_cast<qint64>(d.BackColor());
+        j[QStringLiteral("BaseForeColor")] = static_cast<qint64>(d.BaseForeColor());
+        j[QStringLiteral("DegitForeColor")] = static_cast<qint64>(d.DegitForeColor());
+        digits.append(j);
+
+        const QLabel& l = *lblSeiriNum(n);
+        QJsonObject k;
+        k[QStringLiteral("index")] = n;
+        k[QStringLiteral("Caption")] = l.text();
+        k[QStringLiteral("Visible")] = !l.isHidden();
+        k[QStringLiteral("ForeColor")] =
+            static_cast<qint64>(bgrFromColor(l.palette().color(QPalette::WindowText)));
+        k[QStringLiteral("FontSize")] = l.font().pointSizeF();
+        labels.append(k);
+    }
+    o[QStringLiteral("Degit")] = digits;
+    o[QStringLiteral("lblSeiriNum")] = labels;
+
+    const ChimeiCtl_DX& c = *ChimeiCtl();
+    QJsonObject ch;
+    ch[QStringLiteral("name")] = c.name();
+    ch[QStringLiteral("TsugiwaMode")] = c.TsugiwaMode();
+    ch[QStringLiteral("Speed")] = c.Speed();
+    ch[QStringLiteral("ScrollStartWait")] = c.ScrollStartWait();
+    ch[QStringLiteral("stripLeft")] = c.stripLeft();
+    ch[QStringLiteral("stripWidth")] = c.stripWidth();
+    ch[QStringLiteral("scrolling")] = c.scrolling();
+    ch[QStringLiteral("BackColor")] = static_cast<qint64>(c.BackColor());
+    ch[QStringLiteral("ForeColor")] = static_cast<qint64>(c.ForeColor());
+    ch[QStringLiteral("FontMode")] = c.FontMode();
+    o[QStringLiteral("ChimeiCtl")] = ch;
+
+    QJsonObject f1;
+    f1[QStringLiteral("Left")] = LeftTwips();
+    f1[QStringLiteral("Top")] = TopTwips();
+    f1[QStringLiteral("Caption")] = windowTitle();
+    f1[QStringLiteral("Timer1")] = Timer1().isActive();
+    o[QStringLiteral("Form1")] = f1;
+    return o;
+}
