@@ -2,11 +2,14 @@
 
 #include "ApiLib.h"
 #include "Companion.h"
+#include "RemoteOptions.h"
 #include "SoundFiles.h"
 #include "mdl527_000.h"
 #include "mdlM_Tape.h"
 
 #include <QFileInfo>
+#include <QHostInfo>
+#include <cstdio>
 
 #include <QApplication>
 #include <QDir>
@@ -141,18 +144,54 @@ void showSettingsError(QWidget* owner, const Outcome& o) {
 
 void Program::loadSettings() {
     const Outcome o = mdlIniIoEx::LoadSettings(settingsPath, *this, settings);
+    remoteoptions::load(remoteoptions::pathBeside(settingsPath), options);
+    optionDialog->refreshFromModel();
     if (!o.ok)
         showSettingsError(board.get(), o);
 }
 
 void Program::saveSettings() {
     const Outcome o = mdlIniIoEx::SaveSettings(settingsPath, *this, settings);
+    if (o.ok)
+        remoteoptions::save(remoteoptions::pathBeside(settingsPath), options);
     if (!o.ok)
         showSettingsError(panel.get(), o);
 }
 
 void Program::applyOptions() {
     ::SetProp(options, *board, panelState.backlight());
+    if (remote)
+        remote->follower().setAnnounceDistance(options.AnnounceDistanceM);
+    if (server) {
+        if (const auto err = applyServer())
+            Companion::current().messageBox(
+                panel.get(),
+                {appTitle(), QStringLiteral("外部制御を開始できませんでした。\n") + *err,
+                 MsgIcon::Error, MsgButtons::Ok});
+    }
+}
+
+std::optional<QString> Program::applyServer() {
+    const bool wanted = serveAlways || options.RemoteControl != 0;
+    ControlServer::Config c = serverConfig;
+    c.lan = c.lan || options.RemoteLan != 0;
+    if (server->listening() && (!wanted || c.lan != serverConfig.lan))
+        server->stop();
+    if (!wanted || server->listening())
+        return std::nullopt;
+    if (c.lan && c.token.isEmpty())
+        c.token = ControlServer::makeToken();
+    if (!server->start(c))
+        return server->error();
+    serverConfig.token = c.token;
+    const QString where = c.lan ? QStringLiteral("ws://%1:%2/?token=%3")
+                                      .arg(QHostInfo::localHostName())
+                                      .arg(server->port())
+                                      .arg(c.token)
+                                : QStringLiteral("ws://127.0.0.1:%1/").arg(server->port());
+    std::fprintf(stdout, "control server: %s\n", qPrintable(where));
+    std::fflush(stdout);
+    return std::nullopt;
 }
 
 void Program::start(const QString& modelName) {
@@ -169,7 +208,14 @@ void Program::start(const QString& modelName) {
     autoRun = std::make_unique<AutoRun>(
         *trip, [this] { return mixer->anyPlaying() || (tape && tape->speaking()); });
     recording = std::make_unique<RecordingSession>(*audio, [this] { return board->snapshot(); });
+    server = std::make_unique<ControlServer>();
+    if (companion)
+        remote = std::make_unique<RemoteSession>(*this, *companion, *server);
     PanelContext ctx{*board, *trip, panelState, *preview, options, clock};
+    if (remote) {
+        ctx.following = [this] { return remote->following(); };
+        ctx.setFollowing = [this](bool on) { remote->setFollowing(on); };
+    }
     ctx.autoRun = autoRun.get();
     ctx.setRecording = [this](bool on) {
         if (on == recording->recording())
@@ -199,6 +245,8 @@ void Program::start(const QString& modelName) {
     ctx.modelName = modelName;
     // A recording is finished before the program ends, so the file is whole.
     ctx.endProgram = [this] {
+        for (const auto& f : quitting)
+            f();
         autoRun->stop();
         stopRecording();
         QCoreApplication::exit(0);
@@ -241,6 +289,10 @@ void Program::start(const QString& modelName) {
     board->show();
     panel->raise();
     loadSettings();
+    if (const auto err = applyServer()) {
+        std::fprintf(stderr, "control server: %s\n", qPrintable(*err));
+        std::fflush(stderr);
+    }
     speech->voice().load(voicePath());
 }
 

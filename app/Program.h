@@ -5,6 +5,7 @@
 #include "AudioDevice.h"
 #include "AutoRun.h"
 #include "Clock.h"
+#include "ControlServer.h"
 #include "DataIo.h"
 #include "Form1.h"
 #include "MciInterpreter.h"
@@ -14,6 +15,7 @@
 #include "PanelState.h"
 #include "PreviewPicture.h"
 #include "RecordingSession.h"
+#include "RemoteSession.h"
 #include "SoundChannels.h"
 #include "StallWatch.h"
 #include "Trip.h"
@@ -63,6 +65,21 @@ struct Program : SettingsOwners {
     // How long the UI thread has gone without turning its loop (for `state`).
     std::unique_ptr<StallWatch> stalls;
     int recordZoom = 1;
+
+    // Other programs: the control server, what they see of the simulator, and the
+    // companion their answers to dialogs are queued in.
+    ScriptedCompanion* companion = nullptr;
+    std::unique_ptr<ControlServer> server;
+    std::unique_ptr<RemoteSession> remote;
+    // The server's port and address; `serveAlways` for --serve, which the options do
+    // not remember.
+    ControlServer::Config serverConfig;
+    bool serveAlways = false;
+    // Starts or stops the server as --serve and the options say; the reason when it
+    // cannot start.
+    std::optional<QString> applyServer();
+    // Called just before the program ends.
+    std::vector<std::function<void()>> quitting;
     // Starts a recording into `path` (.mp4 or .webm); the reason when it cannot.
     std::optional<QString> startRecording(const QString& path, int zoom);
     // Finishes the recording; the reason when the file could not be written whole.

@@ -20,9 +20,13 @@
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace {
 
@@ -83,10 +87,37 @@ void defineOptions(QCommandLineParser& cli) {
         {QStringLiteral("record-zoom"),
          QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
          QStringLiteral("N"), QStringLiteral("1")},
+        {QStringLiteral("serve"),
+         QStringLiteral("Let other programs drive the board over a WebSocket on 127.0.0.1 (port "
+                        "52700; --serve PORT for another, 0 for a free one, printed at start).")},
+        {QStringLiteral("serve-port"), QStringLiteral("The control server's port."),
+         QStringLiteral("PORT")},
+        {QStringLiteral("serve-lan"),
+         QStringLiteral("Open the control server to the network; clients then need the token "
+                        "printed at start (?token=...).")},
+        {QStringLiteral("replay-telemetry"),
+         QStringLiteral("Follow a recorded telemetry log (JSON lines with \"t\" in seconds) after "
+                        "start-up and after the script, if any."),
+         QStringLiteral("FILE")},
         {QStringLiteral("debug-stalls"),
          QStringLiteral("Log to standard error every time the window stops responding for over "
                         "50 ms, with what it was doing.")},
     });
+}
+
+// "--serve 0" names the port as a word of its own; QCommandLineParser has no option with
+// an optional value, so that form becomes "--serve --serve-port=0".
+std::vector<std::string> withServePort(int argc, char** argv) {
+    std::vector<std::string> out;
+    for (int i = 0; i < argc; ++i) {
+        const std::string a = argv[i];
+        out.push_back(a);
+        if (a == "--serve" && i + 1 < argc && argv[i + 1][0] != '\0' &&
+            std::all_of(argv[i + 1], argv[i + 1] + std::strlen(argv[i + 1]),
+                        [](char c) { return c >= '0' && c <= '9'; }))
+            out.push_back(std::string("--serve-port=") + argv[++i]);
+    }
+    return out;
 }
 
 // Qt's own words (usage, dialogs, buttons) in Japanese, as every caption of ours is.
@@ -130,7 +161,14 @@ std::optional<int> answerWithoutWindows(int argc, char** argv) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argcIn, char** argvIn) {
+    std::vector<std::string> words = withServePort(argcIn, argvIn);
+    std::vector<char*> pointers;
+    for (std::string& w : words)
+        pointers.push_back(w.data());
+    pointers.push_back(nullptr);
+    int argc = static_cast<int>(words.size());
+    char** argv = pointers.data();
     if (const std::optional<int> answered = answerWithoutWindows(argc, argv))
         return *answered;
     chooseHeadlessPlatform(argc, argv);
@@ -157,17 +195,29 @@ int main(int argc, char** argv) {
                   debugStalls = QStringLiteral("debug-stalls");
 
     const bool scripted = cli.isSet(script);
-    ScriptedCompanion* scriptedCompanion = nullptr;
-    if (scripted || cli.isSet(unattended)) {
-        auto c = std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(),
-                                                     cli.isSet(unattended));
-        scriptedCompanion = c.get();
-        Companion::install(std::move(c));
-    }
+    // Scripts and other programs queue their answers to dialogs here; without any queued
+    // it asks the person, as the plain dialogs do.
+    auto c =
+        std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(), cli.isSet(unattended));
+    ScriptedCompanion* scriptedCompanion = c.get();
+    Companion::install(std::move(c));
 
     const QFileInfo self(QCoreApplication::applicationFilePath());
     Program program;
     program.stalls = std::make_unique<StallWatch>(cli.isSet(debugStalls));
+    program.companion = scriptedCompanion;
+    program.serveAlways =
+        cli.isSet(QStringLiteral("serve")) || cli.isSet(QStringLiteral("serve-lan"));
+    program.serverConfig.lan = cli.isSet(QStringLiteral("serve-lan"));
+    if (cli.isSet(QStringLiteral("serve-port"))) {
+        bool portOk = false;
+        const uint port = cli.value(QStringLiteral("serve-port")).toUInt(&portOk);
+        if (!portOk || port > 65535) {
+            std::fprintf(stderr, "--serve takes a port from 0 to 65535\n");
+            return 2;
+        }
+        program.serverConfig.port = static_cast<quint16>(port);
+    }
     program.startSound(self.completeBaseName(), cli.value(audioOut));
     program.settingsPath =
         cli.isSet(settings) ? cli.value(settings)
@@ -194,6 +244,20 @@ int main(int argc, char** argv) {
         program.panel->showRecording();
     }
 
+    const QString replayFile = cli.value(QStringLiteral("replay-telemetry"));
+    // The log follows the script (or the start when there is none).
+    const auto replay = [&program, scriptedCompanion, replayFile] {
+        if (replayFile.isEmpty())
+            return;
+        ScriptRunner runner(program, *scriptedCompanion);
+        if (runner.run(QStringList{QStringLiteral("replay ") + replayFile}) ==
+            ScriptRunner::Outcome::Error) {
+            std::fprintf(stderr, "%s\n", qPrintable(runner.error()));
+            std::fflush(stderr);
+        }
+    };
+    if (!scripted)
+        QTimer::singleShot(0, &app, replay);
     if (scripted) {
         // A script from standard input runs line by line as it comes, so another program
         // can drive the simulator through a pipe.
@@ -205,7 +269,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         const bool endAfter = cli.isSet(unattended);
-        QTimer::singleShot(0, &app, [&program, scriptedCompanion, lines, endAfter, piped] {
+        QTimer::singleShot(0, &app, [&program, scriptedCompanion, lines, endAfter, piped, replay] {
             ScriptRunner runner(program, *scriptedCompanion);
             StdinLines input;
             const ScriptRunner::Outcome o =
@@ -215,6 +279,8 @@ int main(int argc, char** argv) {
                 std::fflush(stderr);
                 std::_Exit(2);
             }
+            if (o == ScriptRunner::Outcome::Finished)
+                replay();
             if (o == ScriptRunner::Outcome::Finished && endAfter) {
                 scriptedCompanion->answerYesNext();
                 program.panel->close();

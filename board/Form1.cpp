@@ -235,6 +235,14 @@ int16_t Form1::stopNameMode() const {
     return chimei_->TsugiwaMode();
 }
 
+std::optional<double> Form1::shownFare(int position) const {
+    if (position < 1 || position > limits::kFareCells)
+        return std::nullopt;
+    bool ok = false;
+    const double v = degits_[static_cast<size_t>(position)]->litNow().trimmed().toDouble(&ok);
+    return ok ? std::optional<double>(v) : std::nullopt;
+}
+
 void Form1::clearStopName() {
     chimei_->SetChimei({});
 }

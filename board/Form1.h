@@ -86,6 +86,7 @@ class Form1 : public QWidget, public BoardView {
     void setInputEnabled(bool on) override { setEnabled(on); }
     void setCaption(const QString& text) override { setWindowTitle(text); }
     void releaseShape() override { DeleteRgn(); }
+    std::optional<double> shownFare(int position) const override;
 
   protected:
     void closeEvent(QCloseEvent* e) override;

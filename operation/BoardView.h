@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 class BoardView {
@@ -34,4 +35,6 @@ class BoardView {
     virtual void setCaption(const QString& text) = 0;
     // At quit: the window's rounded shape handed back.
     virtual void releaseShape() = 0;
+    // The number fare digit `position` shows now; none while it is dark or shows text.
+    virtual std::optional<double> shownFare(int position) const = 0;
 };

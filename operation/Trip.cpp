@@ -72,6 +72,7 @@ Outcome Trip::setRoute(EntryPage page) {
     s_.board.lampTest(false);
     routeSet_ = true;
     Q_EMIT changed();
+    Q_EMIT routeWasSet();
     routeDate_ = s_.options.DateFixed != 0 ? s_.options.FixedDateText : routeDateText(now().date());
     DispData(state_.CurrentRow);
     return loaded;
@@ -87,8 +88,22 @@ void Trip::step(bool forward) {
     DispData(state_.CurrentRow);
 }
 
+bool Trip::jumpTo(int row) {
+    if (!routeSet_ || blanked_ || row < std::max<int>(state_.StartSection, 1) ||
+        row > state_.RowCount)
+        return false;
+    if (row != state_.CurrentRow) {
+        state_.CurrentRow = static_cast<int16_t>(row);
+        DispData(row);
+    }
+    return true;
+}
+
 void Trip::setBlank(bool on) {
+    const bool was = blanked_;
     blanked_ = on;
+    if (was != on)
+        Q_EMIT blankChanged(on);
     // Released, the group follows only whether speech works, as the panel always did.
     tapeGroup_ = !on && s_.tape.SpeechUsable();
     if (on) {
@@ -108,12 +123,14 @@ void Trip::setLateNight(bool on) {
 
 void Trip::tapeNext() {
     s_.tape.TapeNext();
+    Q_EMIT tapeMoved();
     if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
         step(true);
 }
 
 void Trip::tapeBack() {
     s_.tape.TapeBack();
+    Q_EMIT tapeMoved();
     if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
         step(false);
 }

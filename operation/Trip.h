@@ -61,6 +61,9 @@ class Trip : public QObject {
     Outcome setRoute(EntryPage page);
     // データ送り (forward) / データ戻し; nothing happens at either end of the route.
     void step(bool forward);
+    // Straight to row `row` of the route (following the bus); false when no route is set,
+    // the board is blanked or the row is outside the trip.
+    bool jumpTo(int row);
     void setBlank(bool on);
     void setLateNight(bool on);
     // The announcement buttons: the player speaks, and the board steps when the line
@@ -100,6 +103,11 @@ class Trip : public QObject {
     void changed();
     // The board was updated for a row.
     void boardUpdated(int row);
+    // A route was set (after its lamp test, before its first board update).
+    void routeWasSet();
+    void blankChanged(bool on);
+    // The announcement list moved (送り or 戻し); the player may be speaking its line.
+    void tapeMoved();
 
   private:
     QDateTime now() const;

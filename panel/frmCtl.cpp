@@ -120,6 +120,18 @@ void frmCtl::wireAutoAndRecording() {
     if (ctx_.autoRun)
         connect(ctx_.autoRun, &AutoRun::changed, this,
                 [this] { cmdAuto->setChecked(ctx_.autoRun->running()); });
+    if (ctx_.following) {
+        // The right button on 自動: follow the telemetry another program sends.
+        cmdAuto->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(cmdAuto, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu menu(this);
+            QAction* follow = menu.addAction(QStringLiteral("テレメトリに従う"));
+            follow->setCheckable(true);
+            follow->setChecked(ctx_.following());
+            if (menu.exec(cmdAuto->mapToGlobal(at)) == follow)
+                ctx_.setFollowing(follow->isChecked());
+        });
+    }
     connect(cmdRecord, &QPushButton::clicked, this, &frmCtl::cmdRecord_Click);
     recordClock_ = new QTimer(this);
     recordClock_->setInterval(500);

@@ -38,6 +38,9 @@ struct PanelContext {
     std::function<bool(bool)> setRecording = [](bool) { return false; };
     // What the 録画 label shows while recording ("● 00:12"), empty when not recording.
     std::function<QString()> recordingText = [] { return QString(); };
+    // Following the bus's telemetry (the 自動 button's menu); without them no menu.
+    std::function<bool()> following = {};
+    std::function<void(bool)> setFollowing = {};
     // The program's file name without extension: the model number.
     QString modelName = QStringLiteral("527");
 };

@@ -9,12 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
 MAX_LEN="${FUZZ_MAX_LEN:-65536}"
-UNIT_TESTS=(base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests panel_tests record_tests)
+UNIT_TESTS=(base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests panel_tests remote_tests record_tests)
 WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
   -DMINAMO_BENCHMARKS=OFF >/dev/null
-TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin)
+TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin fuzz_protocol)
 BUILD=("${TARGETS[@]}")
 if [ "$WITH_TESTS" = 1 ]; then BUILD+=("${UNIT_TESTS[@]}"); fi
 cmake --build build-fuzz --target "${BUILD[@]}"
@@ -28,6 +28,7 @@ seed() {
     fuzz_pcf) zcat /usr/share/fonts/X11/misc/9x18gm.pcf.gz >"$2/9x18gm.pcf" ;;
     fuzz_broadcast) cp demo/*tp.csv demo/*Tp.csv demo/yomi.csv "$2"/ ;;
     fuzz_plugin) cp demo/plugins/*.4SP "$2"/ ;;
+    fuzz_protocol) cp docs/examples/requests/*.json "$2"/ ;;
   esac
 }
 

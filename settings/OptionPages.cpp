@@ -9,12 +9,14 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
@@ -69,6 +71,26 @@ struct OptionPages {
             g->addWidget(b, 0, Qt::AlignLeft);
             g->addSpacing(12);
         }
+        g->addWidget(d.check(QStringLiteral("chkRemote"), QStringLiteral("外部制御を有効にする"),
+                             &Options::RemoteControl));
+        g->addWidget(d.check(
+            QStringLiteral("chkRemoteLan"),
+            QStringLiteral("ネットワークの他の機器からも接続を受け付ける（トークンが必要）"),
+            &Options::RemoteLan));
+        auto* distance = new QHBoxLayout;
+        distance->addWidget(new QLabel(QStringLiteral("次の停留所の手前")));
+        auto* metres = d.add(QStringLiteral("spnAnnounceDistance"), new QSpinBox);
+        metres->setRange(10, 5000);
+        metres->setSuffix(QStringLiteral(" m"));
+        QObject::connect(metres, &QSpinBox::valueChanged, &d, [&d](int v) {
+            if (!d.loading_)
+                d.model_.AnnounceDistanceM = v;
+        });
+        d.loaders_.push_back([&d, metres] { metres->setValue(d.model_.AnnounceDistanceM); });
+        distance->addWidget(metres);
+        distance->addWidget(new QLabel(QStringLiteral("で放送する（テレメトリに従うとき）")));
+        distance->addStretch();
+        g->addLayout(distance);
         g->addStretch();
         return frame(QStringLiteral("運賃データと放送用データ"), g);
     }

@@ -79,6 +79,14 @@ struct Options {
     int16_t DatePerRoute = 0;
     int16_t DateFixed = 0;
     QString FixedDateText;
+
+    // Ours, beyond the settings file: kept beside it (RemoteOptions), never in it.
+    // 外部制御を有効にする: the control server for other programs.
+    int16_t RemoteControl = 0;
+    // Open to the network (with a token) instead of this computer only.
+    int16_t RemoteLan = 0;
+    // Following the bus: the next announcement plays this close to the next stop.
+    int32_t AnnounceDistanceM = 200;
 };
 
 // One field of the model, reached by its settings-file name.

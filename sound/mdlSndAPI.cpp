@@ -37,6 +37,8 @@ void mdlSndAPI::PlaySnd(const QString& file, Channel channel, bool wait, int pau
              QStringLiteral(" wait"));
     else
         return; // the channel stays closed: nothing plays
+    if (played)
+        played(channel, file);
     if (wait) {
         send(QStringLiteral("play ") + a + QStringLiteral(" from 0 wait"));
         if (sleep_ && pauseMs > 0)

@@ -23,6 +23,9 @@ class mdlSndAPI : public SoundChannels {
     // The most recent commands, oldest first (at most 64).
     QStringList recentCommands() const;
 
+    // Told of every sound a channel starts (file, channel), for other programs to follow.
+    std::function<void(Channel, const QString&)> played;
+
   private:
     void send(const QString& command);
 

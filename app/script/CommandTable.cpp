@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QJsonDocument>
+#include <QJsonParseError>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -379,6 +381,62 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
     return {};
 }
 
+// ---- following the bus
+
+Result follow(CommandContext& c, const CommandLine& l) {
+    const auto on = onOff(l.arg(1));
+    if (!on)
+        return Result::fail(QStringLiteral("follow takes on or off"));
+    c.program.remote->setFollowing(*on);
+    return {};
+}
+
+Result telemetry(CommandContext& c, const CommandLine& l) {
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(l.rest.toUtf8(), &err);
+    if (err.error != QJsonParseError::NoError)
+        return Result::fail(QStringLiteral("telemetry takes a JSON object"));
+    auto t = remote::parseTelemetry(doc.object().value(QLatin1String("telemetry")).isObject()
+                                        ? doc.object().value(QLatin1String("telemetry"))
+                                        : QJsonValue(doc.object()));
+    if (auto* e = std::get_if<QString>(&t))
+        return Result::fail(*e);
+    c.program.remote->telemetry(std::get<remote::Telemetry>(t));
+    return {};
+}
+
+Result replay(CommandContext& c, const CommandLine& l) {
+    QFile f(l.rest);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return Result::fail(QStringLiteral("cannot read %1").arg(l.rest));
+    c.program.remote->setFollowing(true);
+    QElapsedTimer since;
+    since.start();
+    int lineNo = 0, fed = 0;
+    while (!f.atEnd()) {
+        const QByteArray line = f.readLine().trimmed();
+        ++lineNo;
+        if (line.isEmpty())
+            continue;
+        const QJsonObject o = QJsonDocument::fromJson(line).object();
+        auto t = remote::parseTelemetry(o.value(QLatin1String("telemetry")));
+        if (!o.value(QLatin1String("t")).isDouble() || std::holds_alternative<QString>(t))
+            return Result::fail(QStringLiteral("%1 line %2: a time \"t\" in seconds and a "
+                                               "\"telemetry\" object")
+                                    .arg(l.rest)
+                                    .arg(lineNo));
+        // Each message at its time after the first, as the bus sent it.
+        const qint64 due = static_cast<qint64>(o.value(QLatin1String("t")).toDouble() * 1000);
+        if (due > since.elapsed())
+            waitProcessing(static_cast<int>(due - since.elapsed()));
+        c.program.remote->telemetry(std::get<remote::Telemetry>(t));
+        ++fed;
+    }
+    if (fed == 0)
+        return Result::fail(QStringLiteral("%1 holds no telemetry").arg(l.rest));
+    return {};
+}
+
 Result quit(CommandContext& c, const CommandLine&) {
     c.companion.answerYesNext();
     if (!panelOf(c).close())
@@ -437,6 +495,12 @@ const std::vector<CommandRow>& commandTable() {
          state},
         {"snapshot", 2, kAnyArgs, "snapshot board|panel|options|ticket FILE.png",
          "a window's pixels", snapshot},
+        {"follow", 1, 1, "follow on|off", "follow the telemetry other programs send", follow},
+        {"telemetry", 1, kAnyArgs, "telemetry JSON",
+         "one telemetry message, as a client sends it (doors, speedKmh, stop, distance)",
+         telemetry},
+        {"replay", 1, kAnyArgs, "replay FILE",
+         "feed a recorded telemetry log (JSON lines with \"t\" in seconds) at its times", replay},
         {"quit", 0, 0, "quit", "close the program, answering Yes", quit},
     };
     return rows;

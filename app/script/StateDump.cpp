@@ -142,6 +142,29 @@ void describeOptionDialog(const Program& p, QJsonObject& o) {
     }
 }
 
+void describeRemote(const Program& p, QJsonObject& o) {
+    if (!p.server || !p.remote)
+        return;
+    QJsonObject r;
+    r[QStringLiteral("listening")] = p.server->listening();
+    r[QStringLiteral("port")] = p.server->port();
+    r[QStringLiteral("following")] = p.remote->following();
+    r[QStringLiteral("announceDistanceM")] = p.remote->follower().announceDistance();
+    const remote::Telemetry& t = p.remote->follower().last();
+    QJsonObject last;
+    if (t.doorsOpen)
+        last[QStringLiteral("doors")] =
+            *t.doorsOpen ? QStringLiteral("open") : QStringLiteral("closed");
+    if (t.speedKmh)
+        last[QStringLiteral("speedKmh")] = *t.speedKmh;
+    if (t.stop)
+        last[QStringLiteral("stop")] = *t.stop;
+    if (t.distanceToNextStopM)
+        last[QStringLiteral("distanceToNextStopM")] = *t.distanceToNextStopM;
+    r[QStringLiteral("telemetry")] = last;
+    o[QStringLiteral("remote")] = r;
+}
+
 void describeRunning(const Program& p, QJsonObject& o) {
     if (p.recording) {
         QJsonObject r;
@@ -205,7 +228,7 @@ void describeSound(const Program& p, QJsonObject& o) {
 QJsonObject dumpState(const Program& p) {
     QJsonObject o;
     for (auto* part : {describeTripAndBoard, describePanel, describeOptions, describeOptionDialog,
-                       describeRunning, describeSound})
+                       describeRunning, describeRemote, describeSound})
         part(p, o);
     return o;
 }

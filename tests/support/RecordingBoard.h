@@ -29,6 +29,7 @@ class RecordingBoard : public BoardView {
     void setInputEnabled(bool on) override { inputEnabled = on; }
     void setCaption(const QString& text) override { caption = text; }
     void releaseShape() override { log << QStringLiteral("release shape"); }
+    std::optional<double> shownFare(int) const override { return std::nullopt; }
     QStringList only(const QString& prefix) const {
         return log.filter(QRegularExpression(u'^' + prefix));
     }

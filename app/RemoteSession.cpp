@@ -1,0 +1,149 @@
+#include "RemoteSession.h"
+
+#include "Program.h"
+#include "StateDump.h"
+
+#include <QJsonArray>
+
+RemoteSession::RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server)
+    : p_(program), server_(server), ctx_{program, companion, {}} {
+    ctx_.started.start();
+    connect(&server_, &ControlServer::connected, this, [this](quint64 client) {
+        server_.send(client, remote::eventMessage(QStringLiteral("hello"), hello()));
+    });
+    connect(&server_, &ControlServer::request, this, &RemoteSession::received);
+    speechWatch_.setInterval(20);
+    connect(&speechWatch_, &QTimer::timeout, this, &RemoteSession::checkSpeechEnd);
+    watchModel();
+}
+
+RemoteSession::~RemoteSession() {
+    if (p_.channels)
+        p_.channels->played = nullptr;
+}
+
+QJsonObject RemoteSession::hello() const {
+    return {{QStringLiteral("version"), QStringLiteral(MINAMO_VERSION)},
+            {QStringLiteral("state"), dumpState(p_)}};
+}
+
+void RemoteSession::received(quint64 client, const remote::Request& r) {
+    queue_.push_back({client, r});
+    drain();
+}
+
+void RemoteSession::drain() {
+    if (running_)
+        return;
+    running_ = true;
+    while (!queue_.empty()) {
+        const Pending next = queue_.front();
+        queue_.pop_front();
+        if (const auto* run = std::get_if<remote::RunRequest>(&next.request)) {
+            const CommandResult res = runCommandLine(ctx_, run->line);
+            server_.send(next.client, res.error ? remote::errorAnswer(run->id, *res.error)
+                                                : remote::okAnswer(run->id, res.value));
+            if (res.quit)
+                break;
+        } else if (const auto* t = std::get_if<remote::Telemetry>(&next.request)) {
+            telemetry(*t);
+        } else {
+            const auto& bad = std::get<remote::BadRequest>(next.request);
+            server_.send(next.client, remote::errorAnswer(bad.id, bad.error));
+        }
+    }
+    running_ = false;
+}
+
+void RemoteSession::setFollowing(bool on) {
+    if (on == following_)
+        return;
+    following_ = on;
+    follower_.reset();
+    Q_EMIT followingChanged(on);
+    emitEvent(QStringLiteral("follow"), {{QStringLiteral("on"), on}});
+}
+
+void RemoteSession::telemetry(const remote::Telemetry& t) {
+    const TelemetryFollower::Actions a = follower_.update(t, p_.trip->state().CurrentRow);
+    if (!following_ || !p_.trip->routeSet())
+        return;
+    // As the operator would: a jump or a step first, then the announcement of the stop
+    // that is now next.
+    if (a.jumpTo)
+        p_.trip->jumpTo(*a.jumpTo);
+    if (a.step && !p_.trip->blanked())
+        p_.trip->step(true);
+    if (a.announce && p_.trip->tapeGroupEnabled() && p_.trip->tapeHasNext())
+        p_.trip->tapeNext();
+}
+
+void RemoteSession::emitEvent(const QString& name, const QJsonObject& fields) {
+    ++eventsSent_;
+    server_.broadcast(remote::eventMessage(name, fields));
+}
+
+QJsonObject RemoteSession::stopFields(int row) const {
+    const Trip& t = *p_.trip;
+    QJsonArray fares;
+    for (int n = 1; n <= limits::kFareCells; ++n) {
+        const auto v = p_.board->shownFare(n);
+        fares.append(v ? QJsonValue(*v) : QJsonValue());
+    }
+    const bool firstRow = row == std::max<int>(t.state().StartSection, 1);
+    return {{QStringLiteral("row"), row},
+            {QStringLiteral("name"), t.table().row(row).StopName},
+            {QStringLiteral("prefix"), !firstRow && p_.options.TsugiwaDisplay != 0},
+            {QStringLiteral("fares"), fares},
+            {QStringLiteral("lateNight"), t.lateNight()}};
+}
+
+void RemoteSession::watchModel() {
+    Trip& trip = *p_.trip;
+    connect(&trip, &Trip::routeWasSet, this, [this] {
+        const RouteState& s = p_.trip->state();
+        emitEvent(QStringLiteral("route"), {{QStringLiteral("route"), s.RouteDigits},
+                                            {QStringLiteral("section"), s.StartSection},
+                                            {QStringLiteral("rows"), s.RowCount}});
+    });
+    connect(&trip, &Trip::boardUpdated, this,
+            [this](int row) { emitEvent(QStringLiteral("stop"), stopFields(row)); });
+    connect(&trip, &Trip::blankChanged, this, [this](bool on) {
+        emitEvent(QStringLiteral("blank"), {{QStringLiteral("on"), on}});
+    });
+    connect(&p_.panelState, &PanelState::backlightChanged, this, [this](int state) {
+        emitEvent(QStringLiteral("backlight"), {{QStringLiteral("state"), state}});
+    });
+    connect(&trip, &Trip::tapeMoved, this, [this] {
+        if (!p_.tape->speaking())
+            return;
+        checkSpeechEnd(); // a line cut short by the next one ends first
+        speaking_ = true;
+        speakingLine_ = p_.tape->GetTapePos();
+        speakingText_ = p_.tape->lastText();
+        emitEvent(QStringLiteral("announce"), {{QStringLiteral("phase"), QStringLiteral("start")},
+                                               {QStringLiteral("line"), speakingLine_},
+                                               {QStringLiteral("text"), speakingText_}});
+        speechWatch_.start();
+    });
+    p_.channels->played = [this](Channel c, const QString& file) {
+        emitEvent(QStringLiteral("sound"),
+                  {{QStringLiteral("channel"), channelName(c)}, {QStringLiteral("file"), file}});
+    };
+    connect(p_.recording.get(), &RecordingSession::changed, this, [this] {
+        emitEvent(QStringLiteral("recording"),
+                  {{QStringLiteral("active"), p_.recording->recording()},
+                   {QStringLiteral("file"), p_.recording->file()}});
+    });
+    p_.quitting.push_back([this] { emitEvent(QStringLiteral("quit")); });
+}
+
+void RemoteSession::checkSpeechEnd() {
+    if (!speaking_ || (p_.tape->speaking() && p_.tape->lastText() == speakingText_))
+        return;
+    speaking_ = false;
+    speechWatch_.stop();
+    emitEvent(QStringLiteral("announce"), {{QStringLiteral("phase"), QStringLiteral("end")},
+                                           {QStringLiteral("line"), speakingLine_},
+                                           {QStringLiteral("text"), speakingText_}});
+}

@@ -1,0 +1,63 @@
+#pragma once
+// The simulator as other programs see it over the control server: their command lines run
+// through the command table one at a time on the UI thread, their telemetry drives the
+// trip when following is on, and every change of the model goes out as an event.
+#include "CommandTable.h"
+#include "ControlServer.h"
+#include "TelemetryFollower.h"
+
+#include <QObject>
+#include <QTimer>
+#include <deque>
+
+struct Program;
+class ScriptedCompanion;
+
+class RemoteSession : public QObject {
+    Q_OBJECT
+  public:
+    RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server);
+    ~RemoteSession() override;
+
+    // Following the bus's telemetry.
+    void setFollowing(bool on);
+    bool following() const { return following_; }
+    TelemetryFollower& follower() { return follower_; }
+    // One telemetry message, from a client, a script or a recorded log.
+    void telemetry(const remote::Telemetry& t);
+    // The events other programs see, for the state dump: how many went out.
+    quint64 eventsSent() const { return eventsSent_; }
+
+    // The whole state as the hello carries it.
+    QJsonObject hello() const;
+
+  Q_SIGNALS:
+    void followingChanged(bool on);
+
+  private:
+    struct Pending {
+        quint64 client;
+        remote::Request request;
+    };
+    void received(quint64 client, const remote::Request& r);
+    // Runs the queued requests in order; a command that waits (a sound, the lamp test)
+    // keeps the next one queued rather than running it inside its wait.
+    void drain();
+    void emitEvent(const QString& name, const QJsonObject& fields = {});
+    void watchModel();
+    QJsonObject stopFields(int row) const;
+    void checkSpeechEnd();
+
+    Program& p_;
+    ControlServer& server_;
+    CommandContext ctx_;
+    TelemetryFollower follower_;
+    bool following_ = false;
+    std::deque<Pending> queue_;
+    bool running_ = false;
+    QTimer speechWatch_;
+    bool speaking_ = false;
+    int speakingLine_ = 0;
+    QString speakingText_;
+    quint64 eventsSent_ = 0;
+};

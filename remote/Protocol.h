@@ -1,0 +1,51 @@
+#pragma once
+// The control protocol's messages as JSON text: what a client may send (a line of the
+// script language, or the bus's telemetry) and what the simulator answers and pushes.
+// Free of sockets, so every message can be tested as data.
+#include <QByteArray>
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QString>
+#include <optional>
+#include <variant>
+
+namespace remote {
+
+inline constexpr quint16 kDefaultPort = 52700;
+// A request larger than this closes its connection: no command or telemetry is near it.
+inline constexpr qint64 kMaxMessageBytes = 64 * 1024;
+
+// {"id": 7, "run": "key route"}
+struct RunRequest {
+    QJsonValue id;
+    QString line;
+};
+
+// {"telemetry": {"doors": "open", "speedKmh": 23.5, "stop": 4, "distanceToNextStopM": 180}}:
+// every field optional; a message is the complete current state.
+struct Telemetry {
+    std::optional<bool> doorsOpen;
+    std::optional<double> speedKmh;
+    std::optional<int> stop;
+    std::optional<double> distanceToNextStopM;
+    bool operator==(const Telemetry&) const = default;
+};
+
+// Anything else: the answer names what is wrong (and the id, when there was one).
+struct BadRequest {
+    QJsonValue id;
+    QString error;
+};
+
+using Request = std::variant<RunRequest, Telemetry, BadRequest>;
+
+Request parseRequest(const QByteArray& text);
+// The telemetry object alone (a line of a recorded log carries it beside its time).
+std::variant<Telemetry, QString> parseTelemetry(const QJsonValue& v);
+
+QByteArray okAnswer(const QJsonValue& id, const QJsonValue& result);
+QByteArray errorAnswer(const QJsonValue& id, const QString& error);
+// {"event": name, ...fields}
+QByteArray eventMessage(const QString& name, QJsonObject fields = {});
+
+} // namespace remote
