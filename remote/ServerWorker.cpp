@@ -1,6 +1,8 @@
 #include "ServerWorker.h"
 
 #include <QNetworkInterface>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QUrlQuery>
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
@@ -18,10 +20,19 @@ std::pair<quint16, QString> ServerWorker::listen() {
     connect(server_, &QWebSocketServer::originAuthenticationRequired, this,
             &ServerWorker::checkOrigin, Qt::DirectConnection);
     connect(server_, &QWebSocketServer::newConnection, this, &ServerWorker::accept);
+    // Our own listener hands each connection to the WebSocket server with Nagle's delay
+    // off: an answer and the events after it go out at once, not 40 ms apart.
+    tcp_ = new QTcpServer(this);
+    connect(tcp_, &QTcpServer::newConnection, this, [this] {
+        while (QTcpSocket* s = tcp_->nextPendingConnection()) {
+            s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            server_->handleConnection(s);
+        }
+    });
     const QHostAddress where = config_.lan ? QHostAddress::Any : QHostAddress::LocalHost;
-    if (!server_->listen(where, config_.port))
-        return {0, server_->errorString()};
-    return {server_->serverPort(), {}};
+    if (!tcp_->listen(where, config_.port))
+        return {0, tcp_->errorString()};
+    return {tcp_->serverPort(), {}};
 }
 
 void ServerWorker::close() {
@@ -31,6 +42,8 @@ void ServerWorker::close() {
         c.socket->deleteLater();
     }
     clients_.clear();
+    if (tcp_)
+        tcp_->close();
     if (server_)
         server_->close();
 }
@@ -44,7 +57,7 @@ void ServerWorker::checkOrigin(QWebSocketCorsAuthenticator* auth) {
         return;
     }
     const QUrl url(origin);
-    bool ours = url.scheme() == QLatin1String("http") && url.port() == server_->serverPort();
+    bool ours = url.scheme() == QLatin1String("http") && url.port() == tcp_->serverPort();
     if (ours) {
         const QHostAddress host(
             url.host() == QLatin1String("localhost") ? QStringLiteral("127.0.0.1") : url.host());

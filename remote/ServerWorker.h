@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <map>
 
+class QTcpServer;
 class QWebSocket;
 class QWebSocketServer;
 class QWebSocketCorsAuthenticator;
@@ -39,6 +40,7 @@ class ServerWorker : public QObject {
     void drop(quint64 id);
 
     ControlServer::Config config_;
+    QTcpServer* tcp_ = nullptr;
     QWebSocketServer* server_ = nullptr;
     std::map<quint64, Client> clients_;
     quint64 next_ = 1;
