@@ -184,6 +184,8 @@ std::optional<QString> Program::applyServer() {
     if (!server->start(c))
         return server->error();
     serverConfig.token = c.token;
+    if (remote)
+        remote->publishAddress();
     const QString where = c.lan ? QStringLiteral("ws://%1:%2/?token=%3")
                                       .arg(QHostInfo::localHostName())
                                       .arg(server->port())

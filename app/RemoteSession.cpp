@@ -3,7 +3,13 @@
 #include "Program.h"
 #include "StateDump.h"
 
+#include "Barcode.h"
+
+#include <QBuffer>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QNetworkInterface>
+#include <QPainter>
 
 RemoteSession::RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server)
     : p_(program), server_(server), ctx_{program, companion, {}} {
@@ -12,6 +18,17 @@ RemoteSession::RemoteSession(Program& program, ScriptedCompanion& companion, Con
         server_.send(client, remote::eventMessage(QStringLiteral("hello"), hello()));
     });
     connect(&server_, &ControlServer::request, this, &RemoteSession::received);
+    // Up to 60 pictures a second, each only when the board looks different.
+    frameTimer_.setInterval(16);
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&frameTimer_, &QTimer::timeout, this, &RemoteSession::streamFrame);
+    connect(&server_, &ControlServer::frameClientsChanged, this, [this](int count) {
+        lastFrame_ = QImage();
+        if (count > 0)
+            frameTimer_.start();
+        else
+            frameTimer_.stop();
+    });
     speechWatch_.setInterval(20);
     connect(&speechWatch_, &QTimer::timeout, this, &RemoteSession::checkSpeechEnd);
     watchModel();
@@ -136,6 +153,59 @@ void RemoteSession::watchModel() {
                    {QStringLiteral("file"), p_.recording->file()}});
     });
     p_.quitting.push_back([this] { emitEvent(QStringLiteral("quit")); });
+    // What the panel page shows and greys follows the desktop panel.
+    connect(&trip, &Trip::changed, this, &RemoteSession::panelChanged);
+    connect(&p_.panelState, &PanelState::backlightChanged, this, &RemoteSession::panelChanged);
+    connect(p_.autoRun.get(), &AutoRun::changed, this, &RemoteSession::panelChanged);
+}
+
+void RemoteSession::panelChanged() {
+    // Several changes in one go make one event.
+    if (panelPending_)
+        return;
+    panelPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        panelPending_ = false;
+        emitEvent(QStringLiteral("panel"), {{QStringLiteral("panel"), dumpPanel(p_)}});
+    });
+}
+
+void RemoteSession::streamFrame() {
+    const QImage frame = p_.board->snapshot();
+    if (frame == lastFrame_)
+        return;
+    lastFrame_ = frame;
+    server_.sendFrame(frame);
+}
+
+void RemoteSession::publishAddress() {
+    if (!server_.listening())
+        return;
+    const ControlServer::Config& c = p_.serverConfig;
+    QString host = QStringLiteral("127.0.0.1");
+    if (c.lan)
+        for (const QHostAddress& a : QNetworkInterface::allAddresses())
+            if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) {
+                host = a.toString();
+                break;
+            }
+    const QString url = QStringLiteral("http://%1:%2/").arg(host).arg(server_.port()) +
+                        (c.lan ? QStringLiteral("?token=") + c.token : QString());
+    server_.setFile(
+        QStringLiteral("/info.json"), "application/json",
+        QJsonDocument(QJsonObject{{QStringLiteral("url"), url},
+                                  {QStringLiteral("version"), QStringLiteral(MINAMO_VERSION)}})
+            .toJson(QJsonDocument::Compact));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    // The symbol with its quiet zone of four modules, six pixels to a module.
+    const QImage modules = ticket::encodeBarcode(QStringLiteral("qr"), url).modules;
+    QImage qr(modules.size() + QSize(8, 8), QImage::Format_RGB32);
+    qr.fill(Qt::white);
+    QPainter(&qr).drawImage(4, 4, modules);
+    qr.scaled(qr.size() * 6, Qt::KeepAspectRatio, Qt::FastTransformation).save(&buffer, "PNG");
+    server_.setFile(QStringLiteral("/qr.png"), "image/png", png);
 }
 
 void RemoteSession::checkSpeechEnd() {

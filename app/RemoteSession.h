@@ -6,6 +6,7 @@
 #include "ControlServer.h"
 #include "TelemetryFollower.h"
 
+#include <QImage>
 #include <QObject>
 #include <QTimer>
 #include <deque>
@@ -28,6 +29,9 @@ class RemoteSession : public QObject {
     // The events other programs see, for the state dump: how many went out.
     quint64 eventsSent() const { return eventsSent_; }
 
+    // Tells the pages where a tablet joins (the QR code, the address); after the server
+    // has started.
+    void publishAddress();
     // The whole state as the hello carries it.
     QJsonObject hello() const;
 
@@ -47,6 +51,10 @@ class RemoteSession : public QObject {
     void watchModel();
     QJsonObject stopFields(int row) const;
     void checkSpeechEnd();
+    // The pages: the board's picture while a page shows it, the panel's state as it
+    // changes, and the address a tablet joins by.
+    void streamFrame();
+    void panelChanged();
 
     Program& p_;
     ControlServer& server_;
@@ -60,4 +68,7 @@ class RemoteSession : public QObject {
     int speakingLine_ = 0;
     QString speakingText_;
     quint64 eventsSent_ = 0;
+    QTimer frameTimer_;
+    QImage lastFrame_;
+    bool panelPending_ = false;
 };

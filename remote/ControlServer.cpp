@@ -21,6 +21,7 @@ bool ControlServer::start(const Config& config) {
     connect(worker_, &ServerWorker::connected, this, &ControlServer::connected);
     connect(worker_, &ServerWorker::request, this, &ControlServer::request);
     connect(worker_, &ServerWorker::disconnected, this, &ControlServer::disconnected);
+    connect(worker_, &ServerWorker::frameClientsChanged, this, &ControlServer::frameClientsChanged);
     thread_.start();
     std::pair<quint16, QString> r;
     QMetaObject::invokeMethod(
@@ -64,6 +65,17 @@ void ControlServer::send(quint64 client, const QByteArray& message) {
 void ControlServer::broadcast(const QByteArray& message) {
     if (worker_)
         QMetaObject::invokeMethod(worker_, [w = worker_, message] { w->broadcast(message); });
+}
+
+void ControlServer::sendFrame(const QImage& frame) {
+    if (worker_)
+        QMetaObject::invokeMethod(worker_, [w = worker_, frame] { w->sendFrame(frame); });
+}
+
+void ControlServer::setFile(const QString& path, const QByteArray& type, const QByteArray& body) {
+    if (worker_)
+        QMetaObject::invokeMethod(
+            worker_, [w = worker_, path, type, body] { w->setFile(path, type, body); });
 }
 
 QString ControlServer::makeToken() {

@@ -37,6 +37,9 @@ class ControlServer : public QObject {
     // Thread-safe: queued to the server's thread.
     void send(quint64 client, const QByteArray& message);
     void broadcast(const QByteArray& message);
+    // The board's picture for the pages showing it (encoded as PNG on the server thread).
+    void sendFrame(const QImage& frame);
+    void setFile(const QString& path, const QByteArray& type, const QByteArray& body);
 
     // A random token for LAN mode: 32 hexadecimal digits.
     static QString makeToken();
@@ -46,6 +49,7 @@ class ControlServer : public QObject {
     void connected(quint64 client);
     void request(quint64 client, const remote::Request& request);
     void disconnected(quint64 client);
+    void frameClientsChanged(int count);
 
   private:
     QThread thread_;

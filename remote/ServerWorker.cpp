@@ -1,8 +1,12 @@
 #include "ServerWorker.h"
 
+#include <QBuffer>
+#include <QFile>
+#include <QHostInfo>
 #include <QNetworkInterface>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrlQuery>
 #include <QWebSocket>
 #include <QWebSocketCorsAuthenticator>
@@ -26,7 +30,12 @@ std::pair<quint16, QString> ServerWorker::listen() {
     connect(tcp_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* s = tcp_->nextPendingConnection()) {
             s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
-            server_->handleConnection(s);
+            connect(s, &QTcpSocket::readyRead, this, [this, s] { route(s); });
+            // A connection that never says what it wants is closed.
+            QTimer::singleShot(10000, s, [s] {
+                if (s->property("routed").isNull())
+                    s->abort();
+            });
         }
     });
     const QHostAddress where = config_.lan ? QHostAddress::Any : QHostAddress::LocalHost;
@@ -48,23 +57,157 @@ void ServerWorker::close() {
         server_->close();
 }
 
-void ServerWorker::checkOrigin(QWebSocketCorsAuthenticator* auth) {
+bool ServerWorker::hostIsOurs(const QString& host) const {
+    if (host == QLatin1String("localhost"))
+        return true;
+    if (config_.lan && host.compare(QHostInfo::localHostName(), Qt::CaseInsensitive) == 0)
+        return true;
+    const QHostAddress a(host);
+    return a.isLoopback() || (config_.lan && QNetworkInterface::allAddresses().contains(a));
+}
+
+bool ServerWorker::originIsOurs(const QString& origin) const {
     // Programs send no Origin; browsers always do. Only the simulator's own pages (served
     // from this port) may drive it from a browser, so a page on some site cannot.
-    const QString origin = auth->origin();
-    if (origin.isEmpty()) {
-        auth->setAllowed(true);
+    if (origin.isEmpty())
+        return true;
+    const QUrl url(origin);
+    return url.scheme() == QLatin1String("http") && url.port() == tcp_->serverPort() &&
+           hostIsOurs(url.host());
+}
+
+void ServerWorker::checkOrigin(QWebSocketCorsAuthenticator* auth) {
+    auth->setAllowed(originIsOurs(auth->origin()));
+}
+
+void ServerWorker::route(QTcpSocket* s) {
+    if (!s->property("routed").isNull())
+        return;
+    constexpr qint64 kMaxHead = 16 * 1024;
+    const QByteArray head = s->peek(kMaxHead);
+    if (!head.contains("\r\n\r\n")) {
+        if (head.size() >= kMaxHead)
+            s->abort();
+        return; // the rest of the request is still coming
+    }
+    s->setProperty("routed", true);
+    disconnect(s, &QTcpSocket::readyRead, this, nullptr);
+    if (head.toLower().contains("\r\nupgrade: websocket")) {
+        // The WebSocket server reads the handshake itself: it is still unread.
+        server_->handleConnection(s);
         return;
     }
-    const QUrl url(origin);
-    bool ours = url.scheme() == QLatin1String("http") && url.port() == tcp_->serverPort();
-    if (ours) {
-        const QHostAddress host(
-            url.host() == QLatin1String("localhost") ? QStringLiteral("127.0.0.1") : url.host());
-        ours =
-            host.isLoopback() || (config_.lan && QNetworkInterface::allAddresses().contains(host));
+    connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
+    serveHttp(s, head.left(head.indexOf("\r\n\r\n")));
+}
+
+namespace {
+
+struct Page {
+    const char* resource;
+    const char* type;
+    bool needsToken; // the scripts and styles hold nothing private
+};
+
+const std::map<QString, Page>& pages() {
+    static const std::map<QString, Page> p = {
+        {QStringLiteral("/"), {":/web/index.html", "text/html; charset=utf-8", true}},
+        {QStringLiteral("/board"), {":/web/board.html", "text/html; charset=utf-8", true}},
+        {QStringLiteral("/panel"), {":/web/panel.html", "text/html; charset=utf-8", true}},
+        {QStringLiteral("/minamo.js"),
+         {":/web/minamo.js", "text/javascript; charset=utf-8", false}},
+        {QStringLiteral("/style.css"), {":/web/style.css", "text/css; charset=utf-8", false}},
+    };
+    return p;
+}
+
+} // namespace
+
+void ServerWorker::serveHttp(QTcpSocket* s, const QByteArray& head) {
+    s->readAll();
+    const QList<QByteArray> lines = head.split('\n');
+    const QList<QByteArray> request = lines.value(0).trimmed().split(' ');
+    const bool headOnly = request.value(0) == "HEAD";
+    auto reply = [s, headOnly](const char* status, const QByteArray& type, const QByteArray& body) {
+        s->write(QByteArray("HTTP/1.1 ") + status + "\r\nContent-Type: " + type +
+                 "\r\nContent-Length: " + QByteArray::number(body.size()) +
+                 "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n"
+                 "Connection: close\r\n\r\n" +
+                 (headOnly ? QByteArray() : body));
+        s->disconnectFromHost();
+    };
+    QString host, origin;
+    for (const QByteArray& l : lines.mid(1)) {
+        const qsizetype colon = l.indexOf(':');
+        const QByteArray name = l.left(colon).trimmed().toLower();
+        const QString value = QString::fromLatin1(l.mid(colon + 1).trimmed());
+        if (name == "host")
+            host = value;
+        else if (name == "origin")
+            origin = value;
     }
-    auth->setAllowed(ours);
+    if (request.size() < 3 || (request[0] != "GET" && !headOnly))
+        return reply("405 Method Not Allowed", "text/plain", "GET only\n");
+    // A name that is not this computer's is another site reached through this one.
+    const QUrl hostUrl(QStringLiteral("http://") + host);
+    if (host.isEmpty() || !hostIsOurs(hostUrl.host()) || !originIsOurs(origin))
+        return reply("403 Forbidden", "text/plain", "not from this computer\n");
+    const QUrl target(QString::fromLatin1(request[1]));
+    const QString path = target.path();
+    const auto page = pages().find(path);
+    const auto file = files_.find(path);
+    if (page == pages().end() && file == files_.end())
+        return reply("404 Not Found", "text/plain", "no such page\n");
+    const bool needsToken = page == pages().end() || page->second.needsToken;
+    if (config_.lan && needsToken &&
+        QUrlQuery(target).queryItemValue(QStringLiteral("token")) != config_.token)
+        return reply("403 Forbidden", "text/plain; charset=utf-8",
+                     QStringLiteral("トークンが必要です (?token=...)\n").toUtf8());
+    if (file != files_.end())
+        return reply("200 OK", file->second.first, file->second.second);
+    QFile f(QString::fromLatin1(page->second.resource));
+    if (!f.open(QIODevice::ReadOnly))
+        return reply("500 Internal Server Error", "text/plain", "page missing\n");
+    reply("200 OK", page->second.type, f.readAll());
+}
+
+int ServerWorker::frameClients() const {
+    int n = 0;
+    for (const auto& [id, c] : clients_)
+        n += c.frames ? 1 : 0;
+    return n;
+}
+
+void ServerWorker::sendFrame(const QImage& frame) {
+    pendingFrame_ = frame;
+    if (frameScheduled_)
+        return;
+    frameScheduled_ = true;
+    QTimer::singleShot(0, this, &ServerWorker::encodeFrame);
+}
+
+void ServerWorker::encodeFrame() {
+    frameScheduled_ = false;
+    if (pendingFrame_.isNull())
+        return;
+    const QByteArray png = encodePng(pendingFrame_);
+    pendingFrame_ = QImage();
+    for (auto& [id, c] : clients_)
+        if (c.frames && c.greeted)
+            c.socket->sendBinaryMessage(png);
+}
+
+QByteArray ServerWorker::encodePng(const QImage& frame) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    // Light compression: the board's flat colours pack well at any level.
+    frame.save(&buffer, "PNG", 90);
+    return png;
+}
+
+void ServerWorker::setFile(const QString& path, const QByteArray& type, const QByteArray& body) {
+    files_[path] = {type, body};
 }
 
 void ServerWorker::accept() {
@@ -81,6 +224,7 @@ void ServerWorker::accept() {
         Client& c = clients_[id];
         c.socket = s;
         c.window.start();
+        c.frames = s->requestUrl().path() == QLatin1String("/frames");
         connect(s, &QWebSocket::textMessageReceived, this,
                 [this, id](const QString& text) { received(id, text); });
         connect(s, &QWebSocket::binaryMessageReceived, this, [this, id](const QByteArray&) {
@@ -88,6 +232,8 @@ void ServerWorker::accept() {
         });
         connect(s, &QWebSocket::disconnected, this, [this, id] { drop(id); });
         Q_EMIT connected(id);
+        if (c.frames)
+            Q_EMIT frameClientsChanged(frameClients());
     }
 }
 
@@ -113,18 +259,24 @@ void ServerWorker::drop(quint64 id) {
     auto it = clients_.find(id);
     if (it == clients_.end())
         return;
+    const bool frames = it->second.frames;
     it->second.socket->deleteLater();
     clients_.erase(it);
     Q_EMIT disconnected(id);
+    if (frames)
+        Q_EMIT frameClientsChanged(frameClients());
 }
 
 void ServerWorker::send(quint64 client, const QByteArray& message) {
-    if (auto it = clients_.find(client); it != clients_.end())
+    if (auto it = clients_.find(client); it != clients_.end()) {
+        it->second.greeted = true; // the first message a client gets is its hello
         it->second.socket->sendTextMessage(QString::fromUtf8(message));
+    }
 }
 
 void ServerWorker::broadcast(const QByteArray& message) {
     const QString text = QString::fromUtf8(message);
     for (auto& [id, c] : clients_)
-        c.socket->sendTextMessage(text);
+        if (c.greeted)
+            c.socket->sendTextMessage(text);
 }

@@ -3,9 +3,11 @@
 #include "ControlServer.h"
 
 #include <QElapsedTimer>
+#include <QImage>
 #include <map>
 
 class QTcpServer;
+class QTcpSocket;
 class QWebSocket;
 class QWebSocketServer;
 class QWebSocketCorsAuthenticator;
@@ -22,18 +24,38 @@ class ServerWorker : public QObject {
     int clientCount() const { return static_cast<int>(clients_.size()); }
     void send(quint64 client, const QByteArray& message);
     void broadcast(const QByteArray& message);
+    // The newest picture of the board for the pages that show it; encoded here, and a
+    // picture not yet sent when the next comes is skipped.
+    void sendFrame(const QImage& frame);
+    // A file the pages fetch that the program makes (the QR code of the address).
+    void setFile(const QString& path, const QByteArray& type, const QByteArray& body);
+    // A board picture as the pages receive it.
+    static QByteArray encodePng(const QImage& frame);
 
   Q_SIGNALS:
     void connected(quint64 client);
     void request(quint64 client, const remote::Request& request);
     void disconnected(quint64 client);
+    // How many pages want the board's picture.
+    void frameClientsChanged(int count);
 
   private:
     struct Client {
         QWebSocket* socket = nullptr;
         QElapsedTimer window; // the current one-second window
         int inWindow = 0;
+        bool frames = false; // a page showing the board: it gets every new picture
+        // The hello has gone out: events before it are in the state it carried.
+        bool greeted = false;
     };
+    // A connection's first bytes decide: a WebSocket handshake goes to the WebSocket
+    // server, anything else is an HTTP request for one of the pages.
+    void route(QTcpSocket* s);
+    void serveHttp(QTcpSocket* s, const QByteArray& head);
+    bool hostIsOurs(const QString& host) const;
+    bool originIsOurs(const QString& origin) const;
+    void encodeFrame();
+    int frameClients() const;
     void accept();
     void checkOrigin(QWebSocketCorsAuthenticator* auth);
     void received(quint64 id, const QString& text);
@@ -44,4 +66,7 @@ class ServerWorker : public QObject {
     QWebSocketServer* server_ = nullptr;
     std::map<quint64, Client> clients_;
     quint64 next_ = 1;
+    QImage pendingFrame_;
+    bool frameScheduled_ = false;
+    std::map<QString, std::pair<QByteArray, QByteArray>> files_;
 };

@@ -6,6 +6,7 @@ set -euo pipefail
 PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-translations-l10n qt6-websockets-dev python3-websockets
+  chromium chromium-driver python3-selenium
   libgtest-dev libgmock-dev libbenchmark-dev
   libsdl2-dev libfluidsynth-dev libsndfile1-dev fluid-soundfont-gm sox zlib1g-dev
   open-jtalk open-jtalk-mecab-naist-jdic

@@ -61,7 +61,10 @@ void describePanel(const Program& p, QJsonObject& o) {
     en[QStringLiteral("Frame1(1)")] = f.Frame1[1]->isEnabled();
     en[QStringLiteral("Frame6")] = f.Frame6->isEnabled();
     en[QStringLiteral("grpM_Tape")] = f.grpM_Tape->isEnabled();
+    en[QStringLiteral("cmdAuto")] = f.cmdAuto->isEnabled();
     fc[QStringLiteral("enabled")] = en;
+    fc[QStringLiteral("cmdAuto")] = f.cmdAuto->isChecked() ? 1 : 0;
+    fc[QStringLiteral("backlight")] = p.panelState.backlight();
     fc[QStringLiteral("HScroll1")] = QJsonArray{f.HScroll1[0]->value(), f.HScroll1[1]->value()};
     QJsonObject prev;
     prev[QStringLiteral("width")] = f.previewWidthTwips();
@@ -231,4 +234,10 @@ QJsonObject dumpState(const Program& p) {
                        describeRunning, describeRemote, describeSound})
         part(p, o);
     return o;
+}
+
+QJsonObject dumpPanel(const Program& p) {
+    QJsonObject o;
+    describePanel(p, o);
+    return o[QStringLiteral("frmCtl")].toObject();
 }

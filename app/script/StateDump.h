@@ -5,3 +5,5 @@
 struct Program;
 
 QJsonObject dumpState(const Program& p);
+// The control panel's part alone: the entry, the switches, which controls take input.
+QJsonObject dumpPanel(const Program& p);
