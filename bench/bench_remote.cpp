@@ -1,10 +1,16 @@
 // The control server against the real program on loopback: from a client's `next` to the
 // `stop` event it causes (median and 95th percentile), and a client sending 1,000
 // commands a second for ten seconds (none may be lost; the UI's longest stall meanwhile).
+#include "Cp932.h"
+#include "Form1.h"
+#include "ServerWorker.h"
+#include "mdl527_000.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -12,6 +18,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -152,5 +159,72 @@ void BM_RemoteThousandCommandsASecond(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RemoteThousandCommandsASecond)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+namespace {
+
+// One board picture as the pages receive it: PNG at 1x, on the server's thread.
+void BM_BoardFrameEncodePng(benchmark::State& state) {
+    Form1 board;
+    mdl527_000::ClearFares(board);
+    board.showStopName(cp932::encode(QStringLiteral("中央総合病院西口バスターミナル")), 0, 0);
+    for (int n = 1; n <= 12; ++n)
+        board.showFare(n, DigitValue::number(180 + 10 * n));
+    const QImage frame = board.snapshot().convertToFormat(QImage::Format_ARGB32);
+    // The picture before one step of the stop-name line: its 432 x 56 dots elsewhere.
+    QImage before = frame.copy();
+    const QImage line = frame.copy(QRect(75, 258, 432, 56));
+    QPainter(&before).drawImage(78, 258, line);
+    // 0: a whole picture (a page joining); 1: what a step of the stop-name line changes.
+    const bool whole = state.range(0) == 0;
+    qint64 bytes = 0;
+    for (auto _ : state)
+        bytes = ServerWorker::encodeFrame(frame, whole ? QImage() : before).size();
+    state.counters["bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_BoardFrameEncodePng)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Pages receiving the board while a long name scrolls: pictures a second at each page,
+// and the desktop's longest stall meanwhile. The argument is the number of pages.
+void BM_BoardFramesToPages(benchmark::State& state) {
+    Served s;
+    if (!s.start()) {
+        state.SkipWithError("the simulator did not serve");
+        return;
+    }
+    // Row 10 of the demo route has a name longer than the line: it scrolls.
+    s.run(QStringLiteral("speed 20"));
+    s.run(QStringLiteral("interval 0"));
+    for (int i = 0; i < 9; ++i)
+        s.run(QStringLiteral("next"));
+    const QUrl url = s.socket.requestUrl().resolved(QUrl(QStringLiteral("/frames")));
+    std::vector<std::unique_ptr<QWebSocket>> pages;
+    std::vector<int> received(static_cast<size_t>(state.range(0)), 0);
+    for (int i = 0; i < state.range(0); ++i) {
+        pages.push_back(std::make_unique<QWebSocket>());
+        QObject::connect(pages.back().get(), &QWebSocket::binaryMessageReceived,
+                         [&received, i](const QByteArray&) { ++received[static_cast<size_t>(i)]; });
+        pages.back()->open(url);
+    }
+    spinUntil(
+        [&] { return std::all_of(received.begin(), received.end(), [](int n) { return n > 0; }); },
+        10000);
+    for (auto _ : state) {
+        std::fill(received.begin(), received.end(), 0);
+        QElapsedTimer t;
+        t.start();
+        spinUntil([&] { return false; }, 3000);
+        const double seconds = static_cast<double>(t.elapsed()) / 1000;
+        state.counters["fps_per_page"] =
+            *std::min_element(received.begin(), received.end()) / seconds;
+    }
+    s.run(QStringLiteral("state"));
+    state.counters["longest_stall_ms"] = s.got.back()[QStringLiteral("result")]
+                                             .toObject()[QStringLiteral("ui")]
+                                             .toObject()[QStringLiteral("longestStallMs")]
+                                             .toDouble();
+}
+BENCHMARK(BM_BoardFramesToPages)->Arg(1)->Arg(4)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace

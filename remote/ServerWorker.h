@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QImage>
+#include <QRect>
 #include <map>
 
 class QTcpServer;
@@ -29,8 +30,11 @@ class ServerWorker : public QObject {
     void sendFrame(const QImage& frame);
     // A file the pages fetch that the program makes (the QR code of the address).
     void setFile(const QString& path, const QByteArray& type, const QByteArray& body);
-    // A board picture as the pages receive it.
-    static QByteArray encodePng(const QImage& frame);
+    // A board picture as the pages receive it: the part that differs from `before` (all
+    // of it when there is no `before` or the size changed) as x, y, width and height of
+    // the whole picture (four little-endian 16-bit numbers) and that part as PNG; empty
+    // when nothing differs.
+    static QByteArray encodeFrame(const QImage& frame, const QImage& before);
 
   Q_SIGNALS:
     void connected(quint64 client);
@@ -54,7 +58,7 @@ class ServerWorker : public QObject {
     void serveHttp(QTcpSocket* s, const QByteArray& head);
     bool hostIsOurs(const QString& host) const;
     bool originIsOurs(const QString& origin) const;
-    void encodeFrame();
+    void sendPendingFrame();
     int frameClients() const;
     void accept();
     void checkOrigin(QWebSocketCorsAuthenticator* auth);
@@ -67,6 +71,7 @@ class ServerWorker : public QObject {
     std::map<quint64, Client> clients_;
     quint64 next_ = 1;
     QImage pendingFrame_;
+    QImage sentFrame_; // what the pages show now
     bool frameScheduled_ = false;
     std::map<QString, std::pair<QByteArray, QByteArray>> files_;
 };
