@@ -13,7 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev
   fonts-ipafont-gothic fonts-ipafont-mincho fonts-dseg xfonts-ayu
   xvfb xauth openbox
-  libzint-dev zbar-tools
+  libzint-dev zbar-tools libpng-dev
   libavcodec-dev libavformat-dev libavutil-dev libswscale-dev libswresample-dev ffmpeg
   help2man librsvg2-bin dpkg-dev lintian desktop-file-utils appstream
 )
