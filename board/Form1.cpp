@@ -1,17 +1,56 @@
 #include "Form1.h"
 
+#include "BoardFit.h"
 #include "BoardLayout.h"
 #include "BuiltInPanel.h"
+#include "PixelScale.h"
 #include "WindowPlacement.h"
 #include "WindowShape.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <QStyle>
 #include <QWindow>
 
 void SeiriLabel::mousePressEvent(QMouseEvent* e) {
     e->accept();
+}
+
+void SeiriLabel::setZoom(int zoom, const QRect& baseRect) {
+    zoom_ = zoom;
+    base_ = baseRect;
+    update();
+}
+
+void SeiriLabel::paintEvent(QPaintEvent* e) {
+    if (zoom_ == 1) {
+        QLabel::paintEvent(e);
+        return;
+    }
+    // The text drawn exactly as at 1x, onto what lies beneath it there, then enlarged:
+    // the zoomed board stays the 1x board pixel for pixel.
+    QImage at1x = backdrop ? backdrop(base_) : QImage();
+    if (at1x.size() != base_.size()) {
+        at1x = QImage(base_.size(), QImage::Format_ARGB32);
+        at1x.fill(Qt::transparent);
+    }
+    at1x.setDotsPerMeterX(qRound(logicalDpiX() / 0.0254));
+    at1x.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
+    {
+        QPainter p(&at1x);
+        p.setFont(font());
+        const int flags =
+            QStyle::visualAlignment(Qt::LeftToRight, alignment()) | Qt::TextForceLeftToRight;
+        style()->drawItemText(&p, at1x.rect(), flags, palette(), isEnabled(), text(),
+                              foregroundRole());
+    }
+    QPainter(this).drawImage(0, 0, pixelScale(at1x, zoom_));
 }
 
 namespace {
@@ -68,49 +107,227 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
         d->setKeta(3);
         d->setDegitSize(2);
         d->setDegitStyle(1);
-        d->move(degitRect(n).topLeft());
         degits_[n] = d;
         connect(d, &M_Degit::DblClick, this, [this, n] { Degit_DblClick(n); });
     }
     // Hidden spares and the clock: created invisible, nothing shows them.
     degits_[0] = new M_Degit(this);
-    degits_[0]->setGeometry(pxRect(2100, 30, 780, 300));
     degits_[0]->hide();
     labels_[0] =
         makeLabel(this, pxRect(1185, 45, 780, 240), QStringLiteral("テサリー数字平体"), 12.75);
     labels_[0]->hide();
-    const int clockLeft[2] = {5445, 5850};
     for (int i = 0; i < 2; ++i) {
         timeDegits_[i] = new M_Degit(this);
         timeDegits_[i]->setKeta(2);
-        timeDegits_[i]->move(pxRect(clockLeft[i], 30, 390, 300).topLeft());
         timeDegits_[i]->hide();
     }
 
     chimei_ = new BoardChimei(this);
     chimei_->setObjectName(QStringLiteral("ChimeiCtl"));
-    chimei_->move(chimeiRect().topLeft());
     chimei_->setBackColor(4210752);
     chimei_->setForeColor(8438015);
+    for (SeiriLabel* l : labels_)
+        l->backdrop = [this](const QRect& r) { return backdrop(r); };
+    placeElements();
 
     timer1_.setInterval(1000);
     connect(&timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
     timer1_.start();
+
+    auto* full = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    connect(full, &QShortcut::activated, this, [this] { setFullScreen(!fullScreen_); });
+    auto* back = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(back, &QShortcut::activated, this, [this] { setFullScreen(false); });
+}
+
+void Form1::placeElements() {
+    using namespace board;
+    const int z = zoom_;
+    auto at = [&](const QRect& r) { return QRect(origin_ + r.topLeft() * z, r.size() * z); };
+    for (int n = 1; n <= kFareCells; ++n) {
+        labels_[n]->setGeometry(at(labelRect(n)));
+        labels_[n]->setZoom(z, labelRect(n));
+        degits_[n]->setZoom(z);
+        degits_[n]->move(at(degitRect(n)).topLeft());
+    }
+    degits_[0]->setZoom(z);
+    degits_[0]->move(at(pxRect(2100, 30, 780, 300)).topLeft());
+    const QRect spare = pxRect(1185, 45, 780, 240);
+    labels_[0]->setGeometry(at(spare));
+    labels_[0]->setZoom(z, spare);
+    const int clockLeft[2] = {5445, 5850};
+    for (int i = 0; i < 2; ++i) {
+        timeDegits_[i]->setZoom(z);
+        timeDegits_[i]->move(at(pxRect(clockLeft[i], 30, 390, 300)).topLeft());
+    }
+    chimei_->setZoom(z);
+    chimei_->move(at(chimeiRect()).topLeft());
+}
+
+void Form1::applyZoom(int z) {
+    z = std::clamp(z, 1, kMaxScreenZoom);
+    if (z == zoom_)
+        return;
+    zoom_ = z;
+    zoomedPicture_ = pixelScale(picture_, zoom_);
+    placeElements();
+    update();
+}
+
+void Form1::setZoom(int n) {
+    n = std::clamp(n, 1, kMaxZoom);
+    if (fullScreen_) {
+        normalZoom_ = n;
+        return;
+    }
+    applyZoom(n);
+    setFixedSize(QSize(board::kClientWidth, board::kClientHeight) * zoom_);
+    if (shaped_)
+        applyShape();
+}
+
+void Form1::setLook(const LedLook& look) {
+    look_ = look;
+    for (M_Degit* d : degits_)
+        d->setLook(look);
+    for (M_Degit* d : timeDegits_)
+        d->setLook(look);
+    chimei_->setLook(look);
+}
+
+QRect Form1::boardRect() const {
+    return {origin_, QSize(board::kClientWidth, board::kClientHeight) * zoom_};
+}
+
+void Form1::setFullScreen(bool on, QScreen* screen) {
+    if (on == fullScreen_ && !(on && screen && screen != this->screen()))
+        return;
+    if (on) {
+        if (!screen)
+            screen = QGuiApplication::screenAt(frameGeometry().center());
+        if (!screen)
+            screen = this->screen();
+        if (!fullScreen_) {
+            normalPlace_ = pos();
+            normalZoom_ = zoom_;
+        }
+        fullScreen_ = true;
+        clearMask();
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (screen) {
+            if (windowHandle())
+                windowHandle()->setScreen(screen);
+            setGeometry(screen->geometry());
+        }
+        showFullScreen();
+        resizeEvent(nullptr);
+        return;
+    }
+    fullScreen_ = false;
+    origin_ = {};
+    showNormal();
+    applyZoom(normalZoom_);
+    setFixedSize(QSize(board::kClientWidth, board::kClientHeight) * zoom_);
+    move(normalPlace_);
+    placeElements();
+    if (shaped_)
+        applyShape();
+    update();
+}
+
+void Form1::resizeEvent(QResizeEvent*) {
+    if (!fullScreen_)
+        return;
+    const BoardFit fit =
+        fitBoard(size(), QSize(board::kClientWidth, board::kClientHeight), kMaxScreenZoom);
+    origin_ = fit.origin;
+    // applyZoom places the elements only when the zoom changes; the origin may move alone.
+    applyZoom(fit.zoom);
+    placeElements();
+    update();
+}
+
+std::unique_ptr<QMenu> Form1::makeMenu() {
+    auto menu = std::make_unique<QMenu>(this);
+    QMenu* zooms = menu->addMenu(QStringLiteral("表示倍率"));
+    auto* zoomGroup = new QActionGroup(zooms);
+    for (int n = 1; n <= kMaxZoom; ++n) {
+        QAction* a =
+            zooms->addAction(n == 1 ? QStringLiteral("等倍") : QStringLiteral("%1倍").arg(n));
+        a->setCheckable(true);
+        a->setChecked(zoom() == n);
+        zoomGroup->addAction(a);
+        connect(a, &QAction::triggered, this, [this, n] { zoomChosen(n); });
+    }
+    QAction* full = menu->addAction(QStringLiteral("全画面表示"));
+    full->setCheckable(true);
+    full->setChecked(fullScreen_);
+    full->setShortcut(QKeySequence(Qt::Key_F11));
+    connect(full, &QAction::triggered, this, [this] { setFullScreen(!fullScreen_); });
+    menu->addSeparator();
+    auto choose = [this](auto change) {
+        return [this, change] {
+            LedLook l = look_;
+            change(l);
+            lookChosen(l);
+        };
+    };
+    QAction* led = menu->addAction(QStringLiteral("LED表示"));
+    led->setCheckable(true);
+    led->setChecked(look_.on);
+    connect(led, &QAction::triggered, this, choose([](LedLook& l) { l.on = !l.on; }));
+    QAction* glow = menu->addAction(QStringLiteral("LEDの光のにじみ"));
+    glow->setCheckable(true);
+    glow->setChecked(look_.glow);
+    glow->setEnabled(look_.on);
+    connect(glow, &QAction::triggered, this, choose([](LedLook& l) { l.glow = !l.glow; }));
+    QMenu* colours = menu->addMenu(QStringLiteral("LEDの色"));
+    colours->setEnabled(look_.on);
+    auto* colourGroup = new QActionGroup(colours);
+    const QString names[3] = {QStringLiteral("設定の色"), QStringLiteral("アンバー"),
+                              QStringLiteral("オレンジ")};
+    for (int c = 0; c < 3; ++c) {
+        QAction* a = colours->addAction(names[c]);
+        a->setCheckable(true);
+        a->setChecked(look_.color == c);
+        colourGroup->addAction(a);
+        connect(a, &QAction::triggered, this, choose([c](LedLook& l) { l.color = c; }));
+    }
+    return menu;
+}
+
+void Form1::contextMenuEvent(QContextMenuEvent* e) {
+    const std::unique_ptr<QMenu> menu = makeMenu();
+    menu->exec(e->globalPos());
+}
+
+QImage Form1::backdrop(const QRect& r) const {
+    QImage img(r.size(), QImage::Format_ARGB32);
+    img.fill(palette().color(QPalette::Window));
+    QPainter p(&img);
+    p.drawImage(-r.topLeft(), picture_);
+    return img;
 }
 
 void Form1::setPicture(const QImage& img) {
     picture_ = img;
+    zoomedPicture_ = pixelScale(img, zoom_);
     update();
 }
 
 int Form1::LeftTwips() const {
-    return x() * board::kTwipsPerPixel;
+    return (fullScreen_ ? normalPlace_.x() : x()) * board::kTwipsPerPixel;
 }
 int Form1::TopTwips() const {
-    return y() * board::kTwipsPerPixel;
+    return (fullScreen_ ? normalPlace_.y() : y()) * board::kTwipsPerPixel;
 }
 void Form1::moveTwips(int left, int top) {
-    move(board::px(left), board::px(top));
+    const QPoint place(board::px(left), board::px(top));
+    if (fullScreen_)
+        normalPlace_ = place;
+    else
+        move(place);
 }
 
 void Form1::GetFormInfo(FormInfo& info) const {
@@ -120,18 +337,30 @@ void Form1::GetFormInfo(FormInfo& info) const {
 
 void Form1::SetFormInfo(const FormInfo& info) {
     moveTwips(info.BoardLeft, info.BoardTop);
-    if (!visibleOnSomeScreen(frameGeometry()))
+    if (fullScreen_) {
+        if (!visibleOnSomeScreen(QRect(normalPlace_, frameGeometry().size())))
+            normalPlace_ = {};
+    } else if (!visibleOnSomeScreen(frameGeometry())) {
         move(0, 0);
+    }
+}
+
+QRegion Form1::boardShape() const {
+    // The 1x outline, each of its pixels a zoom x zoom block.
+    QRegion shape;
+    const int z = zoom_;
+    const auto spans = roundRectSpans(board::kClientWidth, board::kClientHeight, 3, 3);
+    for (int y = 0; y < static_cast<int>(spans.size()); ++y) {
+        const auto [l, r] = spans[static_cast<size_t>(y)];
+        shape += QRect(l * z, y * z, (r - l) * z, z);
+    }
+    return shape;
 }
 
 void Form1::applyShape() {
-    QRegion shape;
-    const auto spans = roundRectSpans(width(), height(), 3, 3);
-    for (int y = 0; y < static_cast<int>(spans.size()); ++y) {
-        const auto [l, r] = spans[static_cast<size_t>(y)];
-        shape += QRect(l, y, r - l, 1);
-    }
-    setMask(shape);
+    shaped_ = true;
+    if (!fullScreen_)
+        setMask(boardShape());
     update();
 }
 
@@ -165,15 +394,16 @@ void Form1::Degit_DblClick(int index) {
 }
 
 QImage Form1::snapshot() {
-    QImage flat(size(), QImage::Format_ARGB32);
+    const QRect board = boardRect();
+    QImage flat(board.size(), QImage::Format_ARGB32);
     flat.fill(Qt::transparent);
-    render(&flat, QPoint(), QRegion(rect()), QWidget::DrawChildren | QWidget::DrawWindowBackground);
-    // Outside the window's shape (the rounded corners) is transparent; only those few
+    render(&flat, QPoint(), QRegion(board), QWidget::DrawChildren | QWidget::DrawWindowBackground);
+    // Outside the board's shape (the rounded corners) is transparent; only those few
     // rectangles are touched, so a recording can take this picture 30 times a second.
-    if (!mask().isEmpty()) {
+    if (shaped_) {
         QPainter p(&flat);
         p.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : QRegion(rect()) - mask())
+        for (const QRect& r : QRegion(flat.rect()) - boardShape())
             p.fillRect(r, Qt::transparent);
     }
     return flat;
@@ -188,13 +418,20 @@ void Form1::closeEvent(QCloseEvent* e) {
 
 void Form1::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    const QRect board = boardRect();
+    if (fullScreen_)
+        p.fillRect(rect(), Qt::black);
     // A picture smaller than the board leaves the window's own grey showing.
-    p.fillRect(rect(), palette().color(QPalette::Window));
-    p.drawImage(0, 0, picture_);
+    p.fillRect(board, palette().color(QPalette::Window));
+    p.drawImage(board.topLeft(), zoom_ == 1 ? picture_ : zoomedPicture_);
+    // Full screen has no window shape; the corners are cut on the black instead.
+    if (fullScreen_ && shaped_)
+        for (const QRect& r : QRegion(board) - boardShape().translated(board.topLeft()))
+            p.fillRect(r, Qt::black);
 }
 
 void Form1::mousePressEvent(QMouseEvent* e) {
-    if (e->button() != Qt::LeftButton)
+    if (e->button() != Qt::LeftButton || fullScreen_)
         return;
     // The window system moves the board as if its title bar were grabbed; without a
     // window manager that refuses, so the board follows the mouse by itself.

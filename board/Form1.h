@@ -1,9 +1,11 @@
 #pragma once
 // The fare board window: borderless, rounded, the panel picture as its face with the 32
-// fare digits, their ticket-number labels and the stop-name line on top.
+// fare digits, their ticket-number labels and the stop-name line on top. It can be shown
+// at a whole-number zoom, full screen on black, and in the LED look.
 #include "BoardView.h"
 #include "ChimeiCtl_DX.h"
 #include "Clock.h"
+#include "LedLook.h"
 #include "Limits.h"
 #include "M_Degit.h"
 #include "SettingsRecord.h"
@@ -16,14 +18,27 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <memory>
 
-// A ticket-number label; it keeps presses to itself so they do not drag the board.
+class QMenu;
+class QScreen;
+
+// A ticket-number label; it keeps presses to itself so they do not drag the board. Zoomed,
+// it draws its text at 1x over the board beneath and enlarges that by whole pixels.
 class SeiriLabel : public QLabel {
   public:
     using QLabel::QLabel;
+    // The label's place at 1x, and what lies beneath a 1x rectangle of the board.
+    void setZoom(int zoom, const QRect& baseRect);
+    std::function<QImage(const QRect&)> backdrop;
 
   protected:
     void mousePressEvent(QMouseEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+  private:
+    int zoom_ = 1;
+    QRect base_;
 };
 
 class Form1 : public QWidget, public BoardView {
@@ -55,8 +70,27 @@ class Form1 : public QWidget, public BoardView {
     void GetFormInfo(FormInfo& info) const;
     void SetFormInfo(const FormInfo& info);
 
-    // Gives the window its rounded shape (a 3 x 3 corner ellipse).
+    // Gives the window its rounded shape (a 3 x 3 corner ellipse, enlarged with the zoom).
     void applyShape();
+
+    // The chosen zoom (1-4); full screen keeps it for when the board comes back.
+    int zoom() const { return fullScreen_ ? normalZoom_ : zoom_; }
+    void setZoom(int n);
+    // The zoom the board is drawn at now (the full screen's own, when full screen).
+    int shownZoom() const { return zoom_; }
+    const LedLook& look() const { return look_; }
+    void setLook(const LedLook& look);
+    // Full screen on `screen` (none: the one the board stands on) at the largest whole
+    // zoom that fits, centred on black; off puts it back where it was.
+    void setFullScreen(bool on, QScreen* screen = nullptr);
+    bool fullScreen() const { return fullScreen_; }
+    // The board's rectangle in the window (all of it but full screen).
+    QRect boardRect() const;
+    // The right-click menu: zoom, full screen, the LED look.
+    std::unique_ptr<QMenu> makeMenu();
+    // The menu's choices; by default they act on the board alone.
+    std::function<void(int)> zoomChosen = [this](int n) { setZoom(n); };
+    std::function<void(const LedLook&)> lookChosen = [this](const LedLook& l) { setLook(l); };
     // Shutdown hook of the shape: the window system owns it, so nothing is released.
     void DeleteRgn() {}
     // Where the clock's time comes from; none is the system's time.
@@ -72,7 +106,8 @@ class Form1 : public QWidget, public BoardView {
     // closes by itself; the program hands the request to the panel's quit question.
     std::function<void()> closeRequested = [] {};
 
-    // The board as it looks on screen, with its rounded corners transparent.
+    // The board as it looks on screen at its zoom (without a full screen's black), with
+    // its rounded corners transparent.
     QImage snapshot();
 
     // What the trip controller drives.
@@ -90,12 +125,19 @@ class Form1 : public QWidget, public BoardView {
 
   protected:
     void closeEvent(QCloseEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
 
   private:
+    void applyZoom(int z);
+    void placeElements();
+    QRegion boardShape() const; // in board coordinates
+    QImage backdrop(const QRect& r) const;
+
     std::array<M_Degit*, limits::kFareCells + 1> degits_{};
     std::array<SeiriLabel*, limits::kFareCells + 1> labels_{};
     std::array<M_Degit*, 2> timeDegits_{};
@@ -104,6 +146,14 @@ class Form1 : public QWidget, public BoardView {
     QTimer timer1_;
     const Clock* clock_ = nullptr;
     QImage picture_;
+    QImage zoomedPicture_;
     QPoint dragOffset_;
     bool manualDrag_ = false;
+    int zoom_ = 1;
+    LedLook look_;
+    bool shaped_ = false;
+    bool fullScreen_ = false;
+    QPoint origin_;      // the board's corner in the window
+    QPoint normalPlace_; // where the board stood before full screen
+    int normalZoom_ = 1;
 };

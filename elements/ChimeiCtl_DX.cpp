@@ -5,6 +5,7 @@
 #include "Cp932.h"
 #include "DotRaster.h"
 #include "M_Degit.h"
+#include "PixelScale.h"
 
 #include <QPainter>
 
@@ -30,6 +31,11 @@ ChimeiCtl_DX::ChimeiCtl_DX(QWidget* parent) : QWidget(parent) {
 void ChimeiCtl_DX::clearStrip(int width) {
     strip_ = QImage(std::max(1, width), kElementHeight, QImage::Format_RGB32);
     strip_.fill(colorFromBgr(backColor_));
+    stripChanged();
+}
+
+void ChimeiCtl_DX::stripChanged() {
+    viewStale_ = true;
 }
 
 void ChimeiCtl_DX::setBackColor(uint32_t c) {
@@ -72,17 +78,34 @@ void ChimeiCtl_DX::SetChimeiBytes(std::string_view bytes) {
 
     // Setting a name ends whatever scrolled before; only the newest name moves.
     motion_.reset();
+    frames_.reset();
     timer_.stop();
     if (l.scrolls) {
         if (speed_ == 0)
             setSpeed(1);
-        motion_.emplace(l.stripWidth, kViewportWidth);
-        stripLeft_ = motion_->left();
-        elapsed_.start();
-        if (autoScroll_)
-            timer_.start();
+        startScroll(l.stripWidth, std::nullopt);
     }
     update();
+}
+
+void ChimeiCtl_DX::startScroll(int stripWidth, std::optional<int> fromLeft) {
+    motion_.reset();
+    frames_.reset();
+    if (look_.on) {
+        frames_.emplace(stripWidth, kViewportWidth);
+        if (fromLeft)
+            frames_->jumpTo(*fromLeft);
+        stripLeft_ = frames_->left();
+    } else {
+        motion_.emplace(stripWidth, kViewportWidth);
+        if (fromLeft)
+            motion_->jumpTo(*fromLeft);
+        stripLeft_ = motion_->left();
+    }
+    elapsed_.start();
+    framesShown_ = 0;
+    if (autoScroll_)
+        timer_.start();
 }
 
 void ChimeiCtl_DX::DrawDot54(int x, int y, const QString& text) {
@@ -92,6 +115,7 @@ void ChimeiCtl_DX::DrawDot54(int x, int y, const QString& text) {
 void ChimeiCtl_DX::drawUnit(int x, int y, std::string_view unitBytes) {
     if (unitBytes.empty())
         return;
+    stripChanged();
     const QString text = cp932::decode(unitBytes);
     const QString shown = replaceUnit(text);
     // The typeface follows the code of what is drawn; only a substituted unit has a code
@@ -108,6 +132,7 @@ void ChimeiCtl_DX::DrawTsugiwa() {
     const Face last = static_cast<Face>(lastFace_);
     const Face tsugi = faces ? faces->first : last;
     const Face wa = faces ? faces->second : tsugi;
+    stripChanged();
     paintDots(strip_, 0, 0, sampleGlyph(QStringLiteral("次"), {tsugi, tsugiwaBold_, 19, 0}),
               rgbOf(tsugiwaColor_));
     const bool small = tsugiwaMode_ == 1;
@@ -127,26 +152,87 @@ void ChimeiCtl_DX::tick(int64_t elapsedMs) {
     }
 }
 
+void ChimeiCtl_DX::tickFrames(int64_t frames) {
+    if (!frames_)
+        return;
+    frames_->advance(frames, speed_, startWait_);
+    if (frames_->left() != stripLeft_) {
+        stripLeft_ = frames_->left();
+        update();
+    }
+}
+
 void ChimeiCtl_DX::setAutoScroll(bool on) {
     autoScroll_ = on;
     if (!on)
         timer_.stop();
-    else if (motion_) {
+    else if (scrolling()) {
         elapsed_.start();
+        framesShown_ = 0;
         timer_.start();
     }
 }
 
 void ChimeiCtl_DX::onTimer() {
+    if (frames_) {
+        // The display's frames since the scroll's clock started; the timer runs a little
+        // faster than they come, so no frame is passed over.
+        const int64_t now = elapsed_.nsecsElapsed() * FrameScroll::kFramesPerSecond / 1000000000;
+        const int64_t due = now - framesShown_;
+        framesShown_ = now;
+        tickFrames(std::min<int64_t>(due, FrameScroll::kFramesPerSecond / 4));
+        return;
+    }
     const int64_t ms = elapsed_.restart();
     // A stalled event loop (a modal pause) must not make the strip jump far ahead.
     tick(std::min<int64_t>(ms, 250));
 }
 
+void ChimeiCtl_DX::setZoom(int n) {
+    n = std::clamp(n, 1, kMaxScreenZoom);
+    if (n == zoom_)
+        return;
+    zoom_ = n;
+    setFixedSize(kViewportWidth * n, kElementHeight * n);
+    viewStale_ = true;
+    update();
+}
+
+void ChimeiCtl_DX::setLook(const LedLook& look) {
+    if (look == look_)
+        return;
+    const bool switched = look.on != look_.on;
+    look_ = look;
+    viewStale_ = true;
+    // A running scroll goes on from where it is, by the other look's steps.
+    if (switched && scrolling())
+        startScroll(strip_.width(), stripLeft_);
+    update();
+}
+
+void ChimeiCtl_DX::prepareView() {
+    if (!viewStale_)
+        return;
+    viewStale_ = false;
+    if (look_.on)
+        leds_.setStrip(strip_, rgbOf(backColor_), rgbOf(foreColor_), zoom_, look_);
+    zoomedStrip_ = !look_.on && zoom_ > 1 ? pixelScale(strip_, zoom_) : QImage();
+}
+
 void ChimeiCtl_DX::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    if (look_.on) {
+        prepareView();
+        leds_.paint(p, stripLeft_);
+        return;
+    }
     p.fillRect(rect(), colorFromBgr(backColor_));
-    p.drawImage(stripLeft_, -1, strip_);
+    if (zoom_ == 1) {
+        p.drawImage(stripLeft_, -1, strip_);
+        return;
+    }
+    prepareView();
+    p.drawImage(stripLeft_ * zoom_, -zoom_, zoomedStrip_);
 }
 
 std::map<QString, QString> ChimeiCtl_DX::saveProperties() const {

@@ -1,7 +1,12 @@
 #pragma once
 // The stop-name element: one line of Japanese text as a dot matrix, with the optional
 // 「次は」 prefix, scrolling right to left when it does not fit. The strip is a cached
-// image; a timer moves it one iteration per elapsed millisecond.
+// image; a timer moves it one iteration per elapsed millisecond. Zoomed, the strip is
+// enlarged by whole pixels; in the LED look it is shown as round LEDs moving by whole
+// dots on display frames.
+#include "FrameScroll.h"
+#include "LedLook.h"
+#include "LedMatrix.h"
 #include "Limits.h"
 #include "ScrollMotion.h"
 
@@ -73,13 +78,23 @@ class ChimeiCtl_DX : public QWidget {
     // Advances a running scroll by `elapsedMs` iterations (the timer calls this with the
     // real elapsed time; tests call it directly).
     void tick(int64_t elapsedMs);
+    // The same in the LED look: advances by display frames (60 a second).
+    void tickFrames(int64_t frames);
     // Whether the scroll timer runs by itself; tests turn it off and call tick().
     void setAutoScroll(bool on);
+
+    // Whole-pixel zoom (1-8) and the LED look: how the line is drawn, not what it holds.
+    int zoom() const { return zoom_; }
+    void setZoom(int n);
+    const LedLook& look() const { return look_; }
+    void setLook(const LedLook& look);
+    // The LEDs as last drawn (the LED look only).
+    const LedMatrix& leds() const { return leds_; }
 
     const QString& name() const { return name_; }
     int stripLeft() const { return stripLeft_; }
     int stripWidth() const { return strip_.width(); }
-    bool scrolling() const { return motion_.has_value(); }
+    bool scrolling() const { return motion_.has_value() || frames_.has_value(); }
     const QImage& strip() const { return strip_; }
 
     std::map<QString, QString> saveProperties() const;
@@ -94,6 +109,9 @@ class ChimeiCtl_DX : public QWidget {
     void clearStrip(int width);
     void drawUnit(int x, int y, std::string_view unitBytes);
     void onTimer();
+    void startScroll(int stripWidth, std::optional<int> fromLeft);
+    void stripChanged();
+    void prepareView();
 
     uint32_t backColor_ = ChimeiDefaults::BackColor;
     uint32_t foreColor_ = ChimeiDefaults::ForeColor;
@@ -113,7 +131,15 @@ class ChimeiCtl_DX : public QWidget {
     QImage strip_;
     int stripLeft_ = 0;
     std::optional<ScrollMotion> motion_;
+    std::optional<FrameScroll> frames_; // instead of motion_ in the LED look
     QTimer timer_;
     QElapsedTimer elapsed_;
+    int64_t framesShown_ = 0; // display frames since the LED scroll's clock started
     bool autoScroll_ = true;
+
+    int zoom_ = 1;
+    LedLook look_;
+    bool viewStale_ = true; // the zoomed strip or the LEDs lag behind strip_
+    QImage zoomedStrip_;
+    LedMatrix leds_;
 };

@@ -3,6 +3,8 @@
 #include "ApiLib.h"
 #include "ColorCodes.h"
 #include "Companion.h"
+#include "Glow.h"
+#include "PixelScale.h"
 #include "SegmentGlyphs.h"
 
 #include <QPainter>
@@ -20,8 +22,9 @@ M_Degit::M_Degit(QWidget* parent) : QWidget(parent), bold_(!ApiLib::isLegacyDisp
     setAccessibleName(QStringLiteral("運賃表示"));
     resizeToClass();
     // A new element shows nothing until its first value is written.
-    image_ = QImage(size(), QImage::Format_RGB32);
+    image_ = QImage(baseSize(), QImage::Format_RGB32);
     image_.fill(colorFromBgr(st_.BackColor));
+    shown_ = image_;
 }
 
 M_Degit::~M_Degit() = default;
@@ -90,12 +93,32 @@ void M_Degit::ResetDegit(int16_t lightAll) {
     setFillZero(fill);
 }
 
+QSize M_Degit::baseSize() const {
+    return {std::max(1, st_.pixelWidth()), std::max(1, st_.pixelHeight())};
+}
+
 void M_Degit::resizeToClass() {
-    const QSize s(std::max(1, st_.pixelWidth()), std::max(1, st_.pixelHeight()));
-    if (s != size()) {
+    const QSize s = baseSize() * zoom_;
+    if (s != size())
         setFixedSize(s);
+    if (image_.size() != baseSize())
         glyphs_.reset();
-    }
+}
+
+void M_Degit::setZoom(int n) {
+    n = std::clamp(n, 1, kMaxScreenZoom);
+    if (n == zoom_)
+        return;
+    zoom_ = n;
+    resizeToClass();
+    makeShown();
+}
+
+void M_Degit::setLook(const LedLook& look) {
+    if (look == look_)
+        return;
+    look_ = look;
+    DrawDegit();
 }
 
 const SegmentGlyphs& M_Degit::glyphs() {
@@ -109,7 +132,7 @@ const SegmentGlyphs& M_Degit::glyphs() {
 
 void M_Degit::DrawDegit() {
     lit_ = litText(st_.Value, st_);
-    QImage img(size(), QImage::Format_RGB32);
+    QImage img(baseSize(), QImage::Format_RGB32);
     img.fill(colorFromBgr(st_.BackColor));
     {
         QPainter p(&img);
@@ -126,12 +149,48 @@ void M_Degit::DrawDegit() {
     }
     image_ = std::move(img);
     setAccessibleDescription(lit_.trimmed());
+    makeShown();
+}
+
+void M_Degit::makeShown() {
+    const bool glow = look_.on && look_.glow && !lit_.trimmed().isEmpty();
+    if (zoom_ == 1 && !glow) {
+        shown_ = image_;
+        update();
+        return;
+    }
+    shown_ = pixelScale(image_, zoom_);
+    if (glow) {
+        // Coverage of the lit segments, drawn at the shown size so the glow is smooth.
+        QImage cover(shown_.size(), QImage::Format_Alpha8);
+        cover.fill(0);
+        {
+            QPainter p(&cover);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Qt::black);
+            p.scale(zoom_, zoom_);
+            const SegmentGlyphs& g = glyphs();
+            const QString shown = positionText(lit_, st_.Keta);
+            for (int i = 0; i < st_.Keta; ++i)
+                p.drawPath(g.glyph(shown.at(i), i));
+        }
+        std::vector<float> mask(static_cast<size_t>(cover.width()) *
+                                static_cast<size_t>(cover.height()));
+        for (int y = 0; y < cover.height(); ++y) {
+            const uchar* line = cover.constScanLine(y);
+            for (int x = 0; x < cover.width(); ++x)
+                mask[static_cast<size_t>(y) * static_cast<size_t>(cover.width()) +
+                     static_cast<size_t>(x)] = line[x] / 255.0f;
+        }
+        addGlow(shown_, mask, colorFromBgr(st_.DegitForeColor).rgb(), 3 * zoom_, 0.45f);
+    }
     update();
 }
 
 void M_Degit::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, image_);
+    p.drawImage(0, 0, shown_);
 }
 
 void M_Degit::mouseDoubleClickEvent(QMouseEvent*) {
@@ -139,7 +198,7 @@ void M_Degit::mouseDoubleClickEvent(QMouseEvent*) {
 }
 
 QSize M_Degit::sizeHint() const {
-    return {st_.pixelWidth(), st_.pixelHeight()};
+    return baseSize() * zoom_;
 }
 
 std::map<QString, QString> M_Degit::saveProperties() const {

@@ -1,7 +1,9 @@
 #pragma once
 // The segment digit element: a right-aligned number of up to 15 positions drawn as lit
-// segments over a dim "8" in every position. Paints from a cached image.
+// segments over a dim "8" in every position. Paints from a cached image, enlarged by
+// whole pixels at a zoom, with a faint glow round lit segments in the LED look.
 #include "DigitRules.h"
+#include "LedLook.h"
 
 #include <QImage>
 #include <QWidget>
@@ -51,8 +53,15 @@ class M_Degit : public QWidget {
 
     // The text lit now, after ZeroMode, FillZero, Shift and Keta.
     const QString& litNow() const { return lit_; }
-    // The cached picture the element shows.
+    // The cached picture at 1x, and as the element shows it (zoomed, with any glow).
     const QImage& image() const { return image_; }
+    const QImage& shownImage() const { return shown_; }
+
+    // Whole-pixel zoom (1-8) and the LED look: how it is drawn, never what it shows.
+    int zoom() const { return zoom_; }
+    void setZoom(int n);
+    const LedLook& look() const { return look_; }
+    void setLook(const LedLook& look);
 
     // Persistence: keys whose values differ from their defaults.
     std::map<QString, QString> saveProperties() const;
@@ -70,12 +79,17 @@ class M_Degit : public QWidget {
   private:
     void resizeToClass();
     void DrawDegit();
+    void makeShown();
+    QSize baseSize() const;
     const SegmentGlyphs& glyphs();
 
     DigitState st_;
     bool bold_;
     QString lit_;
     QImage image_;
+    QImage shown_;
+    int zoom_ = 1;
+    LedLook look_;
     std::unique_ptr<SegmentGlyphs> glyphs_;
 };
 

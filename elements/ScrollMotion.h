@@ -10,6 +10,12 @@ class ScrollMotion {
   public:
     explicit ScrollMotion(int stripWidth, int viewportWidth = limits::kChimeiViewport);
 
+    // Goes on from `left` (pixels) without a pause.
+    void jumpTo(int left) {
+        pos_ = left;
+        left_ = left;
+        pauseLeft_ = 0;
+    }
     // Runs the iterations of `elapsedMs` milliseconds with the current speed and pause.
     void advance(int64_t elapsedMs, int speed, int32_t startWait);
 

@@ -1,0 +1,15 @@
+#include "BoardFit.h"
+
+#include <algorithm>
+
+BoardFit fitBoard(QSize area, QSize board, int maxZoom) {
+    BoardFit f;
+    if (board.width() <= 0 || board.height() <= 0)
+        return f;
+    const int fits = std::min(area.width() / board.width(), area.height() / board.height());
+    f.zoom = std::clamp(fits, 1, std::max(1, maxZoom));
+    const QSize shown = board * f.zoom;
+    // A board larger than the screen is centred too, its edges equally cut.
+    f.origin = {(area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2};
+    return f;
+}
