@@ -2,6 +2,7 @@
 
 #include "ApiLib.h"
 #include "Companion.h"
+#include "DisplayOptions.h"
 #include "RemoteOptions.h"
 #include "SoundFiles.h"
 #include "mdl527_000.h"
@@ -145,6 +146,8 @@ void showSettingsError(QWidget* owner, const Outcome& o) {
 void Program::loadSettings() {
     const Outcome o = mdlIniIoEx::LoadSettings(settingsPath, *this, settings);
     remoteoptions::load(remoteoptions::pathBeside(settingsPath), options);
+    displayoptions::load(displayoptions::pathBeside(settingsPath), options);
+    applyDisplay();
     optionDialog->refreshFromModel();
     if (!o.ok)
         showSettingsError(board.get(), o);
@@ -152,14 +155,21 @@ void Program::loadSettings() {
 
 void Program::saveSettings() {
     const Outcome o = mdlIniIoEx::SaveSettings(settingsPath, *this, settings);
-    if (o.ok)
+    if (o.ok) {
         remoteoptions::save(remoteoptions::pathBeside(settingsPath), options);
+        displayoptions::save(displayoptions::pathBeside(settingsPath), options);
+    }
     if (!o.ok)
         showSettingsError(panel.get(), o);
 }
 
+void Program::applyDisplay() {
+    ::applyDisplay(options, *board, zoomOverride);
+}
+
 void Program::applyOptions() {
     ::SetProp(options, *board, panelState.backlight());
+    applyDisplay();
     if (remote)
         remote->follower().setAnnounceDistance(options.AnnounceDistanceM);
     if (server) {
@@ -199,6 +209,20 @@ std::optional<QString> Program::applyServer() {
 void Program::start(const QString& modelName) {
     board = std::make_unique<Form1>();
     board->setClock(&clock);
+    // The board's menu chooses for the options, which remember it.
+    board->zoomChosen = [this](int n) {
+        zoomOverride.reset();
+        options.BoardZoom = static_cast<int16_t>(n);
+        applyDisplay();
+    };
+    board->lookChosen = [this](const LedLook& l) {
+        options.LedDisplay = l.on ? 1 : 0;
+        options.LedGlow = l.glow ? 1 : 0;
+        options.LedColor = static_cast<int16_t>(l.color);
+        applyDisplay();
+        if (optionDialog)
+            optionDialog->refreshFromModel();
+    };
     preview = std::make_unique<PreviewPicture>(options);
     trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput,
                                                  &clock, preview.get(), &panelState});

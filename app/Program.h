@@ -65,6 +65,10 @@ struct Program : SettingsOwners {
     // How long the UI thread has gone without turning its loop (for `state`).
     std::unique_ptr<StallWatch> stalls;
     int recordZoom = 1;
+    // --zoom: the board's zoom for this run, instead of the one the options remember.
+    std::optional<int> zoomOverride;
+    // Draws the board at its zoom and in its look, as the options and --zoom say.
+    void applyDisplay();
 
     // Other programs: the control server, what they see of the simulator, and the
     // companion their answers to dialogs are queued in.

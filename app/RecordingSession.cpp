@@ -19,6 +19,7 @@ bool RecordingSession::start(const QString& path, int zoom, int sampleRate) {
     if (recording())
         return false;
     const QImage first = picture_();
+    frameSize_ = first.size();
     Recorder::Settings s;
     s.path = path;
     s.frameSize = first.size();
@@ -41,6 +42,15 @@ bool RecordingSession::start(const QString& path, int zoom, int sampleRate) {
     return true;
 }
 
+QImage RecordingSession::picture() const {
+    // The board zoomed or brought back while recording keeps the video's size: the
+    // picture is fitted by whole-pixel sampling, as the zoom itself is made.
+    const QImage img = picture_();
+    return img.size() == frameSize_
+               ? img
+               : img.scaled(frameSize_, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+}
+
 void RecordingSession::tick() {
     if (!recording())
         return;
@@ -49,7 +59,7 @@ void RecordingSession::tick() {
         return;
     // After a stall of the window the frames passed over repeat the picture before it,
     // which is what the window showed meanwhile.
-    recorder_->addFrame(picture_(), due);
+    recorder_->addFrame(picture(), due);
     last_ = due;
 }
 

@@ -37,12 +37,14 @@ class RecordingSession : public QObject {
 
   private:
     void tick();
+    QImage picture() const;
 
     AudioDevice& audio_;
     std::function<QImage()> picture_;
     std::unique_ptr<Recorder> recorder_;
     QTimer timer_;
     int64_t last_ = -1;
+    QSize frameSize_;
     QString file_;
     QString error_;
 };

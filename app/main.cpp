@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
@@ -87,6 +88,14 @@ void defineOptions(QCommandLineParser& cli) {
         {QStringLiteral("record-zoom"),
          QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
          QStringLiteral("N"), QStringLiteral("1")},
+        {QStringLiteral("zoom"),
+         QStringLiteral("Show the board at N times its size (1-4, sharp pixels) for this run; the "
+                        "board's right-click menu chooses one it remembers."),
+         QStringLiteral("N")},
+        {QStringLiteral("screen"),
+         QStringLiteral("Start with the board full screen on the monitor NAME (F11 or Esc leaves "
+                        "it); an unknown name lists the monitors."),
+         QStringLiteral("NAME")},
         {QStringLiteral("serve"),
          QStringLiteral("Let other programs drive the board over a WebSocket on 127.0.0.1 (port "
                         "52700; --serve PORT for another, 0 for a free one, printed at start).")},
@@ -230,11 +239,36 @@ int main(int argcIn, char** argvIn) {
         std::fprintf(stderr, "--record-zoom takes 1, 2, 3 or 4\n");
         return 2;
     }
+    if (cli.isSet(QStringLiteral("zoom"))) {
+        const int z = cli.value(QStringLiteral("zoom")).toInt(&zoomOk);
+        if (!zoomOk || z < 1 || z > 4) {
+            std::fprintf(stderr, "--zoom takes 1, 2, 3 or 4\n");
+            return 2;
+        }
+        program.zoomOverride = z;
+    }
+    QScreen* fullScreenOn = nullptr;
+    if (cli.isSet(QStringLiteral("screen"))) {
+        const QString name = cli.value(QStringLiteral("screen"));
+        QStringList names;
+        for (QScreen* sc : QGuiApplication::screens()) {
+            names << sc->name();
+            if (sc->name() == name)
+                fullScreenOn = sc;
+        }
+        if (!fullScreenOn) {
+            std::fprintf(stderr, "no monitor named %s; the monitors are: %s\n", qPrintable(name),
+                         qPrintable(names.join(QStringLiteral(", "))));
+            return 2;
+        }
+    }
     try {
         program.start(self.completeBaseName());
     } catch (const AppError& e) {
         fatalFailure(e.number(), e.description());
     }
+    if (fullScreenOn)
+        program.board->setFullScreen(true, fullScreenOn);
     if (cli.isSet(record)) {
         if (const auto err = program.startRecording(cli.value(record), program.recordZoom)) {
             std::fprintf(stderr, "cannot record %s: %s\n", qPrintable(cli.value(record)),

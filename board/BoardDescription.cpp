@@ -3,6 +3,7 @@
 #include "ColorCodes.h"
 
 #include <QJsonArray>
+#include <QScreen>
 
 // The board as a record: every fare digit and label, the stop-name line and the window.
 namespace {
@@ -63,6 +64,16 @@ QJsonObject Form1::describe() const {
     f1[QStringLiteral("Top")] = TopTwips();
     f1[QStringLiteral("Caption")] = windowTitle();
     f1[QStringLiteral("Timer1")] = Timer1().isActive();
+    // How it is drawn: the chosen zoom, the one shown now, full screen and the LED look.
+    f1[QStringLiteral("zoom")] = zoom();
+    f1[QStringLiteral("shownZoom")] = shownZoom();
+    f1[QStringLiteral("fullScreen")] = fullScreen();
+    f1[QStringLiteral("screen")] = screen() ? screen()->name() : QString();
+    const QRect shown = boardRect().translated(geometry().topLeft());
+    f1[QStringLiteral("board")] = QJsonArray{shown.x(), shown.y(), shown.width(), shown.height()};
+    f1[QStringLiteral("led")] = look().on;
+    f1[QStringLiteral("ledGlow")] = look().glow;
+    f1[QStringLiteral("ledColor")] = look().color;
     o[QStringLiteral("Form1")] = f1;
     return o;
 }

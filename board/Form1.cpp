@@ -409,6 +409,30 @@ QImage Form1::snapshot() {
     return flat;
 }
 
+QImage Form1::snapshot(int zoom) {
+    zoom = std::clamp(zoom, 1, kMaxZoom);
+    if (zoom == zoom_)
+        return snapshot();
+    // Nothing is painted meanwhile: the event loop does not run before the zoom is back.
+    const int kept = zoom_;
+    const QSize keptSize = size();
+    applyZoom(zoom);
+    const bool grow = !rect().contains(boardRect());
+    if (grow)
+        setFixedSize(boardRect().size());
+    // The window's shape clips what is drawn; it must be the other zoom's for a moment.
+    const bool masked = shaped_ && !fullScreen_;
+    if (masked)
+        setMask(boardShape());
+    QImage img = snapshot();
+    applyZoom(kept);
+    if (grow)
+        setFixedSize(keptSize);
+    if (masked)
+        setMask(boardShape());
+    return img;
+}
+
 void Form1::closeEvent(QCloseEvent* e) {
     // The board stays: only the panel's confirmed quit ends the program, and it does so
     // without closing this window first.

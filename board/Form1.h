@@ -109,6 +109,8 @@ class Form1 : public QWidget, public BoardView {
     // The board as it looks on screen at its zoom (without a full screen's black), with
     // its rounded corners transparent.
     QImage snapshot();
+    // The same at another zoom (1-4): drawn so for a moment, without painting the window.
+    QImage snapshot(int zoom);
 
     // What the trip controller drives.
     void showFare(int position, const DigitValue& value) override;

@@ -37,8 +37,8 @@ void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
         if (plan.label1Text)
             first->setText(*plan.label1Text);
         for (int n = 2; n <= board::kFareCells; ++n)
-            board.lblSeiriNum(static_cast<size_t>(n))->setText(
-                plan.others[static_cast<size_t>(n - 2)]);
+            board.lblSeiriNum(static_cast<size_t>(n))
+                ->setText(plan.others[static_cast<size_t>(n - 2)]);
         f.setPointSizeF(plan.label1Points);
         first->setFont(f);
     } catch (const AppError& e) {
@@ -119,4 +119,17 @@ void applyBacklight(const Options& o, Form1& board, int index) {
     }
     // The ticket numbers take the state's colour even when its picture failed.
     colourTicketNumbers(board, colors[i]);
+}
+
+LedLook ledLookOf(const Options& o) {
+    LedLook l;
+    l.on = o.LedDisplay != 0;
+    l.glow = o.LedGlow != 0;
+    l.color = o.LedColor;
+    return l;
+}
+
+void applyDisplay(const Options& o, Form1& board, std::optional<int> zoom) {
+    board.setLook(ledLookOf(o));
+    board.setZoom(zoom.value_or(o.BoardZoom));
 }

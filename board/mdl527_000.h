@@ -1,7 +1,10 @@
 #pragma once
 // The board module: blanking the fares at start, the default board style, and writing
 // ticket numbers into the labels by numbering mode.
+#include "LedLook.h"
+
 #include <cstdint>
+#include <optional>
 
 class Form1;
 struct Options;
@@ -24,3 +27,9 @@ void colourElements(const Options& options, Form1& board);
 
 // The board side of choosing a backlight state: panel picture and ticket-number colour.
 void applyBacklight(const Options& options, Form1& board, int index);
+
+// The LED look the options choose.
+LedLook ledLookOf(const Options& options);
+// How the board is drawn: its zoom (`zoom` for this run instead of the options') and the
+// LED look.
+void applyDisplay(const Options& options, Form1& board, std::optional<int> zoom = std::nullopt);

@@ -10,6 +10,8 @@ namespace {
 constexpr int kPad = 2;
 // Share of the lit colour an unlit LED shows over the face.
 constexpr double kUnlitShare = 0.16;
+// Share of the background's brightness the face keeps.
+constexpr double kFaceShare = 0.3;
 
 int floorDiv(int a, int b) {
     return a >= 0 ? a / b : -((-a + b - 1) / b);
@@ -30,6 +32,12 @@ std::optional<QRgb> ledPresetColor(int color) {
 QPoint LedMatrix::centre(int column, int row, int zoom) {
     const int p = 3 * zoom;
     return {column * p + p / 2, zoom + row * p + p / 2};
+}
+
+QRgb LedMatrix::faceColor(QRgb back) {
+    // LEDs sit on a dark face whatever grey the line's background is: its hue, darker.
+    auto dark = [](int v) { return static_cast<int>(std::lround(v * kFaceShare)); };
+    return qRgb(dark(qRed(back)), dark(qGreen(back)), dark(qBlue(back)));
 }
 
 QRgb LedMatrix::unlitColor(QRgb face, QRgb lit) {
@@ -74,10 +82,11 @@ const QImage& LedMatrix::glowSprite(QRgb color) {
     g.setRenderHint(QPainter::Antialiasing);
     QRadialGradient grad(QPointF(size / 2.0, size / 2.0), size / 2.0);
     QColor c = QColor::fromRgb(color);
-    c.setAlpha(96);
+    // Faint at the LED's own edge, so its rim stays as bright as without the glow.
+    c.setAlpha(64);
     grad.setColorAt(0.0, c);
     grad.setColorAt(0.3, c);
-    c.setAlpha(36);
+    c.setAlpha(28);
     grad.setColorAt(0.6, c);
     c.setAlpha(0);
     grad.setColorAt(1.0, c);
@@ -96,7 +105,7 @@ void LedMatrix::setStrip(const QImage& strip, QRgb back, QRgb tint, int zoom, co
     }
     zoom_ = zoom;
     look_ = look;
-    face_ = back & 0xFFFFFF;
+    face_ = faceColor(back);
     const std::optional<QRgb> preset = ledPresetColor(look.color);
     unlit_ = unlitColor(face_, preset.value_or(tint));
 
@@ -108,7 +117,7 @@ void LedMatrix::setStrip(const QImage& strip, QRgb back, QRgb tint, int zoom, co
         const auto* line = reinterpret_cast<const QRgb*>(strip.constScanLine(kDotPitch * r));
         for (int x = 0; x < strip.width(); ++x) {
             const QRgb c = line[x] & 0xFFFFFF;
-            if (c != face_)
+            if (c != (back & 0xFFFFFF))
                 lit.emplace(std::make_pair(floorDiv(x + 1, kDotPitch), r),
                             preset.value_or(qRgb(qRed(c), qGreen(c), qBlue(c))));
         }

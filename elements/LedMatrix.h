@@ -24,6 +24,8 @@ class LedMatrix {
     int zoom() const { return zoom_; }
     // Centre of LED (column, row) on the element, in pixels at `zoom`.
     static QPoint centre(int column, int row, int zoom);
+    // The face the LEDs sit on, from the line's background colour.
+    static QRgb faceColor(QRgb back);
     // The unlit LEDs' colour: a faint share of the lit colour over the face.
     static QRgb unlitColor(QRgb face, QRgb lit);
 

@@ -56,4 +56,8 @@ QStringList tsugiwaFonts() {
             QStringLiteral("すべて明朝体"), QStringLiteral("「は」だけゴシック体")};
 }
 
+QStringList ledColors() {
+    return {QStringLiteral("設定の色"), QStringLiteral("アンバー"), QStringLiteral("オレンジ")};
+}
+
 } // namespace optionlists

@@ -17,5 +17,7 @@ QStringList chimeiFonts();
 QStringList tsugiwaDisplays();
 // Combo5: the 「次は」 typefaces.
 QStringList tsugiwaFonts();
+// The LED look's colours: the options' own, then the presets.
+QStringList ledColors();
 
 } // namespace optionlists

@@ -278,6 +278,20 @@ struct OptionPages {
         t->addWidget(b, 3, 1, Qt::AlignLeft);
         g->addWidget(
             frame(QStringLiteral("「次は」の表示設定(データの最初は「次は」は表示されません)"), t));
+        auto* led = new QGridLayout;
+        led->addWidget(
+            d.check(QStringLiteral("chkLed"),
+                    QStringLiteral("LED表示（丸いLEDで表示し、消えているLEDも薄く見せる）"),
+                    &Options::LedDisplay),
+            0, 0, 1, 2);
+        led->addWidget(
+            d.check(QStringLiteral("chkLedGlow"), QStringLiteral("光のにじみ"), &Options::LedGlow),
+            1, 0, 1, 2);
+        led->addWidget(new QLabel(QStringLiteral("LEDの色：")), 2, 0, Qt::AlignRight);
+        led->addWidget(
+            d.combo(QStringLiteral("cmbLedColor"), optionlists::ledColors(), &Options::LedColor), 2,
+            1, Qt::AlignLeft);
+        g->addWidget(frame(QStringLiteral("LED表示"), led));
         g->addStretch();
         return frame(QStringLiteral("停名の設定"), g);
     }

@@ -57,14 +57,23 @@ const std::vector<OptionField>& optionFields() {
     return fields;
 }
 
+const std::vector<OptionField>& ownOptionFields() {
+    static const std::vector<OptionField> fields = {
+        I16(RemoteControl), I16(RemoteLan), I32(AnnounceDistanceM), I16(BoardZoom),
+        I16(LedDisplay),    I16(LedGlow),   I16(LedColor),
+    };
+    return fields;
+}
+
 #undef I16
 #undef I32
 #undef STR
 
 const OptionField* findOptionField(const QString& name) {
-    for (const auto& f : optionFields())
-        if (name == QLatin1String(f.name))
-            return &f;
+    for (const auto* table : {&optionFields(), &ownOptionFields()})
+        for (const auto& f : *table)
+            if (name == QLatin1String(f.name))
+                return &f;
     return nullptr;
 }
 

@@ -87,6 +87,15 @@ struct Options {
     int16_t RemoteLan = 0;
     // Following the bus: the next announcement plays this close to the next stop.
     int32_t AnnounceDistanceM = 200;
+    // How the board is drawn (DisplayOptions, beside the settings file as well).
+    // 表示倍率: the board at 1-4 times its size.
+    int16_t BoardZoom = 1;
+    // LED表示: round LEDs on the stop-name line, lit segments glowing.
+    int16_t LedDisplay = 0;
+    // The LEDs' soft glow (in the LED look).
+    int16_t LedGlow = 1;
+    // LEDの色: 0 the colours above, 1 amber, 2 orange.
+    int16_t LedColor = 0;
 };
 
 // One field of the model, reached by its settings-file name.
@@ -101,6 +110,8 @@ struct OptionField {
 
 // Every option in the order the settings file stores it (blocks 1-6).
 const std::vector<OptionField>& optionFields();
+// Ours, kept beside the settings file; scripts reach them by these names too.
+const std::vector<OptionField>& ownOptionFields();
 const OptionField* findOptionField(const QString& name);
 
 // Sets a field from its settings-file form (integers in decimal, text as is).

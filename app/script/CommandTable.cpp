@@ -365,8 +365,16 @@ Result state(CommandContext& c, const CommandLine& l) {
 Result snapshot(CommandContext& c, const CommandLine& l) {
     Program& p = c.program;
     const QString what = l.arg(1);
+    QString path = l.afterFirst();
     QImage img;
-    if (what == QLatin1String("board"))
+    if (what == QLatin1String("board") && l.arg(2) == QLatin1String("--zoom")) {
+        bool ok = false;
+        const int zoom = l.arg(3).toInt(&ok);
+        if (!ok || zoom < 1 || zoom > 4 || l.argCount() < 4)
+            return Result::fail(QStringLiteral("snapshot board --zoom takes 1-4 and a file"));
+        path = path.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty);
+        img = p.board->snapshot(zoom);
+    } else if (what == QLatin1String("board"))
         img = p.board->snapshot();
     else if (what == QLatin1String("panel"))
         img = p.panel->grab().toImage();
@@ -376,8 +384,8 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
         img = p.preview->image();
     else
         return Result::fail(QStringLiteral("snapshot takes board, panel, options or ticket"));
-    if (!img.save(l.afterFirst(), "PNG"))
-        return Result::fail(QStringLiteral("cannot write %1").arg(l.afterFirst()));
+    if (!img.save(path, "PNG"))
+        return Result::fail(QStringLiteral("cannot write %1").arg(path));
     return {};
 }
 
@@ -493,8 +501,8 @@ const std::vector<CommandRow>& commandTable() {
          at},
         {"state", 0, kAnyArgs, "state [FILE]", "the whole observable state as one JSON line",
          state},
-        {"snapshot", 2, kAnyArgs, "snapshot board|panel|options|ticket FILE.png",
-         "a window's pixels", snapshot},
+        {"snapshot", 2, kAnyArgs, "snapshot board [--zoom N]|panel|options|ticket FILE.png",
+         "a window's pixels (the board at its zoom, or at N)", snapshot},
         {"follow", 1, 1, "follow on|off", "follow the telemetry other programs send", follow},
         {"telemetry", 1, kAnyArgs, "telemetry JSON",
          "one telemetry message, as a client sends it (doors, speedKmh, stop, distance)",

@@ -83,15 +83,20 @@ void describePanel(const Program& p, QJsonObject& o) {
 
 void describeOptions(const Program& p, QJsonObject& o) {
     // Every option under its settings name, as the settings file keeps it.
-    QJsonObject opts;
-    for (const OptionField& f : optionFields()) {
-        const QString name = QString::fromLatin1(f.name);
-        if (f.kind == OptionField::Kind::Str)
-            opts[name] = getOption(p.options, name);
-        else
-            opts[name] = getOption(p.options, name).toInt();
-    }
-    o[QStringLiteral("options")] = opts;
+    auto dump = [&p](const std::vector<OptionField>& fields) {
+        QJsonObject opts;
+        for (const OptionField& f : fields) {
+            const QString name = QString::fromLatin1(f.name);
+            if (f.kind == OptionField::Kind::Str)
+                opts[name] = getOption(p.options, name);
+            else
+                opts[name] = getOption(p.options, name).toInt();
+        }
+        return opts;
+    };
+    o[QStringLiteral("options")] = dump(optionFields());
+    // Ours apart, so the settings file's own stay exactly its fields.
+    o[QStringLiteral("ownOptions")] = dump(ownOptionFields());
 }
 
 void describeOptionDialog(const Program& p, QJsonObject& o) {

@@ -30,7 +30,7 @@ class EndToEnd : public ::testing::Test {
         f.close();
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         p.setProcessEnvironment(env);
         p.start(QStringLiteral(SIMULATOR),
                 QStringList{QStringLiteral("--unattended"), QStringLiteral("--settings"),
@@ -72,6 +72,7 @@ class EndToEnd : public ::testing::Test {
     }
 
     QTemporaryDir dir;
+    QString platform = QStringLiteral("offscreen");
     int count = 0;
 };
 
@@ -262,6 +263,60 @@ TEST_F(EndToEnd, BoardAfterRouteSettingMatchesTheReferencePicture) {
     // Small tolerance: font hinting may move a few edge pixels by a shade, nothing more.
     const int off = pixelsDiffering(got, want);
     EXPECT_LE(off, got.width() * got.height() / 500) << off << " pixels differ";
+}
+
+// The zoom a person chose comes back after a restart, --zoom is for one run, and the
+// picture at --zoom 1 is today's board.
+TEST_F(EndToEnd, ZoomIsRememberedBesideTheSettingsAndPicturesFollowIt) {
+    const QString one = dir.filePath(QStringLiteral("one.png")),
+                  three = dir.filePath(QStringLiteral("three.png"));
+    RunResult r = run(QStringLiteral("option BoardZoom 3\nok\nstate\nsnapshot board %1\n"
+                                     "snapshot board --zoom 1 %2\n")
+                          .arg(three, one));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 1u);
+    const QJsonObject form = r.states[0][QStringLiteral("Form1")].toObject();
+    EXPECT_EQ(form[QStringLiteral("zoom")].toInt(), 3);
+    EXPECT_EQ(QImage(three).size(), QSize(582 * 3, 344 * 3));
+    EXPECT_EQ(QImage(one).size(), QSize(582, 344));
+    EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("test.display"))));
+
+    r = run(QStringLiteral("state\n"));
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("zoom")].toInt(), 3);
+    r = run(QStringLiteral("state\n"), {QStringLiteral("--zoom"), QStringLiteral("2")});
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("zoom")].toInt(), 2);
+    r = run(QStringLiteral("state\n"));
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("zoom")].toInt(), 3)
+        << "--zoom is not remembered";
+    EXPECT_EQ(run(QString(), {QStringLiteral("--zoom"), QStringLiteral("5")}).exitCode, 2);
+}
+
+// Two virtual monitors: --screen puts the board full screen on the one named, at the
+// largest whole zoom that fits, centred; an unknown name lists the monitors.
+TEST_F(EndToEnd, FullScreenOnTheNamedMonitorPicksTheLargestZoomAndCentres) {
+    const QString config = dir.filePath(QStringLiteral("screens.json"));
+    QFile f(config);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(R"({"screens": [
+        {"name": "Left", "x": 0, "y": 0, "width": 1280, "height": 1024, "logicalDpi": 96},
+        {"name": "Right", "x": 1280, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96}]})");
+    f.close();
+    platform = QStringLiteral("offscreen:configfile=") + config;
+    RunResult r = run(QStringLiteral("wait 200\nstate\n"),
+                      {QStringLiteral("--screen"), QStringLiteral("Right")});
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 1u);
+    const QJsonObject form = r.states[0][QStringLiteral("Form1")].toObject();
+    EXPECT_TRUE(form[QStringLiteral("fullScreen")].toBool());
+    EXPECT_EQ(form[QStringLiteral("screen")].toString(), QStringLiteral("Right"));
+    EXPECT_EQ(form[QStringLiteral("shownZoom")].toInt(), 3);
+    EXPECT_EQ(form[QStringLiteral("zoom")].toInt(), 1);
+    const QJsonArray board = form[QStringLiteral("board")].toArray();
+    EXPECT_EQ(board, (QJsonArray{1280 + 87, 24, 582 * 3, 344 * 3}));
+
+    r = run(QString(), {QStringLiteral("--screen"), QStringLiteral("Middle")});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("Left, Right"))) << r.stderrText.toStdString();
 }
 
 // A settings file made by the settings tool, as another installation would have left it:
