@@ -1,9 +1,10 @@
 #include "Glow.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace {
-// One box pass along rows (step 1) or columns (step width) of a width x height field.
+// One box pass along rows (rows = true) or columns of a width x height field.
 void boxPass(const std::vector<float>& in, std::vector<float>& out, int width, int height, int r,
              bool rows) {
     const int lines = rows ? height : width;
@@ -12,12 +13,10 @@ void boxPass(const std::vector<float>& in, std::vector<float>& out, int width, i
     const float scale = 1.0f / static_cast<float>(2 * r + 1);
     for (int l = 0; l < lines; ++l) {
         const int base = rows ? l * width : l;
-        auto at = [&](int i) {
-            return in[static_cast<size_t>(base + std::clamp(i, 0, length - 1) * step)];
-        };
+        auto at = [&](int i) { return in[static_cast<size_t>(base + i * step)]; };
         float sum = 0;
-        for (int i = -r; i <= r; ++i)
-            sum += i < 0 || i >= length ? 0.0f : at(i);
+        for (int i = 0; i <= std::min(r, length - 1); ++i)
+            sum += at(i);
         for (int i = 0; i < length; ++i) {
             out[static_cast<size_t>(base + i * step)] = sum * scale;
             const int add = i + r + 1, drop = i - r;
@@ -27,42 +26,57 @@ void boxPass(const std::vector<float>& in, std::vector<float>& out, int width, i
 }
 } // namespace
 
-std::vector<float> blurMask(const std::vector<float>& mask, int width, int height, int radius) {
-    if (radius <= 0 || width <= 0 || height <= 0)
-        return mask;
-    const int r = std::max(1, radius / 2);
-    std::vector<float> a = mask, b(mask.size());
-    for (int pass = 0; pass < 3; ++pass) {
-        boxPass(a, b, width, height, r, true);
-        boxPass(b, a, width, height, r, false);
+QImage blurCoverage(const QImage& coverage, int radius) {
+    const QImage in = coverage.convertToFormat(QImage::Format_RGB32);
+    const int w = in.width(), h = in.height();
+    if (radius <= 0 || w <= 0 || h <= 0)
+        return in;
+    std::vector<float> a(static_cast<size_t>(w) * static_cast<size_t>(h)), b(a.size());
+    for (int y = 0; y < h; ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(in.constScanLine(y));
+        for (int x = 0; x < w; ++x)
+            a[static_cast<size_t>(y * w + x)] = static_cast<float>(qRed(line[x])) / 255.0f;
     }
-    return a;
+    const int r = std::max(1, radius / 2);
+    for (int pass = 0; pass < 3; ++pass) {
+        boxPass(a, b, w, h, r, true);
+        boxPass(b, a, w, h, r, false);
+    }
+    QImage out(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < w; ++x) {
+            const int v = static_cast<int>(
+                std::clamp(a[static_cast<size_t>(y * w + x)], 0.0f, 1.0f) * 255.0f + 0.5f);
+            line[x] = qRgb(v, v, v);
+        }
+    }
+    return out;
 }
 
-void addGlow(QImage& img, const std::vector<float>& mask, QRgb color, int radius, float strength) {
-    const int w = img.width(), h = img.height();
-    if (mask.size() != static_cast<size_t>(w) * static_cast<size_t>(h))
+void addGlow(QImage& img, const QImage& coverage, const QImage& halo, QRgb color, float strength) {
+    if (coverage.size() != img.size() || halo.size() != img.size() ||
+        coverage.format() != QImage::Format_RGB32 || halo.format() != QImage::Format_RGB32)
         return;
     if (img.format() != QImage::Format_RGB32 && img.format() != QImage::Format_ARGB32)
         img = img.convertToFormat(QImage::Format_RGB32);
-    const std::vector<float> soft = blurMask(mask, w, h, radius);
-    const float cr = static_cast<float>(qRed(color)), cg = static_cast<float>(qGreen(color)),
-                cb = static_cast<float>(qBlue(color));
+    const int cr = qRed(color), cg = qGreen(color), cb = qBlue(color);
+    // Integer blending: the share of the glow colour in 1/65025ths.
+    const int most = static_cast<int>(std::clamp(strength, 0.0f, 1.0f) * 255.0f + 0.5f);
+    const int w = img.width(), h = img.height();
     for (int y = 0; y < h; ++y) {
         auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+        const auto* inside = reinterpret_cast<const QRgb*>(coverage.constScanLine(y));
+        const auto* soft = reinterpret_cast<const QRgb*>(halo.constScanLine(y));
         for (int x = 0; x < w; ++x) {
-            const size_t i =
-                static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x);
-            const float a = std::min(1.0f, strength * soft[i] * 2.0f) * (1.0f - mask[i]);
-            if (a <= 0.002f)
+            if ((soft[x] & 0xFF0000u) == 0)
+                continue;
+            const int a = std::min(255, qRed(soft[x]) * 2) * most / 255 * (255 - qRed(inside[x]));
+            if (a < 128)
                 continue;
             const QRgb p = line[x];
-            auto mix = [a](float from, float to) {
-                return static_cast<int>(from + (to - from) * a + 0.5f);
-            };
-            line[x] =
-                qRgba(mix(static_cast<float>(qRed(p)), cr), mix(static_cast<float>(qGreen(p)), cg),
-                      mix(static_cast<float>(qBlue(p)), cb), qAlpha(p));
+            auto mix = [a](int from, int to) { return from + ((to - from) * a + 32512) / 65025; };
+            line[x] = qRgba(mix(qRed(p), cr), mix(qGreen(p), cg), mix(qBlue(p), cb), qAlpha(p));
         }
     }
 }

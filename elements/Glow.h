@@ -3,11 +3,14 @@
 // blurred and laid over the picture only where the shapes are not, so a lit shape keeps
 // its own colour.
 #include <QImage>
-#include <vector>
 
-// Adds a glow of `color` around the shapes whose coverage (0-1 per pixel, the picture's
-// size) is `mask`; `radius` in pixels, `strength` the most the glow covers (0-1).
-void addGlow(QImage& img, const std::vector<float>& mask, QRgb color, int radius, float strength);
+// Coverages are RGB32 images whose red channel says how much of a pixel a shape covers
+// (255 wholly): QPainter draws and scales those on one thread, without a pool.
 
-// `mask` blurred: three box passes each way, close to a Gaussian of about `radius`.
-std::vector<float> blurMask(const std::vector<float>& mask, int width, int height, int radius);
+// `coverage` blurred by three box passes each way, close to a Gaussian of about `radius`
+// pixels.
+QImage blurCoverage(const QImage& coverage, int radius);
+
+// Lays `color` over `img` as far as `halo` says, at most `strength` (0-1), and only
+// outside `coverage`; both coverages are the picture's size.
+void addGlow(QImage& img, const QImage& coverage, const QImage& halo, QRgb color, float strength);

@@ -161,29 +161,29 @@ void M_Degit::makeShown() {
     }
     shown_ = pixelScale(image_, zoom_);
     if (glow) {
-        // Coverage of the lit segments, drawn at the shown size so the glow is smooth.
-        QImage cover(shown_.size(), QImage::Format_Alpha8);
-        cover.fill(0);
+        // Coverage of the lit segments at 1x, as the picture draws them; enlarged by whole
+        // pixels it is exactly where the shown segments are lit. The halo is blurred at 1x
+        // (cheap) and enlarged smoothly, being soft anyway.
+        QImage cover(image_.size(), QImage::Format_RGB32);
+        cover.fill(Qt::black);
         {
             QPainter p(&cover);
             p.setRenderHint(QPainter::Antialiasing);
             p.setPen(Qt::NoPen);
-            p.setBrush(Qt::black);
-            p.scale(zoom_, zoom_);
+            p.setBrush(Qt::white);
             const SegmentGlyphs& g = glyphs();
             const QString shown = positionText(lit_, st_.Keta);
             for (int i = 0; i < st_.Keta; ++i)
                 p.drawPath(g.glyph(shown.at(i), i));
         }
-        std::vector<float> mask(static_cast<size_t>(cover.width()) *
-                                static_cast<size_t>(cover.height()));
-        for (int y = 0; y < cover.height(); ++y) {
-            const uchar* line = cover.constScanLine(y);
-            for (int x = 0; x < cover.width(); ++x)
-                mask[static_cast<size_t>(y) * static_cast<size_t>(cover.width()) +
-                     static_cast<size_t>(x)] = line[x] / 255.0f;
+        QImage halo(shown_.size(), QImage::Format_RGB32);
+        {
+            QPainter p(&halo);
+            p.setRenderHint(QPainter::SmoothPixmapTransform);
+            p.drawImage(halo.rect(), blurCoverage(cover, 3));
         }
-        addGlow(shown_, mask, colorFromBgr(st_.DegitForeColor).rgb(), 3 * zoom_, 0.45f);
+        const QImage inside = pixelScale(cover, zoom_);
+        addGlow(shown_, inside, halo, colorFromBgr(st_.DegitForeColor).rgb(), 0.45f);
     }
     update();
 }
