@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QScrollBar>
 
 namespace {
@@ -389,6 +391,34 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
     return {};
 }
 
+// ---- how the board is drawn
+
+Result zoom(CommandContext& c, const CommandLine& l) {
+    bool ok = false;
+    const int n = l.arg(1).toInt(&ok);
+    if (!ok || n < 1 || n > 4)
+        return Result::fail(QStringLiteral("zoom takes 1, 2, 3 or 4"));
+    // As the board's menu chooses it: remembered with the options.
+    c.program.board->zoomChosen(n);
+    return {};
+}
+
+Result fullscreen(CommandContext& c, const CommandLine& l) {
+    const QString how = l.arg(1);
+    if (how != QLatin1String("on") && how != QLatin1String("off"))
+        return Result::fail(QStringLiteral("fullscreen takes on [MONITOR] or off"));
+    QScreen* screen = nullptr;
+    if (l.argCount() == 2) {
+        for (QScreen* s : QGuiApplication::screens())
+            if (s->name() == l.arg(2))
+                screen = s;
+        if (!screen)
+            return Result::fail(QStringLiteral("no monitor named %1").arg(l.arg(2)));
+    }
+    c.program.board->setFullScreen(how == QLatin1String("on"), screen);
+    return {};
+}
+
 // ---- following the bus
 
 Result follow(CommandContext& c, const CommandLine& l) {
@@ -496,6 +526,9 @@ const std::vector<CommandRow>& commandTable() {
          "録画 into FILE (.mp4 or .webm); finish it", record},
         {"clock", 1, 2, "clock YYYY-MM-DD HH:MM:SS | clock run",
          "stop the clock at a moment; let it run", clock},
+        {"zoom", 1, 1, "zoom 1|2|3|4", "the board's 表示倍率 (remembered)", zoom},
+        {"fullscreen", 1, 2, "fullscreen on [MONITOR] | fullscreen off",
+         "全画面表示 on the board's monitor or the one named; back", fullscreen},
         {"wait", 1, 1, "wait MS", "let the program run for MS milliseconds", wait},
         {"at", 2, kAnyArgs, "at MM:SS COMMAND", "run COMMAND that long after the script started",
          at},

@@ -317,6 +317,21 @@ TEST_F(EndToEnd, FullScreenOnTheNamedMonitorPicksTheLargestZoomAndCentres) {
     r = run(QString(), {QStringLiteral("--screen"), QStringLiteral("Middle")});
     EXPECT_EQ(r.exitCode, 2);
     EXPECT_TRUE(r.stderrText.contains(QStringLiteral("Left, Right"))) << r.stderrText.toStdString();
+
+    // A board left on the second monitor comes back there; with that monitor gone it
+    // goes back to the corner.
+    const QString in4 = dir.filePath(QStringLiteral("test.in4"));
+    ASSERT_EQ(in4Tool({QStringLiteral("set"), in4, QStringLiteral("BoardLeft=21000"),
+                       QStringLiteral("BoardTop=1500")}),
+              QString());
+    r = run(QStringLiteral("state\n"));
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("Left")].toInt(),
+              21000);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(R"({"screens": [{"name": "Left", "x": 0, "y": 0, "width": 1280, "height": 1024}]})");
+    f.close();
+    r = run(QStringLiteral("state\n"));
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("Left")].toInt(), 0);
 }
 
 // A settings file made by the settings tool, as another installation would have left it:
