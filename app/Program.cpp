@@ -2,8 +2,7 @@
 
 #include "ApiLib.h"
 #include "Companion.h"
-#include "DisplayOptions.h"
-#include "RemoteOptions.h"
+#include "OwnOptions.h"
 #include "SoundFiles.h"
 #include "mdl527_000.h"
 #include "mdlM_Tape.h"
@@ -78,10 +77,7 @@ void Program::startSound(const QString& modelName, const QString& recordTo) {
 }
 
 QString Program::voicePath() const {
-    QString base = settingsPath;
-    if (base.endsWith(QStringLiteral(".in4")))
-        base.chop(4);
-    return base + QStringLiteral(".voice");
+    return ownoptions::pathBeside(settingsPath, QStringLiteral(".voice"));
 }
 
 void Program::showVoiceDialog(const QString& title) {
@@ -145,8 +141,7 @@ void showSettingsError(QWidget* owner, const Outcome& o) {
 
 void Program::loadSettings() {
     const Outcome o = mdlIniIoEx::LoadSettings(settingsPath, *this, settings);
-    remoteoptions::load(remoteoptions::pathBeside(settingsPath), options);
-    displayoptions::load(displayoptions::pathBeside(settingsPath), options);
+    ownoptions::load(settingsPath, options);
     applyDisplay();
     optionDialog->refreshFromModel();
     if (!o.ok)
@@ -155,10 +150,8 @@ void Program::loadSettings() {
 
 void Program::saveSettings() {
     const Outcome o = mdlIniIoEx::SaveSettings(settingsPath, *this, settings);
-    if (o.ok) {
-        remoteoptions::save(remoteoptions::pathBeside(settingsPath), options);
-        displayoptions::save(displayoptions::pathBeside(settingsPath), options);
-    }
+    if (o.ok)
+        ownoptions::save(settingsPath, options);
     if (!o.ok)
         showSettingsError(panel.get(), o);
 }

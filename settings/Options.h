@@ -80,14 +80,14 @@ struct Options {
     int16_t DateFixed = 0;
     QString FixedDateText;
 
-    // Ours, beyond the settings file: kept beside it (RemoteOptions), never in it.
+    // Ours, beyond the settings file: kept beside it (OwnOptions), never in it.
     // 外部制御を有効にする: the control server for other programs.
     int16_t RemoteControl = 0;
     // Open to the network (with a token) instead of this computer only.
     int16_t RemoteLan = 0;
     // Following the bus: the next announcement plays this close to the next stop.
     int32_t AnnounceDistanceM = 200;
-    // How the board is drawn (DisplayOptions, beside the settings file as well).
+    // How the board is drawn (OwnOptions as well).
     // 表示倍率: the board at 1-4 times its size.
     int16_t BoardZoom = 1;
     // LED表示: round LEDs on the stop-name line, lit segments glowing.
