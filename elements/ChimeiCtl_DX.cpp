@@ -104,6 +104,7 @@ void ChimeiCtl_DX::startScroll(int stripWidth, std::optional<int> fromLeft) {
     }
     elapsed_.start();
     framesShown_ = 0;
+    timer_.setInterval(kFrameMs);
     if (autoScroll_)
         timer_.start();
 }
@@ -175,12 +176,17 @@ void ChimeiCtl_DX::setAutoScroll(bool on) {
 
 void ChimeiCtl_DX::onTimer() {
     if (frames_) {
-        // The display's frames since the scroll's clock started; the timer runs a little
-        // faster than they come, so no frame is passed over.
-        const int64_t now = elapsed_.nsecsElapsed() * FrameScroll::kFramesPerSecond / 1000000000;
+        // The display's frames since the scroll's clock started. The next tick is set for
+        // the start of the next frame, so every step is shown as its frame begins and
+        // steps of the same length in frames are the same length in time.
+        constexpr int64_t kNsPerFrame = 1000000000 / FrameScroll::kFramesPerSecond;
+        const int64_t ns = elapsed_.nsecsElapsed();
+        const int64_t now = ns / kNsPerFrame;
         const int64_t due = now - framesShown_;
         framesShown_ = now;
         tickFrames(std::min<int64_t>(due, FrameScroll::kFramesPerSecond / 4));
+        const int64_t untilNext = (now + 1) * kNsPerFrame - ns;
+        timer_.setInterval(static_cast<int>(std::max<int64_t>(1, (untilNext + 999999) / 1000000)));
         return;
     }
     const int64_t ms = elapsed_.restart();

@@ -8,6 +8,7 @@
 #include "PixelScale.h"
 #include "ScrollMotion.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 #include <map>
 
@@ -207,6 +208,21 @@ TEST(LedLook, ScrollMovesByWholeDotsOnEveryFrame) {
     EXPECT_EQ(c->stripLeft(), at);
     c->tick(400);
     EXPECT_EQ(c->stripLeft(), at - 10);
+}
+
+TEST(LedLook, TheRunningTimerKeepsWholeDots) {
+    std::unique_ptr<ChimeiCtl_DX> c(ledLine(1, false));
+    c->setSpeed(100);
+    c->SetChimei(QStringLiteral("市役所前・中央図書館入口・総合運動公園"));
+    c->setAutoScroll(true);
+    int moves = 0, last = c->stripLeft();
+    for (int i = 0; i < 40; ++i) {
+        QTest::qWait(10);
+        EXPECT_EQ(c->stripLeft() % 3, 0);
+        moves += c->stripLeft() != last ? 1 : 0;
+        last = c->stripLeft();
+    }
+    EXPECT_GT(moves, 0);
 }
 
 TEST(LedLook, LitSegmentsGlowWithoutChangingTheirColour) {
