@@ -171,8 +171,10 @@ void RemoteSession::panelChanged() {
 }
 
 void RemoteSession::streamFrame() {
-    const QImage frame = p_.board->snapshot();
-    if (frame == lastFrame_)
+    // Drawn again only after the board painted something; the same picture twice is
+    // not sent.
+    const QImage& frame = p_.board->latestSnapshot();
+    if (frame.cacheKey() == lastFrame_.cacheKey() || frame == lastFrame_)
         return;
     lastFrame_ = frame;
     server_.sendFrame(frame);

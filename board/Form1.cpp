@@ -134,6 +134,9 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     connect(&timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
     timer1_.start();
 
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+
     auto* full = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(full, &QShortcut::activated, this, [this] { setFullScreen(!fullScreen_); });
     auto* back = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -393,11 +396,29 @@ void Form1::Degit_DblClick(int index) {
     setPanelEnabled(true);
 }
 
+bool Form1::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::Paint && !rendering_)
+        ++paints_;
+    return QWidget::eventFilter(watched, e);
+}
+
+const QImage& Form1::latestSnapshot(int maxAgeMs) {
+    if (latest_.isNull() || paints_ != paintsPictured_ || !latestAge_.isValid() ||
+        latestAge_.hasExpired(maxAgeMs)) {
+        paintsPictured_ = paints_;
+        latest_ = snapshot();
+        latestAge_.start();
+    }
+    return latest_;
+}
+
 QImage Form1::snapshot() {
     const QRect board = boardRect();
     QImage flat(board.size(), QImage::Format_ARGB32);
     flat.fill(Qt::transparent);
+    rendering_ = true;
     render(&flat, QPoint(), QRegion(board), QWidget::DrawChildren | QWidget::DrawWindowBackground);
+    rendering_ = false;
     // Outside the board's shape (the rounded corners) is transparent; only those few
     // rectangles are touched, so a recording can take this picture 30 times a second.
     if (shaped_) {
@@ -441,6 +462,8 @@ void Form1::closeEvent(QCloseEvent* e) {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
+    if (!rendering_)
+        ++paints_;
     QPainter p(this);
     const QRect board = boardRect();
     if (fullScreen_)

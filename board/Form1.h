@@ -10,6 +10,7 @@
 #include "M_Degit.h"
 #include "SettingsRecord.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonObject>
 #include <QLabel>
@@ -111,6 +112,10 @@ class Form1 : public QWidget, public BoardView {
     QImage snapshot();
     // The same at another zoom (1-4): drawn so for a moment, without painting the window.
     QImage snapshot(int zoom);
+    // The snapshot made again only when something on the board was painted since, or
+    // `maxAgeMs` has passed (a window that is not shown paints nothing): for watchers
+    // that look 60 times a second.
+    const QImage& latestSnapshot(int maxAgeMs = 500);
 
     // What the trip controller drives.
     void showFare(int position, const DigitValue& value) override;
@@ -126,6 +131,7 @@ class Form1 : public QWidget, public BoardView {
     std::optional<double> shownFare(int position) const override;
 
   protected:
+    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -158,4 +164,11 @@ class Form1 : public QWidget, public BoardView {
     QPoint origin_;      // the board's corner in the window
     QPoint normalPlace_; // where the board stood before full screen
     int normalZoom_ = 1;
+    // Paints of the board and its elements, counted for latestSnapshot(); those of its own
+    // rendering are not.
+    uint64_t paints_ = 0;
+    uint64_t paintsPictured_ = 0;
+    bool rendering_ = false;
+    QImage latest_;
+    QElapsedTimer latestAge_;
 };
