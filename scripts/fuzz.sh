@@ -11,7 +11,8 @@ SECONDS_TO_RUN="${1:-30}"
 MAX_LEN="${FUZZ_MAX_LEN:-65536}"
 UNIT_TESTS=(base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests remote_tests record_tests)
 WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+source scripts/compiler-cache.sh
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CACHE_LAUNCHER[@]}" \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
   -DMINAMO_BENCHMARKS=OFF >/dev/null

@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-MINAMO_BENCHMARKS=OFF bash scripts/build.sh
+MINAMO_BENCHMARKS=OFF MINAMO_OPT=-O1 bash scripts/build.sh
 # A fixed number of inputs from a fixed seed: the same check on every run.
 FUZZ_RUNS="${FUZZ_RUNS:-3000}" SANITIZED_UNIT_TESTS=1 bash scripts/fuzz.sh
 
