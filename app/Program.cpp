@@ -158,6 +158,8 @@ void Program::saveSettings() {
 
 void Program::applyDisplay() {
     ::applyDisplay(options, *board, zoomOverride);
+    for (const auto& f : lookChanged)
+        f();
 }
 
 void Program::applyOptions() {

@@ -84,6 +84,8 @@ struct Program : SettingsOwners {
     std::optional<QString> applyServer();
     // Called just before the program ends.
     std::vector<std::function<void()>> quitting;
+    // Called when the board's colours, zoom or look may have changed.
+    std::vector<std::function<void()>> lookChanged;
     // Starts a recording into `path` (.mp4 or .webm); the reason when it cannot.
     std::optional<QString> startRecording(const QString& path, int zoom);
     // Finishes the recording; the reason when the file could not be written whole.

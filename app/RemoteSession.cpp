@@ -3,9 +3,13 @@
 #include "Program.h"
 #include "StateDump.h"
 
+#include "RemotePolicy.h"
+#include "ScriptedCompanion.h"
+
 #include "Barcode.h"
 
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkInterface>
@@ -13,6 +17,8 @@
 
 RemoteSession::RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server)
     : p_(program), server_(server), ctx_{program, companion, {}} {
+    connect(&server_, &ControlServer::disconnected, this,
+            [this](quint64 client) { waiting_.erase(client); });
     ctx_.started.start();
     connect(&server_, &ControlServer::connected, this, [this](quint64 client) {
         server_.send(client, remote::eventMessage(QStringLiteral("hello"), hello()));
@@ -45,23 +51,46 @@ QJsonObject RemoteSession::hello() const {
 }
 
 void RemoteSession::received(quint64 client, const remote::Request& r) {
+    int& waiting = waiting_[client];
+    if (waiting >= kMaxWaiting) {
+        // A greedy client is told so at once rather than queued behind itself.
+        const QJsonValue id = std::holds_alternative<remote::RunRequest>(r)
+                                  ? std::get<remote::RunRequest>(r).id
+                                  : QJsonValue();
+        server_.send(client, remote::errorAnswer(
+                                 id, QStringLiteral("too many requests waiting (at most %1)")
+                                         .arg(kMaxWaiting)));
+        return;
+    }
+    ++waiting;
     queue_.push_back({client, r});
-    drain();
+    scheduleDrain();
+}
+
+void RemoteSession::scheduleDrain() {
+    if (drainScheduled_ || queue_.empty())
+        return;
+    drainScheduled_ = true;
+    QTimer::singleShot(0, this, [this] {
+        drainScheduled_ = false;
+        drain();
+    });
 }
 
 void RemoteSession::drain() {
     if (running_)
         return;
     running_ = true;
-    while (!queue_.empty()) {
+    QElapsedTimer turn;
+    turn.start();
+    bool quit = false;
+    while (!queue_.empty() && !quit && turn.elapsed() < kDrainBudgetMs) {
         const Pending next = queue_.front();
         queue_.pop_front();
+        if (auto it = waiting_.find(next.client); it != waiting_.end() && --it->second <= 0)
+            waiting_.erase(it);
         if (const auto* run = std::get_if<remote::RunRequest>(&next.request)) {
-            const CommandResult res = runCommandLine(ctx_, run->line);
-            server_.send(next.client, res.error ? remote::errorAnswer(run->id, *res.error)
-                                                : remote::okAnswer(run->id, res.value));
-            if (res.quit)
-                break;
+            quit = runGuest(next.client, *run);
         } else if (const auto* t = std::get_if<remote::Telemetry>(&next.request)) {
             telemetry(*t);
         } else {
@@ -70,6 +99,42 @@ void RemoteSession::drain() {
         }
     }
     running_ = false;
+    if (!quit)
+        scheduleDrain();
+}
+
+bool RemoteSession::runGuest(quint64 client, const remote::RunRequest& run) {
+    const QStringList words = run.line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (!findCommand(words.value(0))) {
+        server_.send(client, remote::errorAnswer(run.id, QStringLiteral("unknown command")));
+        return false;
+    }
+    remote::GuestFacts facts;
+    facts.quitAllowed = p_.options.RemoteQuit != 0;
+    facts.plainValueOption = [](const QString& name) {
+        const OptionField* f = findOptionField(name);
+        return f && f->kind != OptionField::Kind::Str;
+    };
+    const remote::GuestDecision d = remote::guestPermission(words, facts);
+    if (!d.allowed) {
+        server_.send(client, remote::errorAnswer(run.id, d.reason));
+        return false;
+    }
+    const bool quitting = words[0] == QLatin1String("quit");
+    if (quitting) // answered before the program starts to close, so the answer goes out
+        server_.send(client, remote::okAnswer(run.id, QJsonValue()));
+    ctx_.companion.setGuest(true);
+    const CommandResult res = runCommandLine(ctx_, run.line);
+    ctx_.companion.setGuest(false);
+    const QStringList messages = ctx_.companion.takeGuestMessages();
+    // A plain value set from the network takes effect as the dialog's OK would.
+    if (!res.error && words[0] == QLatin1String("option"))
+        p_.applyOptions();
+    if (quitting && !res.error)
+        return true;
+    server_.send(client, res.error ? remote::errorAnswer(run.id, *res.error, messages)
+                                   : remote::okAnswer(run.id, res.value, messages));
+    return false;
 }
 
 void RemoteSession::setFollowing(bool on) {
@@ -153,6 +218,10 @@ void RemoteSession::watchModel() {
                    {QStringLiteral("file"), p_.recording->file()}});
     });
     p_.quitting.push_back([this] { emitEvent(QStringLiteral("quit")); });
+    // The overlay page keeps the colours the board lights now.
+    p_.lookChanged.push_back([this] {
+        emitEvent(QStringLiteral("look"), {{QStringLiteral("litColors"), litColors(p_)}});
+    });
     // What the panel page shows and greys follows the desktop panel.
     connect(&trip, &Trip::changed, this, &RemoteSession::panelChanged);
     connect(&p_.panelState, &PanelState::backlightChanged, this, &RemoteSession::panelChanged);

@@ -10,6 +10,7 @@
 #include <QObject>
 #include <QTimer>
 #include <deque>
+#include <map>
 
 struct Program;
 class ScriptedCompanion;
@@ -17,6 +18,10 @@ class ScriptedCompanion;
 class RemoteSession : public QObject {
     Q_OBJECT
   public:
+    // Requests one client may have waiting; the next is answered with an error at once.
+    static constexpr int kMaxWaiting = 16;
+    // How long one turn of the event loop runs requests before the board paints again.
+    static constexpr int kDrainBudgetMs = 4;
     RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server);
     ~RemoteSession() override;
 
@@ -44,9 +49,13 @@ class RemoteSession : public QObject {
         remote::Request request;
     };
     void received(quint64 client, const remote::Request& r);
-    // Runs the queued requests in order; a command that waits (a sound, the lamp test)
+    // Runs the queued requests in order, a few milliseconds' worth each turn of the event
+    // loop so the board keeps painting; a command that waits (a sound, the lamp test)
     // keeps the next one queued rather than running it inside its wait.
     void drain();
+    void scheduleDrain();
+    // One client's command, through the guest gate; true when it closes the program.
+    bool runGuest(quint64 client, const remote::RunRequest& run);
     void emitEvent(const QString& name, const QJsonObject& fields = {});
     void watchModel();
     QJsonObject stopFields(int row) const;
@@ -62,7 +71,9 @@ class RemoteSession : public QObject {
     TelemetryFollower follower_;
     bool following_ = false;
     std::deque<Pending> queue_;
+    std::map<quint64, int> waiting_; // requests queued per client
     bool running_ = false;
+    bool drainScheduled_ = false;
     QTimer speechWatch_;
     bool speaking_ = false;
     int speakingLine_ = 0;

@@ -1,4 +1,5 @@
 #include "DataIo.h"
+#include "RegularFile.h"
 
 #include "ApiLib.h"
 #include "AppError.h"
@@ -121,8 +122,8 @@ Outcome LoadFareData(RouteTable& table, RouteState& state, const QString& folder
                    ? tell(msgNoRouteData())
                    : tell(AppError::describe(errNum(ErrNo::PathNotFound)), ErrNo::PathNotFound);
     }
-    if (info.isDir() || !f.open(QIODevice::ReadOnly)) {
-        if (info.isDir())
+    if (info.isDir() || files::notRegularFile(path) || !f.open(QIODevice::ReadOnly)) {
+        if (info.isDir() || files::notRegularFile(path))
             return tell(AppError::describe(errNum(ErrNo::PathFileAccess)), ErrNo::PathFileAccess);
         return tell(openFailure(path, f));
     }

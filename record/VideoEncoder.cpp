@@ -1,5 +1,7 @@
 #include "VideoEncoder.h"
 
+#include "RegularFile.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -108,6 +110,19 @@ struct VideoEncoder::Impl {
 
 VideoEncoder::VideoEncoder() = default;
 
+namespace {
+
+// FFmpeg's own protocols (tcp:, http:, pipe: ...) are closed: only the file protocol.
+int openLocalFile(AVIOContext** pb, const QByteArray& file) {
+    AVDictionary* opts = nullptr;
+    av_dict_set(&opts, "protocol_whitelist", "file", 0);
+    const int rc = avio_open2(pb, file.constData(), AVIO_FLAG_WRITE, nullptr, &opts);
+    av_dict_free(&opts);
+    return rc;
+}
+
+} // namespace
+
 VideoEncoder::~VideoEncoder() {
     if (isOpen())
         finish();
@@ -130,6 +145,18 @@ bool VideoEncoder::canWrite(const QString& path, QString* why) {
     if (suffix != QLatin1String("mp4") && suffix != QLatin1String("webm")) {
         if (why)
             *why = QStringLiteral("the file must end in .mp4 or .webm");
+        return false;
+    }
+    // A video is a file on this computer: never a URL FFmpeg would connect to, a FIFO or
+    // a device.
+    if (path.contains(QLatin1String("://")) || path.startsWith(QLatin1String("pipe:"))) {
+        if (why)
+            *why = QStringLiteral("%1 is not a file name").arg(path);
+        return false;
+    }
+    if (const auto problem = files::notWritableTarget(path)) {
+        if (why)
+            *why = QStringLiteral("%1 %2").arg(path, *problem);
         return false;
     }
     return true;
@@ -238,7 +265,7 @@ bool VideoEncoder::open(const Settings& s) {
                             SWS_POINT, nullptr, nullptr, nullptr);
 
     if (!(d->fmt->oformat->flags & AVFMT_NOFILE) &&
-        (rc = avio_open(&d->fmt->pb, file.constData(), AVIO_FLAG_WRITE)) < 0) {
+        (rc = openLocalFile(&d->fmt->pb, file)) < 0) {
         error_ = QStringLiteral("cannot write %1: %2").arg(s.path, averr(rc));
         return false;
     }

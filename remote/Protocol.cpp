@@ -1,5 +1,6 @@
 #include "Protocol.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonParseError>
 #include <cmath>
@@ -78,21 +79,29 @@ Request parseRequest(const QByteArray& text) {
         return BadRequest{id,
                           QStringLiteral("missing field \"run\" (a line of the script language)")};
     const QString line = run.toString().trimmed();
-    if (line.isEmpty() || line.contains(QLatin1Char('\n')))
+    if (line.isEmpty() || line.contains(QLatin1Char('\n')) || line.contains(QLatin1Char('\r')))
         return BadRequest{id, QStringLiteral("\"run\" holds one command line")};
+    if (line.size() > kMaxCommandLine)
+        return BadRequest{id, QStringLiteral("a command line is at most %1 characters")
+                                  .arg(kMaxCommandLine)};
     return RunRequest{id, line};
 }
 
-QByteArray okAnswer(const QJsonValue& id, const QJsonValue& result) {
+QByteArray okAnswer(const QJsonValue& id, const QJsonValue& result, const QStringList& messages) {
     QJsonObject o{{QStringLiteral("id"), id}, {QStringLiteral("ok"), true}};
     o[QStringLiteral("result")] = result.isUndefined() ? QJsonValue() : result;
+    if (!messages.isEmpty())
+        o[QStringLiteral("messages")] = QJsonArray::fromStringList(messages);
     return compact(o);
 }
 
-QByteArray errorAnswer(const QJsonValue& id, const QString& error) {
-    return compact({{QStringLiteral("id"), id.isUndefined() ? QJsonValue() : id},
-                    {QStringLiteral("ok"), false},
-                    {QStringLiteral("error"), error}});
+QByteArray errorAnswer(const QJsonValue& id, const QString& error, const QStringList& messages) {
+    QJsonObject o{{QStringLiteral("id"), id.isUndefined() ? QJsonValue() : id},
+                  {QStringLiteral("ok"), false},
+                  {QStringLiteral("error"), error}};
+    if (!messages.isEmpty())
+        o[QStringLiteral("messages")] = QJsonArray::fromStringList(messages);
+    return compact(o);
 }
 
 QByteArray eventMessage(const QString& name, QJsonObject fields) {

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <variant>
 
@@ -43,8 +44,14 @@ Request parseRequest(const QByteArray& text);
 // The telemetry object alone (a line of a recorded log carries it beside its time).
 std::variant<Telemetry, QString> parseTelemetry(const QJsonValue& v);
 
-QByteArray okAnswer(const QJsonValue& id, const QJsonValue& result);
-QByteArray errorAnswer(const QJsonValue& id, const QString& error);
+// `messages`: what the program said while the command ran (a message box's text, which
+// a network client gets instead of a window on the desktop).
+QByteArray okAnswer(const QJsonValue& id, const QJsonValue& result,
+                    const QStringList& messages = {});
+QByteArray errorAnswer(const QJsonValue& id, const QString& error,
+                       const QStringList& messages = {});
+// The longest command line a client may send.
+inline constexpr qsizetype kMaxCommandLine = 1024;
 // {"event": name, ...fields}
 QByteArray eventMessage(const QString& name, QJsonObject fields = {});
 

@@ -1,5 +1,7 @@
 #include "ServerWorker.h"
 
+#include "HttpRequest.h"
+
 #include <png.h>
 
 #include <QBuffer>
@@ -32,15 +34,43 @@ std::pair<quint16, QString> ServerWorker::listen() {
     tcp_ = new QTcpServer(this);
     connect(tcp_, &QTcpServer::newConnection, this, [this] {
         while (QTcpSocket* s = tcp_->nextPendingConnection()) {
+            // Connections that never finish their request are capped and timed out, so a
+            // program opening sockets by the thousand cannot use up the server.
+            if (unfinished_ >= remote::http::kMaxUnfinished) {
+                s->abort();
+                s->deleteLater();
+                continue;
+            }
+            ++unfinished_;
+            s->setProperty("unfinished", true);
             s->setSocketOption(QAbstractSocket::LowDelayOption, 1);
             connect(s, &QTcpSocket::readyRead, this, [this, s] { route(s); });
-            // A connection that never says what it wants is closed.
+            connect(s, &QTcpSocket::disconnected, this, [this, s] {
+                if (s->property("unfinished").toBool()) {
+                    s->setProperty("unfinished", false);
+                    --unfinished_;
+                    s->deleteLater();
+                }
+            });
             QTimer::singleShot(10000, s, [s] {
-                if (s->property("routed").isNull())
+                if (s->property("unfinished").toBool())
                     s->abort();
             });
         }
     });
+    // However still the board stands, every page gets a whole picture now and then, so a
+    // page that lost one is right again within seconds.
+    auto* refresh = new QTimer(this);
+    connect(refresh, &QTimer::timeout, this, [this] {
+        std::vector<quint64> ids;
+        for (auto& [id, c] : clients_)
+            if (c.frames && c.greeted)
+                ids.push_back(id);
+        for (quint64 id : ids)
+            if (auto it = clients_.find(id); it != clients_.end())
+                sendWhole(id, it->second);
+    });
+    refresh->start(kWholeFrameMs);
     const QHostAddress where = config_.lan ? QHostAddress::Any : QHostAddress::LocalHost;
     if (!tcp_->listen(where, config_.port))
         return {0, tcp_->errorString()};
@@ -48,8 +78,12 @@ std::pair<quint16, QString> ServerWorker::listen() {
 }
 
 void ServerWorker::close() {
+    // Whatever was sent before (an answer, the quit event) goes out first, then a close
+    // frame, so every client learns the program has ended rather than losing the line.
     for (auto& [id, c] : clients_) {
         c.socket->disconnect(this);
+        c.socket->close(QWebSocketProtocol::CloseCodeGoingAway, QStringLiteral("quit"));
+        c.socket->flush();
         c.socket->abort();
         c.socket->deleteLater();
     }
@@ -84,24 +118,20 @@ void ServerWorker::checkOrigin(QWebSocketCorsAuthenticator* auth) {
 }
 
 void ServerWorker::route(QTcpSocket* s) {
-    if (!s->property("routed").isNull())
+    if (!s->property("unfinished").toBool())
         return;
-    constexpr qint64 kMaxHead = 16 * 1024;
-    const QByteArray head = s->peek(kMaxHead);
-    if (!head.contains("\r\n\r\n")) {
-        if (head.size() >= kMaxHead)
-            s->abort();
+    const QByteArray bytes = s->peek(remote::http::kMaxHead);
+    const qsizetype end = remote::http::headEnd(bytes);
+    if (end == 0)
         return; // the rest of the request is still coming
-    }
-    s->setProperty("routed", true);
+    s->setProperty("unfinished", false);
+    --unfinished_;
     disconnect(s, &QTcpSocket::readyRead, this, nullptr);
-    if (head.toLower().contains("\r\nupgrade: websocket")) {
-        // The WebSocket server reads the handshake itself: it is still unread.
-        server_->handleConnection(s);
-        return;
-    }
+    disconnect(s, &QTcpSocket::disconnected, this, nullptr);
     connect(s, &QTcpSocket::disconnected, s, &QObject::deleteLater);
-    serveHttp(s, head.left(head.indexOf("\r\n\r\n")));
+    if (end < 0)
+        return reply(s, false, "400 Bad Request", "text/plain", "malformed request\n");
+    serveHttp(s, bytes.left(end - 4));
 }
 
 namespace {
@@ -126,52 +156,56 @@ const std::map<QString, Page>& pages() {
 
 } // namespace
 
-void ServerWorker::serveHttp(QTcpSocket* s, const QByteArray& head) {
+void ServerWorker::reply(QTcpSocket* s, bool headOnly, const QByteArray& status,
+                         const QByteArray& type, const QByteArray& body, const QByteArray& extra) {
     s->readAll();
-    const QList<QByteArray> lines = head.split('\n');
-    const QList<QByteArray> request = lines.value(0).trimmed().split(' ');
-    const bool headOnly = request.value(0) == "HEAD";
-    auto reply = [s, headOnly](const char* status, const QByteArray& type, const QByteArray& body) {
-        s->write(QByteArray("HTTP/1.1 ") + status + "\r\nContent-Type: " + type +
-                 "\r\nContent-Length: " + QByteArray::number(body.size()) +
-                 "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n"
-                 "Connection: close\r\n\r\n" +
-                 (headOnly ? QByteArray() : body));
-        s->disconnectFromHost();
+    // No page of ours may be framed by another site (a click on a hidden panel).
+    s->write(QByteArray("HTTP/1.1 ") + status + "\r\nContent-Type: " + type +
+             "\r\nContent-Length: " + QByteArray::number(body.size()) +
+             "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\n"
+             "Content-Security-Policy: frame-ancestors 'none'\r\nX-Frame-Options: DENY\r\n" +
+             extra + "Connection: close\r\n\r\n" + (headOnly ? QByteArray() : body));
+    s->disconnectFromHost();
+}
+
+void ServerWorker::serveHttp(QTcpSocket* s, const QByteArray& head) {
+    namespace http = remote::http;
+    const auto parsed = http::parseHead(head);
+    if (const auto* e = std::get_if<http::Error>(&parsed))
+        return reply(s, false, QByteArray::number(e->status) + ' ' + e->reason, "text/plain",
+                     e->message);
+    const auto& request = std::get<http::Request>(parsed);
+    http::Site site;
+    site.hostIsOurs = [this](const QString& h) { return hostIsOurs(h); };
+    site.originIsOurs = [this](const QString& o) { return originIsOurs(o); };
+    site.exists = [this](const QString& p) {
+        return pages().count(p) > 0 || files_.count(p) > 0;
     };
-    QString host, origin;
-    for (const QByteArray& l : lines.mid(1)) {
-        const qsizetype colon = l.indexOf(':');
-        const QByteArray name = l.left(colon).trimmed().toLower();
-        const QString value = QString::fromLatin1(l.mid(colon + 1).trimmed());
-        if (name == "host")
-            host = value;
-        else if (name == "origin")
-            origin = value;
+    site.needsToken = [](const QString& p) {
+        const auto page = pages().find(p);
+        return page == pages().end() || page->second.needsToken;
+    };
+    site.lan = config_.lan;
+    site.token = config_.token;
+    const http::Route r = http::route(request, site);
+    const bool headOnly = request.method == "HEAD";
+    if (r.kind == http::Route::Kind::WebSocket) {
+        // The WebSocket server reads the handshake itself: it is still unread.
+        disconnect(s, &QTcpSocket::disconnected, s, nullptr);
+        server_->handleConnection(s);
+        return;
     }
-    if (request.size() < 3 || (request[0] != "GET" && !headOnly))
-        return reply("405 Method Not Allowed", "text/plain", "GET only\n");
-    // A name that is not this computer's is another site reached through this one.
-    const QUrl hostUrl(QStringLiteral("http://") + host);
-    if (host.isEmpty() || !hostIsOurs(hostUrl.host()) || !originIsOurs(origin))
-        return reply("403 Forbidden", "text/plain", "not from this computer\n");
-    const QUrl target(QString::fromLatin1(request[1]));
-    const QString path = target.path();
-    const auto page = pages().find(path);
-    const auto file = files_.find(path);
-    if (page == pages().end() && file == files_.end())
-        return reply("404 Not Found", "text/plain", "no such page\n");
-    const bool needsToken = page == pages().end() || page->second.needsToken;
-    if (config_.lan && needsToken &&
-        QUrlQuery(target).queryItemValue(QStringLiteral("token")) != config_.token)
-        return reply("403 Forbidden", "text/plain; charset=utf-8",
-                     QStringLiteral("トークンが必要です (?token=...)\n").toUtf8());
-    if (file != files_.end())
-        return reply("200 OK", file->second.first, file->second.second);
-    QFile f(QString::fromLatin1(page->second.resource));
+    if (r.kind == http::Route::Kind::Refused)
+        return reply(s, headOnly, QByteArray::number(r.error.status) + ' ' + r.error.reason,
+                     "text/plain; charset=utf-8", r.error.message,
+                     r.allow.isEmpty() ? QByteArray() : "Allow: " + r.allow + "\r\n");
+    if (const auto file = files_.find(r.path); file != files_.end())
+        return reply(s, headOnly, "200 OK", file->second.first, file->second.second);
+    const Page& page = pages().at(r.path);
+    QFile f(QString::fromLatin1(page.resource));
     if (!f.open(QIODevice::ReadOnly))
-        return reply("500 Internal Server Error", "text/plain", "page missing\n");
-    reply("200 OK", page->second.type, f.readAll());
+        return reply(s, headOnly, "500 Internal Server Error", "text/plain", "page missing\n");
+    reply(s, headOnly, "200 OK", page.type, f.readAll());
 }
 
 int ServerWorker::frameClients() const {
@@ -193,15 +227,39 @@ void ServerWorker::sendPendingFrame() {
     frameScheduled_ = false;
     if (pendingFrame_.isNull())
         return;
-    // Against what the pages show, so a picture skipped meanwhile loses nothing.
-    const QByteArray message = encodeFrame(pendingFrame_, sentFrame_);
+    // Against what the pages show, so a picture skipped meanwhile loses nothing; a page
+    // that missed one sees the gap in the numbers and asks for a whole picture.
+    const bool whole = !sinceWhole_.isValid() || sinceWhole_.elapsed() >= kWholeFrameMs;
+    const QByteArray message =
+        encodeFrame(pendingFrame_, whole ? QImage() : sentFrame_, frameSeq_ + 1);
+    if (message.isEmpty()) {
+        pendingFrame_ = QImage();
+        return;
+    }
     sentFrame_ = pendingFrame_;
     pendingFrame_ = QImage();
-    if (message.isEmpty())
-        return;
+    ++frameSeq_;
+    if (whole)
+        sinceWhole_.start();
+    std::vector<quint64> ids;
     for (auto& [id, c] : clients_)
         if (c.frames && c.greeted)
-            c.socket->sendBinaryMessage(message);
+            ids.push_back(id);
+    for (quint64 id : ids)
+        if (auto it = clients_.find(id); it != clients_.end()) {
+            if (it->second.wantsWhole)
+                sendWhole(id, it->second);
+            else
+                write(id, it->second, nullptr, &message);
+        }
+}
+
+void ServerWorker::sendWhole(quint64 id, Client& c) {
+    if (sentFrame_.isNull())
+        return; // the next picture goes out whole anyway
+    c.wantsWhole = false;
+    const QByteArray message = encodeFrame(sentFrame_, QImage(), frameSeq_);
+    write(id, c, nullptr, &message);
 }
 
 namespace {
@@ -266,7 +324,7 @@ QRect changedPart(const QImage& a, const QImage& b) {
 
 } // namespace
 
-QByteArray ServerWorker::encodeFrame(const QImage& frame, const QImage& before) {
+QByteArray ServerWorker::encodeFrame(const QImage& frame, const QImage& before, quint32 seq) {
     const QImage now = frame.convertToFormat(QImage::Format_ARGB32);
     QRect part = now.rect();
     if (!before.isNull() && before.size() == now.size() && before.format() == now.format()) {
@@ -274,12 +332,14 @@ QByteArray ServerWorker::encodeFrame(const QImage& frame, const QImage& before) 
         if (part.isEmpty())
             return {};
     }
-    QByteArray message(8, '\0');
+    QByteArray message(12, '\0');
     const int head[4] = {part.x(), part.y(), now.width(), now.height()};
     for (int i = 0; i < 4; ++i) {
         message[2 * i] = static_cast<char>(head[i] & 0xFF);
         message[2 * i + 1] = static_cast<char>((head[i] >> 8) & 0xFF);
     }
+    for (int i = 0; i < 4; ++i)
+        message[8 + i] = static_cast<char>((seq >> (8 * i)) & 0xFF);
     return message + fastPng(now.copy(part));
 }
 
@@ -309,10 +369,8 @@ void ServerWorker::accept() {
         });
         connect(s, &QWebSocket::disconnected, this, [this, id] { drop(id); });
         Q_EMIT connected(id);
-        if (c.frames) {
-            sentFrame_ = QImage(); // a new page starts from a whole picture
+        if (c.frames)
             Q_EMIT frameClientsChanged(frameClients());
-        }
     }
 }
 
@@ -331,6 +389,13 @@ void ServerWorker::received(quint64 id, const QString& text) {
                         QStringLiteral("too many messages"));
         return;
     }
+    if (c.frames && text == QLatin1String("{\"frames\":\"whole\"}")) {
+        // A page that saw a gap in the pictures' numbers starts again from a whole one.
+        c.wantsWhole = true;
+        if (c.greeted)
+            sendWhole(id, c);
+        return;
+    }
     Q_EMIT request(id, remote::parseRequest(text.toUtf8()));
 }
 
@@ -346,16 +411,40 @@ void ServerWorker::drop(quint64 id) {
         Q_EMIT frameClientsChanged(frameClients());
 }
 
-void ServerWorker::send(quint64 client, const QByteArray& message) {
-    if (auto it = clients_.find(client); it != clients_.end()) {
-        it->second.greeted = true; // the first message a client gets is its hello
-        it->second.socket->sendTextMessage(QString::fromUtf8(message));
+void ServerWorker::write(quint64 id, Client& c, const QString* text, const QByteArray* binary) {
+    if (c.socket->bytesToWrite() > kMaxUnsentBytes) {
+        c.socket->abort();
+        drop(id);
+        return;
     }
+    if (text)
+        c.socket->sendTextMessage(*text);
+    else
+        c.socket->sendBinaryMessage(*binary);
+}
+
+void ServerWorker::send(quint64 client, const QByteArray& message) {
+    auto it = clients_.find(client);
+    if (it == clients_.end())
+        return;
+    Client& c = it->second;
+    const bool first = !c.greeted;
+    c.greeted = true; // the first message a client gets is its hello
+    const QString text = QString::fromUtf8(message);
+    write(client, c, &text, nullptr);
+    // A page showing the board starts from a whole picture, right after its hello.
+    if (first && c.frames)
+        if (auto again = clients_.find(client); again != clients_.end())
+            sendWhole(client, again->second);
 }
 
 void ServerWorker::broadcast(const QByteArray& message) {
     const QString text = QString::fromUtf8(message);
+    std::vector<quint64> ids;
     for (auto& [id, c] : clients_)
         if (c.greeted)
-            c.socket->sendTextMessage(text);
+            ids.push_back(id);
+    for (quint64 id : ids)
+        if (auto it = clients_.find(id); it != clients_.end())
+            write(id, it->second, &text, nullptr);
 }

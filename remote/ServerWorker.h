@@ -32,9 +32,13 @@ class ServerWorker : public QObject {
     void setFile(const QString& path, const QByteArray& type, const QByteArray& body);
     // A board picture as the pages receive it: the part that differs from `before` (all
     // of it when there is no `before` or the size changed) as x, y, width and height of
-    // the whole picture (four little-endian 16-bit numbers) and that part as PNG; empty
-    // when nothing differs.
-    static QByteArray encodeFrame(const QImage& frame, const QImage& before);
+    // the whole picture (four little-endian 16-bit numbers), the picture's sequence
+    // number (little-endian 32 bits) and that part as PNG; empty when nothing differs.
+    static QByteArray encodeFrame(const QImage& frame, const QImage& before, quint32 seq = 0);
+    // A client's unsent output past this is a client that does not read: it is dropped.
+    static constexpr qint64 kMaxUnsentBytes = 4 * 1024 * 1024;
+    // Every page gets a whole picture at least this often, whatever it missed.
+    static constexpr int kWholeFrameMs = 3000;
 
   Q_SIGNALS:
     void connected(quint64 client);
@@ -51,11 +55,15 @@ class ServerWorker : public QObject {
         bool frames = false; // a page showing the board: it gets every new picture
         // The hello has gone out: events before it are in the state it carried.
         bool greeted = false;
+        // A page that joined, or saw a gap in the pictures' numbers, gets a whole one.
+        bool wantsWhole = true;
     };
     // A connection's first bytes decide: a WebSocket handshake goes to the WebSocket
     // server, anything else is an HTTP request for one of the pages.
     void route(QTcpSocket* s);
     void serveHttp(QTcpSocket* s, const QByteArray& head);
+    void reply(QTcpSocket* s, bool headOnly, const QByteArray& status, const QByteArray& type,
+               const QByteArray& body, const QByteArray& extra = {});
     bool hostIsOurs(const QString& host) const;
     bool originIsOurs(const QString& origin) const;
     void sendPendingFrame();
@@ -64,6 +72,9 @@ class ServerWorker : public QObject {
     void checkOrigin(QWebSocketCorsAuthenticator* auth);
     void received(quint64 id, const QString& text);
     void drop(quint64 id);
+    // Writes to a client, dropping it when it has stopped reading.
+    void write(quint64 id, Client& c, const QString* text, const QByteArray* binary);
+    void sendWhole(quint64 id, Client& c);
 
     ControlServer::Config config_;
     QTcpServer* tcp_ = nullptr;
@@ -72,6 +83,9 @@ class ServerWorker : public QObject {
     quint64 next_ = 1;
     QImage pendingFrame_;
     QImage sentFrame_; // what the pages show now
+    quint32 frameSeq_ = 0;  // the number of sentFrame_
+    QElapsedTimer sinceWhole_;
+    int unfinished_ = 0;    // connections that have not yet sent a whole head
     bool frameScheduled_ = false;
     std::map<QString, std::pair<QByteArray, QByteArray>> files_;
 };

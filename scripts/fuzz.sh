@@ -16,7 +16,7 @@ CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo 
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
   -DMINAMO_BENCHMARKS=OFF >/dev/null
-TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin fuzz_protocol)
+TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin fuzz_protocol fuzz_http)
 BUILD=("${TARGETS[@]}")
 if [ "$WITH_TESTS" = 1 ]; then BUILD+=("${UNIT_TESTS[@]}"); fi
 cmake --build build-fuzz --target "${BUILD[@]}"
@@ -31,6 +31,7 @@ seed() {
     fuzz_broadcast) cp demo/*tp.csv demo/*Tp.csv demo/yomi.csv "$2"/ ;;
     fuzz_plugin) cp demo/plugins/*.4SP "$2"/ ;;
     fuzz_protocol) cp docs/examples/requests/*.json "$2"/ ;;
+    fuzz_http) cp docs/examples/http/*.http "$2"/ ;;
   esac
 }
 

@@ -77,6 +77,8 @@ struct OptionPages {
             QStringLiteral("chkRemoteLan"),
             QStringLiteral("ネットワークの他の機器からも接続を受け付ける（トークンが必要）"),
             &Options::RemoteLan));
+        g->addWidget(d.check(QStringLiteral("chkRemoteQuit"),
+                             QStringLiteral("リモートからの終了を許可"), &Options::RemoteQuit));
         auto* distance = new QHBoxLayout;
         distance->addWidget(new QLabel(QStringLiteral("次の停留所の手前")));
         auto* metres = d.add(QStringLiteral("spnAnnounceDistance"), new QSpinBox);

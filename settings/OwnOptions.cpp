@@ -30,6 +30,7 @@ void load(const QString& settingsPath, Options& o) {
                            QSettings::IniFormat);
     o.RemoteControl = flag(remote, "remote/enabled", o.RemoteControl) ? 1 : 0;
     o.RemoteLan = flag(remote, "remote/lan", o.RemoteLan) ? 1 : 0;
+    o.RemoteQuit = flag(remote, "remote/quit", o.RemoteQuit) ? 1 : 0;
     ranged(remote, "follow/announceDistanceM", o.AnnounceDistanceM, 10, 5000);
 
     const QSettings display(pathBeside(settingsPath, QStringLiteral(".display")),
@@ -44,6 +45,7 @@ bool save(const QString& settingsPath, const Options& o) {
     QSettings remote(pathBeside(settingsPath, QStringLiteral(".remote")), QSettings::IniFormat);
     remote.setValue(QStringLiteral("remote/enabled"), o.RemoteControl != 0);
     remote.setValue(QStringLiteral("remote/lan"), o.RemoteLan != 0);
+    remote.setValue(QStringLiteral("remote/quit"), o.RemoteQuit != 0);
     remote.setValue(QStringLiteral("follow/announceDistanceM"), o.AnnounceDistanceM);
     remote.sync();
 

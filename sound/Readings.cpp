@@ -1,4 +1,5 @@
 #include "Readings.h"
+#include "RegularFile.h"
 
 #include "BroadcastFile.h"
 
@@ -32,7 +33,8 @@ Readings Readings::fromBytes(std::string_view bytes) {
 
 Readings Readings::fromFile(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > 4 * 1024 * 1024)
+    if (files::notRegularFile(path) || !f.open(QIODevice::ReadOnly) ||
+        f.size() > 4 * 1024 * 1024)
         return {};
     const QByteArray b = f.readAll();
     return fromBytes(std::string_view(b.constData(), static_cast<size_t>(b.size())));

@@ -1,4 +1,5 @@
 #include "SoundFiles.h"
+#include "RegularFile.h"
 
 #include "LittleEndian.h"
 #include "Resampler.h"
@@ -133,6 +134,8 @@ Decoded trimSilence(const Decoded& sound, int leadMs, int tailMs) {
 }
 
 std::shared_ptr<const Pcm> loadWav(const QString& path) {
+    if (files::notRegularFile(path))
+        return nullptr;
     SF_INFO info{};
     SNDFILE* f = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
     return toPcm(decode(f, info));
@@ -167,7 +170,7 @@ bool looksLikeMidi(const QByteArray& bytes) {
 
 std::optional<QByteArray> loadMidi(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly) || f.size() > kMaxMidiBytes)
+    if (files::notRegularFile(path) || !f.open(QIODevice::ReadOnly) || f.size() > kMaxMidiBytes)
         return std::nullopt;
     QByteArray bytes = f.readAll();
     if (!looksLikeMidi(bytes))

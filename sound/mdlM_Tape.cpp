@@ -1,4 +1,5 @@
 #include "mdlM_Tape.h"
+#include "RegularFile.h"
 
 #include "Options.h"
 #include "SoundChannels.h"
@@ -25,7 +26,7 @@ bool mdlM_Tape::LoadTape(const QString& folder, const QString& routeNumber) {
     // Counting the lines: a file that cannot be read leaves the old list and position.
     const QString path = broadcast::findFile(folder, routeNumber);
     QFile f(path);
-    if (path.isEmpty() || !f.open(QIODevice::ReadOnly))
+    if (files::notRegularFile(path) || !f.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = f.readAll();
     f.close();

@@ -4,6 +4,9 @@
 #include "ScriptedCompanion.h"
 #include "StateDump.h"
 
+#include "RegularFile.h"
+
+#include <QBuffer>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -309,12 +312,16 @@ Result record(CommandContext& c, const CommandLine& l) {
     std::optional<QString> err;
     if (l.arg(1) == QLatin1String("stop") && l.argCount() == 1)
         err = p.stopRecording();
-    else if (l.arg(1) == QLatin1String("start") && l.argCount() >= 2)
-        err = p.startRecording(l.afterFirst(), p.recordZoom);
+    else if (l.arg(1) == QLatin1String("start"))
+        // Without a file: the video folder, named by the time, as the panel's 録画 does.
+        err = p.startRecording(l.argCount() >= 2 ? l.afterFirst() : p.defaultRecordingPath(),
+                               p.recordZoom);
     else
-        return Result::fail(QStringLiteral("record takes start FILE or stop"));
+        return Result::fail(QStringLiteral("record takes start [FILE] or stop"));
     panelOf(c).showRecording();
-    return err ? Result::fail(*err) : Result{};
+    if (err)
+        return Result::fail(*err);
+    return {std::nullopt, QJsonObject{{QStringLiteral("file"), p.recording->file()}}, false};
 }
 
 Result clock(CommandContext& c, const CommandLine& l) {
@@ -372,8 +379,8 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
     if (what == QLatin1String("board") && l.arg(2) == QLatin1String("--zoom")) {
         bool ok = false;
         const int zoom = l.arg(3).toInt(&ok);
-        if (!ok || zoom < 1 || zoom > 4 || l.argCount() < 4)
-            return Result::fail(QStringLiteral("snapshot board --zoom takes 1-4 and a file"));
+        if (!ok || zoom < 1 || zoom > 4)
+            return Result::fail(QStringLiteral("snapshot board --zoom takes 1-4"));
         path = path.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty);
         img = p.board->snapshot(zoom);
     } else if (what == QLatin1String("board"))
@@ -386,6 +393,18 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
         img = p.preview->image();
     else
         return Result::fail(QStringLiteral("snapshot takes board, panel, options or ticket"));
+    if (path.isEmpty()) {
+        // No file: the picture comes back in the answer (what a network client gets).
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        img.save(&buffer, "PNG");
+        return {std::nullopt,
+                QJsonObject{{QStringLiteral("width"), img.width()},
+                            {QStringLiteral("height"), img.height()},
+                            {QStringLiteral("png"), QString::fromLatin1(png.toBase64())}},
+                false};
+    }
     if (!img.save(path, "PNG"))
         return Result::fail(QStringLiteral("cannot write %1").arg(path));
     return {};
@@ -444,9 +463,12 @@ Result telemetry(CommandContext& c, const CommandLine& l) {
 }
 
 Result replay(CommandContext& c, const CommandLine& l) {
+    // A FIFO or a device would hold the program in open() or read forever.
+    if (const auto why = files::notRegularFile(l.rest))
+        return Result::fail(QStringLiteral("cannot read %1: %2").arg(l.rest, *why));
     QFile f(l.rest);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
-        return Result::fail(QStringLiteral("cannot read %1").arg(l.rest));
+        return Result::fail(QStringLiteral("cannot read %1: %2").arg(l.rest, f.errorString()));
     c.program.remote->setFollowing(true);
     QElapsedTimer since;
     since.start();
@@ -522,8 +544,8 @@ const std::vector<CommandRow>& commandTable() {
         {"company", 1, 1, "company N", "choose entry N of the panel's company list", company},
         {"auto", 1, 2, "auto start SECONDS | auto stop | auto wait",
          "自動; wait: to the last stop and its voice", autoRun},
-        {"record", 1, kAnyArgs, "record start FILE | record stop",
-         "録画 into FILE (.mp4 or .webm); finish it", record},
+        {"record", 1, kAnyArgs, "record start [FILE] | record stop",
+         "録画 into FILE (.mp4 or .webm; without one, the video folder); finish it", record},
         {"clock", 1, 2, "clock YYYY-MM-DD HH:MM:SS | clock run",
          "stop the clock at a moment; let it run", clock},
         {"zoom", 1, 1, "zoom 1|2|3|4", "the board's 表示倍率 (remembered)", zoom},
@@ -534,8 +556,10 @@ const std::vector<CommandRow>& commandTable() {
          at},
         {"state", 0, kAnyArgs, "state [FILE]", "the whole observable state as one JSON line",
          state},
-        {"snapshot", 2, kAnyArgs, "snapshot board [--zoom N]|panel|options|ticket FILE.png",
-         "a window's pixels (the board at its zoom, or at N)", snapshot},
+        {"snapshot", 1, kAnyArgs, "snapshot board [--zoom N]|panel|options|ticket [FILE.png]",
+         "a window's pixels (the board at its zoom, or at N); without a file, base64 PNG in "
+         "the answer",
+         snapshot},
         {"follow", 1, 1, "follow on|off", "follow the telemetry other programs send", follow},
         {"telemetry", 1, kAnyArgs, "telemetry JSON",
          "one telemetry message, as a client sends it (doors, speedKmh, stop, distance)",

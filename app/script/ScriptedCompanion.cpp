@@ -40,6 +40,8 @@ ScriptedCompanion::ScriptedCompanion(std::unique_ptr<Companion> interactive, boo
     : interactive_(std::move(interactive)), unattended_(unattended) {}
 
 int32_t ScriptedCompanion::Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) {
+    if (guest_)
+        return 2; // cancelled
     if (digitAnswer_) {
         values = digitAnswer_->values;
         const int32_t r = digitAnswer_->result;
@@ -52,6 +54,8 @@ int32_t ScriptedCompanion::Call_dlg100(QWidget* owner, int16_t keta, DigitDialog
 }
 
 void ScriptedCompanion::Call_dlg110(QWidget* owner, int32_t kind, const QString& text) {
+    if (guest_)
+        return;
     if (unattended_) {
         report(QStringLiteral("バージョン情報"), text, MsgIcon::Information, MsgButtons::Ok);
         return;
@@ -63,6 +67,10 @@ MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageRequest& ms
     const bool forcedYes = msg.buttons == MsgButtons::YesNo && yesNext_;
     if (forcedYes)
         yesNext_ = false;
+    if (guest_ && !forcedYes) {
+        guestMessages_ << msg.text;
+        return msg.buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+    }
     if (!unattended_ && !forcedYes)
         return interactive_->messageBox(owner, msg);
     if (unattended_)
@@ -72,6 +80,8 @@ MsgResult ScriptedCompanion::messageBox(QWidget* owner, const MessageRequest& ms
 }
 
 bool ScriptedCompanion::voiceDialog(QWidget* owner, const QString& title, VoiceDialogValues& v) {
+    if (guest_)
+        return false;
     if (!unattended_)
         return interactive_->voiceDialog(owner, title, v);
     // Unattended: the dialog is reported and closed without a change.
@@ -89,6 +99,8 @@ bool ScriptedCompanion::voiceDialog(QWidget* owner, const QString& title, VoiceD
 }
 
 std::optional<QString> ScriptedCompanion::answerFor(const QString& kind) {
+    if (guest_)
+        return QString(); // a client never answers a picker: cancelled
     if (!answers_.empty()) {
         const PickerAnswer a = answers_.front();
         answers_.pop_front();
@@ -138,6 +150,8 @@ bool ScriptedCompanion::Call_dlg111(QWidget* owner, SystemTime& date) {
 }
 
 void ScriptedCompanion::openFolder(const QString& folder) {
+    if (guest_)
+        return;
     if (unattended_) {
         std::fprintf(stderr, "%s\n",
                      QJsonDocument(QJsonObject{{QStringLiteral("open"), folder}})

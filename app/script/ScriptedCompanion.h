@@ -5,7 +5,9 @@
 #include "ColorCodes.h"
 #include "Companion.h"
 
+#include <QStringList>
 #include <deque>
+#include <utility>
 #include <optional>
 
 class ScriptedCompanion : public Companion {
@@ -19,6 +21,11 @@ class ScriptedCompanion : public Companion {
     void queueDigitAnswer(DigitAnswer a) { digitAnswer_ = a; }
     // The next Yes/No question is answered Yes (the script's quit).
     void answerYesNext() { yesNext_ = true; }
+    // While a network client's command runs: no window opens for it. A message box takes
+    // its default answer and its text is kept for the client's answer; pickers and
+    // dialogs are cancelled.
+    void setGuest(bool on) { guest_ = on; }
+    QStringList takeGuestMessages() { return std::exchange(guestMessages_, {}); }
 
     int32_t Call_dlg100(QWidget* owner, int16_t keta, DigitDialogValues& values) override;
     void Call_dlg110(QWidget* owner, int32_t kind, const QString& text) override;
@@ -48,5 +55,7 @@ class ScriptedCompanion : public Companion {
     std::unique_ptr<Companion> interactive_;
     bool unattended_;
     bool yesNext_ = false;
+    bool guest_ = false;
+    QStringList guestMessages_;
     std::optional<DigitAnswer> digitAnswer_;
 };

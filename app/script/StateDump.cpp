@@ -1,5 +1,7 @@
 #include "StateDump.h"
 
+#include "LedLook.h"
+
 #include "Limits.h"
 
 #include "Options.h"
@@ -95,6 +97,7 @@ void describeOptions(const Program& p, QJsonObject& o) {
         return opts;
     };
     o[QStringLiteral("options")] = dump(optionFields());
+    o[QStringLiteral("litColors")] = litColors(p);
     // Ours apart, so the settings file's own stay exactly its fields.
     o[QStringLiteral("ownOptions")] = dump(ownOptionFields());
 }
@@ -245,4 +248,14 @@ QJsonObject dumpPanel(const Program& p) {
     QJsonObject o;
     describePanel(p, o);
     return o[QStringLiteral("frmCtl")].toObject();
+}
+
+QJsonArray litColors(const Program& p) {
+    const Options& o = p.options;
+    QJsonArray out{o.DigitLitColor, o.ChimeiForeColor, o.TsugiwaColorValue};
+    // The LED look's presets light every LED in their own colour.
+    if (o.LedDisplay != 0)
+        if (const auto preset = ledPresetColor(o.LedColor))
+            out.append((qBlue(*preset) << 16) | (qGreen(*preset) << 8) | qRed(*preset));
+    return out;
 }

@@ -44,6 +44,10 @@ const minamo = (() => {
     open();
 
     return {
+      // A message of the page's own (a frames page asking for a whole picture).
+      send(message) {
+        if (ws && ws.readyState === WebSocket.OPEN) ws.send(JSON.stringify(message));
+      },
       run(line) {
         return new Promise((resolve) => {
           if (!ws || ws.readyState !== WebSocket.OPEN) {

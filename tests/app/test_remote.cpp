@@ -234,7 +234,7 @@ TEST(Remote, ForeignPagesBadMessagesAndFloodsCostOnlyTheirOwnConnection) {
     for (int i = 0; i < 6000; ++i)
         flood.socket.sendTextMessage(QStringLiteral(R"({"telemetry": {}})"));
     EXPECT_TRUE(waitUntil([&] { return flood.closed; }));
-    EXPECT_TRUE(good.run(QStringLiteral("wait 1"))[QStringLiteral("ok")].toBool());
+    EXPECT_TRUE(good.run(QStringLiteral("backlight 1"))[QStringLiteral("ok")].toBool());
     EXPECT_FALSE(good.closed);
 }
 
