@@ -63,6 +63,10 @@ void StallWatch::beat() {
     // A beat is due every 5 ms; what is later than that is time the loop did not turn.
     const double stall = std::max(0.0, gap - kBeatMs);
     longestMs_ = std::max(longestMs_, stall);
+    auto& slot = recent_[static_cast<size_t>((now / 1000) % kRecentSeconds)];
+    if (slot.first != now / 1000)
+        slot = {now / 1000, 0.0};
+    slot.second = std::max(slot.second, stall);
     if (stall <= kReportMs) {
         caught_ = false;
         return;
@@ -104,4 +108,13 @@ void StallWatch::sample() {
         seen_ = what;
         caught_ = true;
     }
+}
+
+double StallWatch::recentLongestStallMs() const {
+    const qint64 second = clock_.elapsed() / 1000;
+    double longest = 0;
+    for (const auto& [at, ms] : recent_)
+        if (second - at < kRecentSeconds)
+            longest = std::max(longest, ms);
+    return longest;
 }

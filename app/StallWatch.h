@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <mutex>
 #include <thread>
@@ -23,6 +24,8 @@ class StallWatch : public QObject {
     ~StallWatch() override;
 
     double longestStallMs() const { return longestMs_; }
+    // The longest stall that ended in the last five seconds (start-up long forgotten).
+    double recentLongestStallMs() const;
     int stallsOver50ms() const { return over_; }
 
     // What the UI thread handles now: the application's event dispatch keeps it, and the
@@ -49,6 +52,9 @@ class StallWatch : public QObject {
     QElapsedTimer clock_;
     std::atomic<qint64> lastBeatMs_{0};
     double longestMs_ = 0;
+    // The longest stall of each of the last seconds, by second since the start.
+    static constexpr int kRecentSeconds = 5;
+    std::array<std::pair<qint64, double>, kRecentSeconds> recent_{};
     int over_ = 0;
     bool log_;
     std::mutex mutex_;

@@ -191,6 +191,7 @@ void describeRunning(const Program& p, QJsonObject& o) {
         QJsonObject ui;
         ui[QStringLiteral("longestStallMs")] = p.stalls->longestStallMs();
         ui[QStringLiteral("stallsOver50ms")] = p.stalls->stallsOver50ms();
+        ui[QStringLiteral("recentLongestStallMs")] = p.stalls->recentLongestStallMs();
         o[QStringLiteral("ui")] = ui;
     }
     if (p.autoRun) {
