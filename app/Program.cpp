@@ -149,9 +149,12 @@ void Program::loadSettings() {
 }
 
 void Program::saveSettings() {
+    // Our own files' text is ready before the settings file is replaced, so the three are
+    // put in place one right after the other, and not at all when the first fails.
+    const ownoptions::Texts own = ownoptions::texts(options);
     const Outcome o = mdlIniIoEx::SaveSettings(settingsPath, *this, settings);
     if (o.ok)
-        ownoptions::save(settingsPath, options);
+        ownoptions::write(settingsPath, own);
     if (!o.ok)
         showSettingsError(panel.get(), o);
 }

@@ -1,5 +1,6 @@
 #include "OwnOptions.h"
 
+#include <QSaveFile>
 #include <QSettings>
 
 namespace ownoptions {
@@ -41,21 +42,41 @@ void load(const QString& settingsPath, Options& o) {
     ranged(display, "led/color", o.LedColor, 0, 2);
 }
 
-bool save(const QString& settingsPath, const Options& o) {
-    QSettings remote(pathBeside(settingsPath, QStringLiteral(".remote")), QSettings::IniFormat);
-    remote.setValue(QStringLiteral("remote/enabled"), o.RemoteControl != 0);
-    remote.setValue(QStringLiteral("remote/lan"), o.RemoteLan != 0);
-    remote.setValue(QStringLiteral("remote/quit"), o.RemoteQuit != 0);
-    remote.setValue(QStringLiteral("follow/announceDistanceM"), o.AnnounceDistanceM);
-    remote.sync();
+namespace {
 
-    QSettings display(pathBeside(settingsPath, QStringLiteral(".display")), QSettings::IniFormat);
-    display.setValue(QStringLiteral("board/zoom"), o.BoardZoom);
-    display.setValue(QStringLiteral("led/on"), o.LedDisplay != 0);
-    display.setValue(QStringLiteral("led/glow"), o.LedGlow != 0);
-    display.setValue(QStringLiteral("led/color"), o.LedColor);
-    display.sync();
-    return remote.status() == QSettings::NoError && display.status() == QSettings::NoError;
+QByteArray yesNo(int16_t v) {
+    return v != 0 ? "true" : "false";
+}
+
+// Written whole beside the old file and renamed over it, with no lock file: a program
+// killed mid-save leaves nothing that holds the next one up.
+bool replaceFile(const QString& path, const QByteArray& text) {
+    QSaveFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size() && f.commit();
+}
+
+} // namespace
+
+Texts texts(const Options& o) {
+    Texts t;
+    t.remote = "[follow]\nannounceDistanceM=" + QByteArray::number(o.AnnounceDistanceM) +
+               "\n\n[remote]\nenabled=" + yesNo(o.RemoteControl) + "\nlan=" + yesNo(o.RemoteLan) +
+               "\nquit=" + yesNo(o.RemoteQuit) + "\n";
+    t.display = "[board]\nzoom=" + QByteArray::number(o.BoardZoom) + "\n\n[led]\ncolor=" +
+                QByteArray::number(o.LedColor) + "\nglow=" + yesNo(o.LedGlow) +
+                "\non=" + yesNo(o.LedDisplay) + "\n";
+    return t;
+}
+
+bool save(const QString& settingsPath, const Options& o) {
+    return write(settingsPath, texts(o));
+}
+
+bool write(const QString& settingsPath, const Texts& t) {
+    const bool remote = replaceFile(pathBeside(settingsPath, QStringLiteral(".remote")), t.remote);
+    const bool display =
+        replaceFile(pathBeside(settingsPath, QStringLiteral(".display")), t.display);
+    return remote && display;
 }
 
 } // namespace ownoptions

@@ -4,6 +4,7 @@
 // in "527.remote", how the board is drawn (zoom, LED look) in "527.display".
 #include "Options.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace ownoptions {
@@ -14,5 +15,12 @@ QString pathBeside(const QString& settingsPath, const QString& suffix);
 // range, keeps the default.
 void load(const QString& settingsPath, Options& o);
 bool save(const QString& settingsPath, const Options& o);
+// The two files' text, made before anything is written, so a save can put the settings
+// file and these in place one right after the other.
+struct Texts {
+    QByteArray remote, display;
+};
+Texts texts(const Options& o);
+bool write(const QString& settingsPath, const Texts& t);
 
 } // namespace ownoptions

@@ -64,3 +64,22 @@ TEST(OwnOptions, BesideTheSettingsFileWithRangesKept) {
     EXPECT_EQ(back.AnnounceDistanceM, 350);
     EXPECT_FALSE(QFile::exists(in4)) << "the settings file itself is never written";
 }
+
+TEST(OwnOptions, ALockFileLeftByAKilledProgramHoldsNoSaveUp) {
+    QTemporaryDir dir;
+    const QString in4 = dir.filePath(QStringLiteral("527.in4"));
+    // What a program killed in the middle of a save of settings files may leave behind.
+    for (const char* name : {"527.remote.lock", "527.display.lock"}) {
+        QFile f(dir.filePath(QString::fromLatin1(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("999999\nminamo\nhost\n");
+    }
+    Options o;
+    o.RemoteQuit = 1;
+    o.LedGlow = 0;
+    ASSERT_TRUE(ownoptions::save(in4, o));
+    Options back;
+    ownoptions::load(in4, back);
+    EXPECT_EQ(back.RemoteQuit, 1);
+    EXPECT_EQ(back.LedGlow, 0);
+}
