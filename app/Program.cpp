@@ -3,6 +3,7 @@
 #include "ApiLib.h"
 #include "Companion.h"
 #include "OwnOptions.h"
+#include "PanelKeys.h"
 #include "SoundFiles.h"
 #include "mdl527_000.h"
 #include "mdlM_Tape.h"
@@ -303,6 +304,7 @@ void Program::start(const QString& modelName) {
     QObject::connect(optionDialog.get(), &QDialog::finished, panel.get(),
                      [this] { panel->optionsHidden(); });
     panel->Form_Load();
+    installPanelKeys(*panel, {board.get()});
     panel->show();
     panel->raise();
     board->move(0, 0);

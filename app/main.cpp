@@ -1,6 +1,8 @@
 // The fare board simulator: starts the board and the control panel, optionally runs a
 // script of operator actions against them.
 #include "ApiLib.h"
+#include "CommandLineFiles.h"
+#include "PanelKeys.h"
 #include "AppError.h"
 #include "DotRaster.h"
 #include "FatalHandler.h"
@@ -58,9 +60,13 @@ void chooseHeadlessPlatform(int argc, char** argv) {
 // Every option of the program; the runs that only print (help, version, the script
 // commands) and the bad command lines are answered before any window could be needed.
 void defineOptions(QCommandLineParser& cli) {
-    cli.setApplicationDescription(QStringLiteral(
-        "Fare board simulator (model 527): the board with its 32 fare cells and stop-name line, "
-        "driven from the control panel or by a script."));
+    cli.setApplicationDescription(
+        QStringLiteral("Fare board simulator (model 527): the board with its 32 fare cells and "
+                       "stop-name line, driven from the control panel or by a script.\n\n"
+                       "Keys, while the panel or the board is the active window: ") +
+        panelKeysText() +
+        QStringLiteral(" (each acts as its button on the panel, and not while it is greyed); "
+                       "F11 puts the board full screen."));
     cli.addHelpOption();
     cli.addOptions({
         {{QStringLiteral("v"), QStringLiteral("version")},
@@ -141,8 +147,9 @@ void installJapanese(QTranslator& t) {
 std::optional<int> answerWithoutWindows(int argc, char** argv) {
     QCoreApplication core(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("527"));
-    QTranslator japanese;
-    installJapanese(japanese);
+    // The help is English throughout, Qt's own words included: the options, the script
+    // language and the tools' help are English words a user types; the buttons it names
+    // keep the Japanese captions they have on the panel.
     QCommandLineParser cli;
     defineOptions(cli);
     if (!cli.parse(QCoreApplication::arguments()) || !cli.positionalArguments().isEmpty()) {
@@ -165,12 +172,36 @@ std::optional<int> answerWithoutWindows(int argc, char** argv) {
         std::fputs(ScriptRunner::commandHelp().toUtf8().constData(), stdout);
         return 0;
     }
+    auto file = [&cli](const char* option, bool write, bool mayBeMissing = false) {
+        const QString name = QString::fromLatin1(option);
+        return CommandLineFile{QStringLiteral("--") + name, cli.value(name), write, mayBeMissing};
+    };
+    if (const auto problem = checkCommandLineFiles(
+            {file("script", false), file("settings", false, true),
+             file("replay-telemetry", false), file("audio-out", true), file("record", true)})) {
+        std::fprintf(stderr, "527: %s\n", qPrintable(*problem));
+        return 2;
+    }
     return std::nullopt;
+}
+
+
+QtMessageHandler qtDefaultHandler = nullptr;
+
+// Headless runs keep the program's own messages and drop Qt's remarks about what the
+// off-screen platform cannot do.
+void quietHeadless(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QString category = QString::fromLatin1(context.category ? context.category : "");
+    if (type != QtFatalMsg && qApp &&
+        isHeadlessPlatformNoise(QGuiApplication::platformName(), category, message))
+        return;
+    qtDefaultHandler(type, context, message);
 }
 
 } // namespace
 
 int main(int argcIn, char** argvIn) {
+    qtDefaultHandler = qInstallMessageHandler(quietHeadless);
     std::vector<std::string> words = withServePort(argcIn, argvIn);
     std::vector<char*> pointers;
     for (std::string& w : words)
@@ -269,6 +300,13 @@ int main(int argcIn, char** argvIn) {
     }
     if (fullScreenOn)
         program.board->setFullScreen(true, fullScreenOn);
+    if (program.zoomOverride && *program.zoomOverride > program.board->largestFittingZoom()) {
+        const QSize room = program.board->availableArea();
+        std::fprintf(stderr, "527: --zoom %d does not fit the screen (%d x %d): showing %d\n",
+                     *program.zoomOverride, room.width(), room.height(),
+                     program.board->largestFittingZoom());
+        std::fflush(stderr);
+    }
     if (cli.isSet(record)) {
         if (const auto err = program.startRecording(cli.value(record), program.recordZoom)) {
             std::fprintf(stderr, "cannot record %s: %s\n", qPrintable(cli.value(record)),
@@ -280,18 +318,24 @@ int main(int argcIn, char** argvIn) {
 
     const QString replayFile = cli.value(QStringLiteral("replay-telemetry"));
     // The log follows the script (or the start when there is none).
+    // False when the log failed: the run then ends with status 2.
     const auto replay = [&program, scriptedCompanion, replayFile] {
         if (replayFile.isEmpty())
-            return;
+            return true;
         ScriptRunner runner(program, *scriptedCompanion);
         if (runner.run(QStringList{QStringLiteral("replay ") + replayFile}) ==
             ScriptRunner::Outcome::Error) {
-            std::fprintf(stderr, "%s\n", qPrintable(runner.error()));
+            // The log's own fault, named as the log's: the run has failed.
+            std::fprintf(stderr, "527: --replay-telemetry: %s\n",
+                         qPrintable(runner.error().section(QStringLiteral(": "), 2)));
             std::fflush(stderr);
+            QCoreApplication::exit(2);
+            return false;
         }
+        return true;
     };
     if (!scripted)
-        QTimer::singleShot(0, &app, replay);
+        QTimer::singleShot(0, &app, [replay] { replay(); });
     if (scripted) {
         // A script from standard input runs line by line as it comes, so another program
         // can drive the simulator through a pipe.
@@ -313,8 +357,8 @@ int main(int argcIn, char** argvIn) {
                 std::fflush(stderr);
                 std::_Exit(2);
             }
-            if (o == ScriptRunner::Outcome::Finished)
-                replay();
+            if (o == ScriptRunner::Outcome::Finished && !replay())
+                return;
             if (o == ScriptRunner::Outcome::Finished && endAfter) {
                 scriptedCompanion->answerYesNext();
                 program.panel->close();

@@ -13,3 +13,15 @@ BoardFit fitBoard(QSize area, QSize board, int maxZoom) {
     f.origin = {(area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2};
     return f;
 }
+
+bool zoomFits(QSize area, QSize board, int zoom) {
+    return zoom == 1 || (board.width() * zoom <= area.width() && board.height() * zoom <= area.height());
+}
+
+int largestFittingZoom(QSize area, QSize board, int maxZoom) {
+    int best = 1;
+    for (int z = 2; z <= maxZoom; ++z)
+        if (zoomFits(area, board, z))
+            best = z;
+    return best;
+}

@@ -251,15 +251,34 @@ void Form1::resizeEvent(QResizeEvent*) {
     update();
 }
 
+QSize Form1::availableArea() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    return s ? s->availableGeometry().size() : QSize(1 << 20, 1 << 20);
+}
+
+int Form1::largestFittingZoom() const {
+    return ::largestFittingZoom(availableArea(), QSize(board::kClientWidth, board::kClientHeight),
+                                kMaxZoom);
+}
+
 std::unique_ptr<QMenu> Form1::makeMenu() {
     auto menu = std::make_unique<QMenu>(this);
     QMenu* zooms = menu->addMenu(QStringLiteral("表示倍率"));
+    zooms->setToolTipsVisible(true);
     auto* zoomGroup = new QActionGroup(zooms);
     for (int n = 1; n <= kMaxZoom; ++n) {
         QAction* a =
             zooms->addAction(n == 1 ? QStringLiteral("等倍") : QStringLiteral("%1倍").arg(n));
         a->setCheckable(true);
         a->setChecked(zoom() == n);
+        if (n > largestFittingZoom()) {
+            // Greyed with the reason: the window would be cut off by the monitor.
+            const QSize room = availableArea();
+            a->setEnabled(false);
+            a->setToolTip(QStringLiteral("この画面（%1×%2）には収まりません")
+                              .arg(room.width())
+                              .arg(room.height()));
+        }
         zoomGroup->addAction(a);
         connect(a, &QAction::triggered, this, [this, n] { zoomChosen(n); });
     }

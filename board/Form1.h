@@ -76,6 +76,10 @@ class Form1 : public QWidget, public BoardView {
 
     // The chosen zoom (1-4); full screen keeps it for when the board comes back.
     int zoom() const { return fullScreen_ ? normalZoom_ : zoom_; }
+    // The room the board's monitor leaves for windows, and the largest zoom whose window
+    // fits in it: a zoom that would cut the board off is never shown.
+    QSize availableArea() const;
+    int largestFittingZoom() const;
     void setZoom(int n);
     // The zoom the board is drawn at now (the full screen's own, when full screen).
     int shownZoom() const { return zoom_; }

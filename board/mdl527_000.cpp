@@ -131,5 +131,7 @@ LedLook ledLookOf(const Options& o) {
 
 void applyDisplay(const Options& o, Form1& board, std::optional<int> zoom) {
     board.setLook(ledLookOf(o));
-    board.setZoom(zoom.value_or(o.BoardZoom));
+    // The remembered zoom stays remembered; a monitor too small for it shows the largest
+    // that fits.
+    board.setZoom(std::min(zoom.value_or(o.BoardZoom), board.largestFittingZoom()));
 }

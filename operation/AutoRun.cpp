@@ -21,7 +21,8 @@ bool AutoRun::atEnd() const {
 
 bool AutoRun::start(double intervalSeconds) {
     interval_ = std::clamp(intervalSeconds, 0.05, 600.0);
-    if (!trip_.routeSet() || atEnd()) {
+    // A blanked board takes no steps: starting a run then would light 自動 and do nothing.
+    if (!trip_.routeSet() || atEnd() || (!running_ && trip_.blanked())) {
         stop();
         return false;
     }

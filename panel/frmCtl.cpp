@@ -270,7 +270,8 @@ void frmCtl::refresh() {
     Command2[1]->setEnabled(open && t.routeSet());
     Check1->setEnabled(t.routeSet());
     grpM_Tape->setEnabled(t.tapeGroupEnabled());
-    cmdAuto->setEnabled(t.routeSet() || cmdAuto->isChecked());
+    // A run already going may always be stopped; a new one needs a board that shows.
+    cmdAuto->setEnabled((t.routeSet() && open) || cmdAuto->isChecked());
     const QSignalBlocker quiet(Check2);
     Check2->setChecked(t.lateNight());
 }

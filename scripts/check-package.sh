@@ -42,6 +42,17 @@ check "the installed minamo prints its version without a display" \
 for t in 527 minamo-hy3 minamo-in4; do
   check "the installed $t answers --help" "${headless[@]}" "$root/usr/bin/$t" --help
 done
+# The manual page as a Japanese user reads it: every Japanese word whole.
+man527() { LC_ALL=C.UTF-8 MANWIDTH=100 man -l "$root/usr/share/man/man1/527.1.gz" 2>/dev/null; }
+check "man 527 shows 録画 and 表示倍率 in a UTF-8 locale" \
+  sh -c "$(declare -f man527); root='$root'; "'out="$(man527)"; echo "$out" | grep -q 録画 &&
+    echo "$out" | grep -q 表示倍率 && ! echo "$out" | grep -q "???"'
+# No installed text carries the folder the package was built in.
+check "no installed file names a build folder" sh -c '
+  for f in $(find "$1" -type f); do
+    case "$f" in *.gz) t="$(zcat "$f")" ;; *) grep -Iq . "$f" 2>/dev/null || continue; t="$(cat "$f")" ;; esac
+    if printf "%s" "$t" | grep -qE "/tmp/|/build/|$2"; then echo "$f"; exit 1; fi
+  done' _ "$root/usr/share" "$src"
 check "a bad option exits 2" sh -c '"$@"; test $? -eq 2' _ "${headless[@]}" "$root/usr/bin/527" --no-such-option
 echo "package checks: $failed failed"
 exit $((failed > 0))

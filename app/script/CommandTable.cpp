@@ -300,7 +300,7 @@ Result autoRun(CommandContext& c, const CommandLine& l) {
         if (!ok || seconds < 1 || seconds > 600)
             return Result::fail(QStringLiteral("auto start takes seconds from 1 to 600"));
         if (!p.autoRun->start(seconds))
-            return Result::fail(QStringLiteral("no route is set, or it is at its end"));
+            return Result::fail(QStringLiteral("no route is set, it is at its end, or the board is blanked"));
     } else {
         return Result::fail(QStringLiteral("auto takes start SECONDS, wait or stop"));
     }

@@ -268,6 +268,14 @@ TEST_F(EndToEnd, BoardAfterRouteSettingMatchesTheReferencePicture) {
 // The zoom a person chose comes back after a restart, --zoom is for one run, and the
 // picture at --zoom 1 is today's board.
 TEST_F(EndToEnd, ZoomIsRememberedBesideTheSettingsAndPicturesFollowIt) {
+    // A full HD monitor: zoom 3 fits it, zoom 4 would not.
+    const QString config = dir.filePath(QStringLiteral("hd.json"));
+    QFile screens(config);
+    ASSERT_TRUE(screens.open(QIODevice::WriteOnly));
+    screens.write(R"({"screens": [{"name": "HD", "x": 0, "y": 0, "width": 1920, "height": 1080,
+        "logicalDpi": 96}]})");
+    screens.close();
+    platform = QStringLiteral("offscreen:configfile=") + config;
     const QString one = dir.filePath(QStringLiteral("one.png")),
                   three = dir.filePath(QStringLiteral("three.png"));
     RunResult r = run(QStringLiteral("option BoardZoom 3\nok\nstate\nsnapshot board %1\n"
@@ -276,7 +284,7 @@ TEST_F(EndToEnd, ZoomIsRememberedBesideTheSettingsAndPicturesFollowIt) {
     ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
     ASSERT_EQ(r.states.size(), 1u);
     const QJsonObject form = r.states[0][QStringLiteral("Form1")].toObject();
-    EXPECT_EQ(form[QStringLiteral("zoom")].toInt(), 3);
+    EXPECT_EQ(form[QStringLiteral("zoom")].toInt(), 3) << r.stderrText.toStdString() << platform.toStdString();
     EXPECT_EQ(QImage(three).size(), QSize(582 * 3, 344 * 3));
     EXPECT_EQ(QImage(one).size(), QSize(582, 344));
     EXPECT_TRUE(QFile::exists(dir.filePath(QStringLiteral("test.display"))));
@@ -289,6 +297,58 @@ TEST_F(EndToEnd, ZoomIsRememberedBesideTheSettingsAndPicturesFollowIt) {
     EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("zoom")].toInt(), 3)
         << "--zoom is not remembered";
     EXPECT_EQ(run(QString(), {QStringLiteral("--zoom"), QStringLiteral("5")}).exitCode, 2);
+
+    // --zoom 4 does not fit: it says so and shows the largest that does.
+    r = run(QStringLiteral("state\n"), {QStringLiteral("--zoom"), QStringLiteral("4")});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("zoom")].toInt(), 3);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("--zoom 4 does not fit the screen (1920 x 1080): showing 3")))
+        << r.stderrText.toStdString();
+    // A remembered 4 (a bigger monitor once) shows at 3 and stays remembered.
+    r = run(QStringLiteral("option BoardZoom 4\nok\nstate\n"));
+    EXPECT_EQ(r.states[0][QStringLiteral("Form1")].toObject()[QStringLiteral("zoom")].toInt(), 3);
+    EXPECT_EQ(r.states[0][QStringLiteral("ownOptions")].toObject()[QStringLiteral("BoardZoom")].toInt(), 4);
+}
+
+// Every file the command line names is checked before a window opens: a file that cannot
+// be read stops the run with its path and the reason; Qt's remarks about the off-screen
+// platform stay out of the way.
+TEST_F(EndToEnd, ACommandLineFileThatCannotBeReadStopsTheRunWithItsPathAndReason) {
+    const QString missing = dir.filePath(QStringLiteral("nofile.jsonl"));
+    RunResult r = run(QStringLiteral("state\n"), {QStringLiteral("--replay-telemetry"), missing});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.stderrText.contains(missing)) << r.stderrText.toStdString();
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("No such file"))) << r.stderrText.toStdString();
+    EXPECT_TRUE(r.states.empty());
+    r = run(QStringLiteral("state\n"), {QStringLiteral("--audio-out"), dir.filePath(QStringLiteral("no/such/folder/x.wav"))});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("--audio-out"))) << r.stderrText.toStdString();
+    r = run(QStringLiteral("state\n"), {QStringLiteral("--settings"), dir.path()});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("is a folder"))) << r.stderrText.toStdString();
+
+    // A log that reads but holds no telemetry fails the run too, named as the log.
+    const QString bad = dir.filePath(QStringLiteral("bad.jsonl"));
+    QFile f(bad);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("{\"t\": 0}\n");
+    f.close();
+    r = run(demo(), {QStringLiteral("--replay-telemetry"), bad});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("--replay-telemetry"))) << r.stderrText.toStdString();
+    EXPECT_FALSE(r.stderrText.contains(QStringLiteral("script line"))) << r.stderrText.toStdString();
+    EXPECT_FALSE(r.stderrText.contains(QStringLiteral("This plugin does not support")))
+        << r.stderrText.toStdString();
+}
+
+// 自動 is greyed while the board is blanked, and a start asked for then is refused.
+TEST_F(EndToEnd, AutoRunRefusesToStartWhileTheBoardIsBlanked) {
+    RunResult r = run(demo() + QStringLiteral("key route\nkey 1\nkey section\nkey 1\nreset keypad\n"
+                                              "blank on\nstate\nauto start 1\n"));
+    EXPECT_EQ(r.exitCode, 2) << "the refused start ends the script";
+    ASSERT_EQ(r.states.size(), 1u);
+    EXPECT_FALSE(r.states[0][QStringLiteral("frmCtl")][QStringLiteral("enabled")][QStringLiteral("cmdAuto")].toBool());
+    EXPECT_TRUE(r.stderrText.contains(QStringLiteral("auto start"))) << r.stderrText.toStdString();
 }
 
 // Two virtual monitors: --screen puts the board full screen on the one named, at the

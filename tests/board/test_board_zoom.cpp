@@ -6,6 +6,8 @@
 #include "Cp932.h"
 #include "PixelScale.h"
 
+#include <QAction>
+#include <QMenu>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -121,4 +123,47 @@ TEST(BoardZoom, FullScreenCentresOnBlackAndComesBackWhereItWas) {
     EXPECT_FALSE(b.fullScreen());
     EXPECT_EQ(b.size(), QSize(582, 344) * 2);
     EXPECT_EQ(b.pos(), QPoint(40, 30));
+}
+
+// A window zoom is offered only when the whole board fits the monitor's free area.
+TEST(BoardZoom, AWindowZoomIsOfferedOnlyWhenTheBoardFitsTheScreen) {
+    struct Case {
+        const char* name;
+        QSize area;
+        int largest;
+    };
+    const Case cases[] = {
+        {"full HD less a panel", {1920, 1040}, 3},
+        {"full HD", {1920, 1080}, 3},
+        {"laptop", {1366, 728}, 2},
+        {"1280 x 800", {1280, 800}, 2},
+        {"small", {800, 600}, 1},
+        {"4K", {3840, 2120}, 4},
+        {"exactly 2x", {1164, 688}, 2},
+        {"one pixel short of 2x", {1163, 688}, 1},
+        {"smaller than the board: 1x stays offered", {500, 300}, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(largestFittingZoom(c.area, {582, 344}, 4), c.largest) << c.name;
+        for (int z = 1; z <= 4; ++z)
+            EXPECT_EQ(zoomFits(c.area, {582, 344}, z), z <= c.largest) << c.name << " at " << z;
+    }
+}
+
+TEST(BoardZoom, TheMenuGreysTheZoomsThatWouldNotFitAndSaysWhy) {
+    BoardRig rig;
+    Form1& b = rig.board;
+    b.show();
+    const int largest = b.largestFittingZoom();
+    const std::unique_ptr<QMenu> menu = b.makeMenu();
+    QMenu* zooms = menu->actions().at(0)->menu();
+    ASSERT_NE(zooms, nullptr);
+    const QList<QAction*> items = zooms->actions();
+    ASSERT_EQ(items.size(), 4);
+    for (int z = 1; z <= 4; ++z) {
+        EXPECT_EQ(items[z - 1]->isEnabled(), z <= largest) << z;
+        if (z > largest) {
+            EXPECT_TRUE(items[z - 1]->toolTip().contains(QStringLiteral("収まりません"))) << z;
+        }
+    }
 }

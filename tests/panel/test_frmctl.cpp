@@ -3,12 +3,14 @@
 #include "Form1.h"
 #include "Hy3Builder.h"
 #include "Options.h"
+#include "PanelKeys.h"
 #include "PanelState.h"
 #include "PreviewPicture.h"
 #include "Recorders.h"
 #include "frmCtl.h"
 #include "mdl527_000.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCoreApplication>
@@ -25,6 +27,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -326,4 +329,43 @@ TEST_F(PanelTest, ABadPluginPathStillReachesTheDrawCallAndTheTableIsUntouched) {
     EXPECT_EQ(fake->drawCalls[0].picture, QSize(218, 198)); // 220 x 200 inside the frame
     EXPECT_EQ(panel->previewWidthTwips(), 3300);
     EXPECT_EQ(trip->table().row(1).StopName, QStringLiteral("停留所1"));
+}
+
+// The operator's keys act as their buttons, from the panel or the board, and a greyed
+// button refuses its key as it refuses the mouse.
+TEST_F(PanelTest, EachKeyPressesItsButtonFromThePanelOrTheBoard) {
+    installPanelKeys(*panel, {&board});
+    setRoute(1);
+    panel->show();
+    board.show();
+    auto press = [](QWidget* w, Qt::Key k) {
+        QApplication::setActiveWindow(w);
+        QTest::keyClick(w, k);
+    };
+    press(panel.get(), Qt::Key_PageDown);
+    EXPECT_EQ(state().CurrentRow, 2);
+    press(&board, Qt::Key_PageDown);
+    EXPECT_EQ(state().CurrentRow, 3);
+    press(&board, Qt::Key_PageUp);
+    EXPECT_EQ(state().CurrentRow, 2);
+
+    press(panel.get(), Qt::Key_F8); // 表示消去
+    EXPECT_TRUE(trip->blanked());
+    press(panel.get(), Qt::Key_PageDown); // greyed while blanked: refused
+    EXPECT_EQ(state().CurrentRow, 2);
+    press(&board, Qt::Key_F8);
+    EXPECT_FALSE(trip->blanked());
+
+    const int light = panelState.backlight();
+    press(panel.get(), Qt::Key_F4);
+    EXPECT_EQ(panelState.backlight(), (light + 1) % 3);
+
+    // The announcement group is greyed without a broadcast list: 送り does nothing.
+    const QStringList before = tape.log;
+    press(panel.get(), Qt::Key_F6);
+    EXPECT_EQ(tape.log, before);
+
+    EXPECT_TRUE(panel->Command2[1]->toolTip().contains(
+        QKeySequence(Qt::Key_PageDown).toString(QKeySequence::NativeText)));
+    EXPECT_TRUE(panel->cmdTapeNext->toolTip().contains(QStringLiteral("F6")));
 }
