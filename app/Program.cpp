@@ -225,6 +225,12 @@ void Program::start(const QString& modelName) {
     preview = std::make_unique<PreviewPicture>(options);
     trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput,
                                                  &clock, preview.get(), &panelState});
+    // A route with announcements gets its speech engine ready, so the first 送り speaks
+    // as quickly as the later ones.
+    QObject::connect(trip.get(), &Trip::routeWasSet, trip.get(), [this] {
+        if (trip->tapeGroupEnabled())
+            speech->warmUp();
+    });
     // The board follows the panel's settings, whoever changed them.
     QObject::connect(&panelState, &PanelState::scrollChanged, board.get(),
                      [this](int speed, int wait) { board->setScroll(speed, wait); });

@@ -6,12 +6,14 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTimer>
 
 OpenJTalkEngine::OpenJTalkEngine(Mixer& mixer, JTalkVoice voice, QObject* parent)
     : QObject(parent), mixer_(mixer), voice_(std::move(voice)) {}
 
 OpenJTalkEngine::~OpenJTalkEngine() {
     reset();
+    dropSpares();
     // The processes just killed end within moments; let them, rather than leave them.
     for (QProcess* p : findChildren<QProcess*>())
         p->waitForFinished(500);
@@ -35,16 +37,141 @@ QString OpenJTalkEngine::reading(const QString& text) {
     return readings_.apply(text);
 }
 
+namespace {
+
+// The pause after a piece follows its punctuation: short after 、, longer after 。. The
+// next piece keeps a little lead-in of its own, which is part of the pause.
+int pauseAfter(const QString& piece) {
+    const QString ending = piece.trimmed().right(1);
+    return ending == QStringLiteral("、")                ? 120
+           : QStringLiteral("。！？!?").contains(ending) ? 320
+                                                         : 80;
+}
+
+// A piece as the voice plays it: trimmed at the voice's own rate, then converted.
+std::shared_ptr<const Pcm> toVoice(const QByteArray& wav, int pause) {
+    constexpr int kLeadMs = 20;
+    if (const auto d = soundfiles::decodeWavNative(wav))
+        return soundfiles::toMixer(soundfiles::trimSilence(*d, kLeadMs, pause - kLeadMs));
+    return nullptr;
+}
+
+} // namespace
+
 void OpenJTalkEngine::speak(const QString& text) {
     const std::vector<QString> pieces = speechPieces(reading(text));
     pending_ = QStringList(pieces.begin(), pieces.end());
+    // A first piece made ahead sounds at once; the rest is made behind it.
+    if (!pending_.isEmpty()) {
+        const auto hit = prepared_.find(preparedKey(pending_.front()));
+        if (hit != prepared_.end() && hit->second) {
+            pending_.removeFirst();
+            ready_[nextSeq_++] = hit->second;
+            enqueueReady();
+        }
+    }
     startMore();
+    warmUp();
+}
+
+QString OpenJTalkEngine::preparedKey(const QString& piece) const {
+    return arguments().join(QLatin1Char(' ')) + QLatin1Char('\n') + piece;
+}
+
+bool OpenJTalkEngine::prepared(const QString& text) {
+    const std::vector<QString> pieces = speechPieces(reading(text));
+    return !pieces.empty() && prepared_.count(preparedKey(pieces.front())) > 0;
+}
+
+void OpenJTalkEngine::prepare(const QString& text) {
+    if (!voice_.complete())
+        return;
+    const std::vector<QString> pieces = speechPieces(reading(text));
+    if (pieces.empty())
+        return;
+    const QString key = preparedKey(pieces.front());
+    if (prepared_.count(key) > 0 || preparing_ == key)
+        return;
+    // A few lines' starts are plenty: the next one, and the one after a step back.
+    if (prepared_.size() >= 8)
+        prepared_.clear();
+    preparing_ = key;
+    auto* p = new QProcess(this);
+    const QString piece = pieces.front();
+    connect(p, &QProcess::finished, this, [this, p, key, piece] {
+        const QByteArray wav = p->readAllStandardOutput();
+        p->deleteLater();
+        converter_.post([this, wav, key, pause = pauseAfter(piece)] {
+            std::shared_ptr<const Pcm> pcm = toVoice(wav, pause);
+            QMetaObject::invokeMethod(
+                &context_,
+                [this, key, pcm] {
+                    if (preparing_ == key)
+                        preparing_.clear();
+                    if (pcm)
+                        prepared_[key] = pcm;
+                },
+                Qt::QueuedConnection);
+        });
+    });
+    p->start(voice_.program, arguments());
+    p->write(piece.toUtf8() + '\n');
+    p->closeWriteChannel();
+}
+
+QStringList OpenJTalkEngine::arguments() const {
+    return {QStringLiteral("-x"), voice_.dictionary, QStringLiteral("-m"), voice_.voiceFile,
+            QStringLiteral("-r"), QString::number(voice_.speed), QStringLiteral("-fm"),
+            QString::number(voice_.pitch), QStringLiteral("-g"), QString::number(voice_.volume),
+            QStringLiteral("-ow"), QStringLiteral("/dev/stdout")};
+}
+
+void OpenJTalkEngine::dropSpares() {
+    for (QProcess* p : spares_) {
+        p->disconnect(this);
+        connect(p, &QProcess::finished, p, &QObject::deleteLater);
+        p->kill();
+    }
+    spares_.clear();
+}
+
+void OpenJTalkEngine::warmUp() {
+    if (!voice_.complete())
+        return;
+    // A change of voice, speed or pitch makes the waiting processes useless.
+    if (spareArguments_ != arguments())
+        dropSpares();
+    spareArguments_ = arguments();
+    while (static_cast<int>(spares_.size()) < kProcesses) {
+        auto* p = new QProcess(this);
+        spares_.push_back(p);
+        // One that ends unused (killed from outside, a broken voice) is simply forgotten.
+        connect(p, &QProcess::finished, this, [this, p] {
+            if (std::erase(spares_, p) > 0)
+                p->deleteLater();
+        });
+        p->start(voice_.program, spareArguments_);
+    }
+}
+
+QProcess* OpenJTalkEngine::takeProcess() {
+    while (!spares_.empty() && spareArguments_ == arguments()) {
+        QProcess* p = spares_.front();
+        spares_.erase(spares_.begin());
+        p->disconnect(this);
+        if (p->state() != QProcess::NotRunning)
+            return p;
+        p->deleteLater();
+    }
+    auto* p = new QProcess(this);
+    p->start(voice_.program, arguments());
+    return p;
 }
 
 void OpenJTalkEngine::startMore() {
     while (!pending_.isEmpty() && static_cast<int>(running_.size()) < kProcesses) {
         const QString piece = pending_.takeFirst();
-        auto* p = new QProcess(this);
+        QProcess* p = takeProcess();
         p->setProperty("piece", piece);
         running_.push_back(p);
         const int seq = nextSeq_++;
@@ -54,12 +181,9 @@ void OpenJTalkEngine::startMore() {
             if (e == QProcess::FailedToStart)
                 finished(p, seq, gen);
         });
-        p->start(voice_.program,
-                 {QStringLiteral("-x"), voice_.dictionary, QStringLiteral("-m"), voice_.voiceFile,
-                  QStringLiteral("-r"), QString::number(voice_.speed), QStringLiteral("-fm"),
-                  QString::number(voice_.pitch), QStringLiteral("-g"),
-                  QString::number(voice_.volume), QStringLiteral("-ow"),
-                  QStringLiteral("/dev/stdout")});
+        // A process that could not start at all has said so already.
+        if (p->state() == QProcess::NotRunning && p->error() == QProcess::FailedToStart)
+            QTimer::singleShot(0, this, [this, p, seq, gen] { finished(p, seq, gen); });
         p->write(piece.toUtf8() + '\n');
         p->closeWriteChannel();
     }
@@ -67,25 +191,16 @@ void OpenJTalkEngine::startMore() {
 
 void OpenJTalkEngine::finished(QProcess* p, int seq, quint64 generation) {
     const QByteArray wav = p->readAllStandardOutput();
-    const QString ending = p->property("piece").toString().trimmed().right(1);
+    const int pause = pauseAfter(p->property("piece").toString());
     p->disconnect(this);
     p->deleteLater();
     std::erase(running_, p);
     // A piece from before a reset is dropped.
     if (generation != generation_)
         return;
-    // The pause after a piece follows its punctuation: short after 、, longer after 。. The
-    // next piece keeps a little lead-in of its own, which is part of the pause.
-    const int pause = ending == QStringLiteral("、")                ? 120
-                      : QStringLiteral("。！？!?").contains(ending) ? 320
-                                                                    : 80;
     ++converting_;
     converter_.post([this, wav, pause, seq, generation] {
-        std::shared_ptr<const Pcm> pcm;
-        constexpr int kLeadMs = 20;
-        // Trimmed at the voice's own rate, then converted: less to convert.
-        if (const auto d = soundfiles::decodeWavNative(wav))
-            pcm = soundfiles::toMixer(soundfiles::trimSilence(*d, kLeadMs, pause - kLeadMs));
+        std::shared_ptr<const Pcm> pcm = toVoice(wav, pause);
         QMetaObject::invokeMethod(
             &context_, [this, seq, generation, pcm] { converted(seq, generation, pcm); },
             Qt::QueuedConnection);
@@ -98,6 +213,10 @@ void OpenJTalkEngine::converted(int seq, quint64 generation, std::shared_ptr<con
         return;
     --converting_;
     ready_[seq] = std::move(pcm);
+    enqueueReady();
+}
+
+void OpenJTalkEngine::enqueueReady() {
     // In the order of the text: a short piece made quickly waits for the one before it.
     for (auto it = ready_.find(nextQueued_); it != ready_.end(); it = ready_.find(nextQueued_)) {
         mixer_.enqueue(kVoiceName, it->second);

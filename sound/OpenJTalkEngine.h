@@ -32,6 +32,10 @@ class OpenJTalkEngine : public QObject, public SpeechEngine {
     int status() override { return 0; }
     bool speaking() const override;
     void settingsDialog(const QString& title) override;
+    // Synthesises the first piece of `text` ahead, kept until it is spoken or the voice's
+    // settings change.
+    void prepare(const QString& text) override;
+    bool prepared(const QString& text);
 
     JTalkVoice& voice() { return voice_; }
     // The folder whose yomi.csv holds the readings (the broadcast data folder).
@@ -43,9 +47,22 @@ class OpenJTalkEngine : public QObject, public SpeechEngine {
 
     // Open JTalk processes at once: one piece ahead of the one being made.
     static constexpr int kProcesses = 2;
+    // Starts processes ahead (as many as the first pieces of an announcement take) that
+    // load the dictionary and the voice and then wait for their text, so the next
+    // announcement's first words cost only their synthesis. Called when a route with a
+    // broadcast list is set, and again after each announcement.
+    void warmUp();
+    int spareCount() const { return static_cast<int>(spares_.size()); }
 
   private:
     void startMore();
+    QStringList arguments() const;
+    // A spare started with today's settings, or a process started now.
+    QProcess* takeProcess();
+    void dropSpares();
+    // The key a prepared first piece is kept under: the voice's settings and the piece.
+    QString preparedKey(const QString& piece) const;
+    void enqueueReady();
     void finished(QProcess* p, int seq, quint64 generation);
     // A piece converted (null when it could not be), queued in the order of the pieces.
     void converted(int seq, quint64 generation, std::shared_ptr<const Pcm> pcm);
@@ -54,6 +71,10 @@ class OpenJTalkEngine : public QObject, public SpeechEngine {
     JTalkVoice voice_;
     QStringList pending_;
     std::vector<QProcess*> running_;
+    std::vector<QProcess*> spares_; // loaded and waiting for their text
+    QStringList spareArguments_;
+    std::map<QString, std::shared_ptr<const Pcm>> prepared_;
+    QString preparing_;
     int nextSeq_ = 0;                                 // of the next piece handed to a process
     int nextQueued_ = 0;                              // of the next piece the voice is waiting for
     int converting_ = 0;                              // pieces on the conversion thread

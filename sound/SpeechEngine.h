@@ -19,4 +19,7 @@ class SpeechEngine {
     virtual bool speaking() const = 0;
     // The engine's voice settings, modal, with this title.
     virtual void settingsDialog(const QString& title) = 0;
+    // `text` is likely to be spoken next: an engine may make its start ahead, so it sounds
+    // at once when asked for.
+    virtual void prepare(const QString& text) { (void)text; }
 };

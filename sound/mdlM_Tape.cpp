@@ -48,6 +48,9 @@ bool mdlM_Tape::LoadTape(const QString& folder, const QString& routeNumber) {
         list_[i] = *e;
     }
     pos_ = 0;
+    // The first 送り speaks line 1: its start is made while the route is being set.
+    if (engine_ && !list_.empty())
+        engine_->prepare(list_[0].Text);
     return true;
 }
 
@@ -110,6 +113,9 @@ void mdlM_Tape::SpeakEntry(int pos) {
     engine_->speak(lastText_);
     if (engine_->status() == -1)
         engine_->reset();
+    // The operator goes on to the next line most of the time.
+    if (pos < GetTapeCount())
+        engine_->prepare(list_[static_cast<size_t>(pos)].Text);
 }
 
 void mdlM_Tape::TapeStop() {

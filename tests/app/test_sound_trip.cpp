@@ -277,18 +277,20 @@ TEST(SoundTrip, TheVoiceStartsSoonAndPausesAsItsPunctuationSays) {
     for (const Silence& s : quiet)
         seen += std::to_string(s.at) + "+" + std::to_string(s.length) + " ";
     ASSERT_GE(quiet.size(), 3u) << seen;
-    // The first silence is the wait for the voice: the first start of open_jtalk (its
-    // dictionary loads) and the first piece's synthesis and conversion. Measured 225 ms on
-    // a quiet machine of ours, 340 ms with one core busy, 505 ms with both cores busy and
-    // two tests running; before the conversion left the UI thread it was 1.2 s or more.
-    EXPECT_NEAR(quiet[0].at, pressed, 0.02) << seen;
-    EXPECT_LT(quiet[0].length, 0.8) << seen;
+    // The wait for the voice: the first piece of line 1 is made while the route is set, so
+    // 送り sounds within the mixer's own latency. Measured 50 ms (it was 220-340 ms when the
+    // first 送り paid for the engine's start and the piece's synthesis); a wait shorter
+    // than the 60 ms the silence finder looks for leaves no silence at all.
+    const bool waited = std::abs(quiet[0].at - pressed) < 0.02;
+    if (waited) {
+        EXPECT_LT(quiet[0].length, 0.2) << seen;
+    }
     // Entry 1 is "ご乗車ありがとうございます。このバスは、東ミナモ車庫行きです。": a pause of
     // 320 ms after 。 (measured 334-335 ms, loaded or not) and of 120 ms after 、, to which
     // the quiet "h" of 東 adds about 40 ms (measured 160-164 ms); a next piece that was not
     // ready in time would add hundreds.
     std::vector<double> pauses;
-    for (size_t i = 1; i < quiet.size() && quiet[i].length < 1.0; ++i)
+    for (size_t i = waited ? 1 : 0; i < quiet.size() && quiet[i].length < 1.0; ++i)
         pauses.push_back(quiet[i].length * 1000);
     auto within = [&](double from, double to) {
         return std::any_of(pauses.begin(), pauses.end(),

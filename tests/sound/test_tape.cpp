@@ -25,6 +25,8 @@ class RecordingEngine : public SpeechEngine {
     bool speaking() const override { return false; }
     void settingsDialog(const QString& title) override { log << QStringLiteral("dialog ") + title; }
     QStringList spoken() const { return log.filter(QStringLiteral("speak ")); }
+    void prepare(const QString& t) override { prepared << t; }
+    QStringList prepared;
 };
 
 class TapeTest : public ::testing::Test {
@@ -221,4 +223,17 @@ TEST(Readings, LongestWrittenFormFirstAndPieces) {
     ASSERT_EQ(pieces.size(), 3u);
     EXPECT_EQ(pieces[0], QStringLiteral("次は、"));
     EXPECT_EQ(pieces[2], QStringLiteral("お降りの方はお知らせください"));
+}
+
+// The line the operator will most likely speak next is handed to the engine ahead: line 1
+// when the route is set, then the line after each one spoken.
+TEST_F(TapeTest, TheNextLineIsPreparedAheadOfItsTurn) {
+    file(QStringLiteral("7tp.csv"), QByteArray("one,0,1\r\ntwo,0,2\r\nthree,1,3\r\n"));
+    ASSERT_TRUE(load());
+    EXPECT_EQ(engine.prepared, QStringList{QStringLiteral("one")});
+    tape.TapeNext();
+    tape.TapeNext();
+    tape.TapeNext();
+    EXPECT_EQ(engine.prepared, (QStringList{QStringLiteral("one"), QStringLiteral("two"),
+                                            QStringLiteral("three")}));
 }
