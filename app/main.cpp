@@ -6,6 +6,7 @@
 #include "AppError.h"
 #include "DotRaster.h"
 #include "FatalHandler.h"
+#include "FocusStyle.h"
 #include "FontSubstitutes.h"
 #include "Program.h"
 #include "QtCompanion.h"
@@ -19,6 +20,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QStyle>
 #include <QStandardPaths>
 #include <QTextStream>
 #include <QTimer>
@@ -214,6 +216,8 @@ int main(int argcIn, char** argvIn) {
     chooseHeadlessPlatform(argc, argv);
     MinamoApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("minamo"));
+    // The focused control shows plainly: the panel is worked from the keyboard too.
+    QApplication::setStyle(new FocusStyle(QApplication::style()->name()));
     ApiLib::installFontSubstitutes();
     // Every caption of ours is Japanese: Qt's own dialogs (files, folders, colours) and
     // buttons speak it too, whatever the desktop's language.

@@ -38,16 +38,45 @@ fi
 # (the machine's own sources stay as they are) and install the downloaded file. Without
 # it the simulator still runs; the announcement group then reads "音合使用不可".
 VOICE=hts-voice-nitech-jp-atr503-m001
+# The first URI of an entry for SUITE's main component, from the machine's own source
+# lists (one-line and deb822 forms alike), read as apt reads them: no network needed.
+debian_main_uri() {
+  local suite="$1" f
+  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
+    [ -r "$f" ] || continue
+    awk -v s="$suite" '$1 == "deb" { i = 2; if ($2 ~ /^\[/) { while (i <= NF && $i !~ /\]$/) i++; i++ }
+      if ($(i + 1) == s) for (j = i + 2; j <= NF; j++) if ($j == "main") { print $i; exit } }' "$f"
+  done
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -r "$f" ] || continue
+    awk -v s="$suite" 'BEGIN { RS = ""; FS = "\n" }
+      { uri = ""; okS = 0; okC = 0; deb = 0
+        for (i = 1; i <= NF; i++) {
+          split($i, kv, ":[ \t]*"); k = kv[1]; v = substr($i, length(k) + 2); gsub(/^[ \t]+/, "", v)
+          if (k == "Types" && v ~ /(^| )deb( |$)/) deb = 1
+          if (k == "URIs") { split(v, u, " "); uri = u[1] }
+          if (k == "Suites" && (" " v " ") ~ (" " s " ")) okS = 1
+          if (k == "Components" && (" " v " ") ~ / main /) okC = 1 }
+        if (deb && okS && okC && uri != "") { print uri; exit } }' "$f"
+  done | head -n1
+}
 if ! dpkg-query -W -f='${Status}' "$VOICE" 2>/dev/null | grep -q "install ok installed"; then
   echo "Fetching $VOICE from Debian's contrib component (temporary source list)"
   SUDO=""
   if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
   TMP="$(mktemp -d)"
   mkdir -p "$TMP/parts" "$TMP/lists/partial" "$TMP/archives/partial"
-  cat >"$TMP/parts/contrib.sources" <<'SRC'
+  # The archive this machine already uses for Debian's main component (a local mirror, a
+  # caching proxy's address), so contrib comes from the same place; apt's own proxy
+  # settings apply as they are. Only a machine with no such entry falls back to Debian's
+  # own address.
+  SUITE="$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")"
+  URI="$(debian_main_uri "$SUITE")"
+  URI="${URI:-http://deb.debian.org/debian}"
+  cat >"$TMP/parts/contrib.sources" <<SRC
 Types: deb
-URIs: http://deb.debian.org/debian
-Suites: bookworm
+URIs: $URI
+Suites: $SUITE
 Components: contrib
 Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
