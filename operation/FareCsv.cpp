@@ -2,6 +2,7 @@
 
 #include "ChimeiLayout.h"
 #include "Cp932.h"
+#include "Csv.h"
 #include "Limits.h"
 
 #include <limits>
@@ -19,58 +20,9 @@ QString quoted(const QString& field) {
     return QLatin1Char('"') + q + QLatin1Char('"');
 }
 
-// Splits CSV text into records of fields (RFC 4180 quoting, CR LF or LF line ends).
+// The project's one CSV reader.
 std::vector<std::pair<int, QStringList>> records(const QString& text) {
-    std::vector<std::pair<int, QStringList>> out;
-    QStringList fields;
-    QString cur;
-    bool inQuotes = false, any = false;
-    int line = 1, recordLine = 1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (inQuotes) {
-            if (c == QLatin1Char('"')) {
-                if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
-                    cur += c;
-                    ++i;
-                } else {
-                    inQuotes = false;
-                }
-            } else {
-                if (c == QLatin1Char('\n'))
-                    ++line;
-                cur += c;
-            }
-            continue;
-        }
-        if (c == QLatin1Char('"')) {
-            inQuotes = true;
-            any = true;
-        } else if (c == QLatin1Char(',')) {
-            fields << cur;
-            cur.clear();
-            any = true;
-        } else if (c == QLatin1Char('\r')) {
-            continue;
-        } else if (c == QLatin1Char('\n')) {
-            if (any || !cur.isEmpty()) {
-                fields << cur;
-                out.emplace_back(recordLine, fields);
-            }
-            fields.clear();
-            cur.clear();
-            any = false;
-            recordLine = ++line;
-        } else {
-            cur += c;
-            any = true;
-        }
-    }
-    if (any || !cur.isEmpty()) {
-        fields << cur;
-        out.emplace_back(recordLine, fields);
-    }
-    return out;
+    return csv::records(text);
 }
 
 std::optional<int16_t> toI16(const QString& s) {

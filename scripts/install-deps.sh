@@ -4,7 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  cmake ninja-build g++ pkg-config ccache
+  cmake ninja-build g++ pkg-config ccache libzip-dev
   qt6-base-dev qt6-translations-l10n qt6-websockets-dev python3-websockets
   chromium chromium-driver python3-selenium
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -12,6 +12,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include "GtfsVerbs.h"
+
 #include <cstdio>
 #include <string>
 
@@ -25,6 +27,7 @@ constexpr const char* kHelp =
     "  hy3 from-csv IN.csv -o OUT.hy3 [--encoding utf-8|sjis]\n"
     "  hy3 readings IN.hy3|INtp.csv [--dict yomi.csv]\n"
     "  hy3 check IN.hy3|INtp.csv\n"
+    "%s"
     "\n"
     "The CSV has a header line, then one line per stop, in running order:\n"
     "  stop name, ticket number, data columns 1, 2, ... 150\n"
@@ -43,10 +46,19 @@ constexpr const char* kHelp =
     "(yomi.csv beside the file, or --dict) applied, then the sounds Open JTalk makes,\n"
     "so misread place names can be found without listening to every line.\n"
     "\n"
+    "gtfs list shows the routes of an open-data feed (GTFS-JP, a .zip or a folder) with\n"
+    "their stop patterns and the route numbers they get; gtfs import writes the main\n"
+    "pattern of each route and direction (or every pattern) into a fare data folder:\n"
+    "N.hy3, Ntp.csv, yomi.csv, names.csv and gtfs-routes.csv.\n"
+    "\n"
     "exit status: 0 fine, 1 problems found, 2 unusable input or bad usage\n";
 
+QString help() {
+    return QString::asprintf(kHelp, kGtfsHelp);
+}
+
 int usage(const char* why) {
-    std::fprintf(stderr, "hy3: %s\n\n%s", why, kHelp);
+    std::fprintf(stderr, "hy3: %s\n\n%s", why, help().toUtf8().constData());
     return 2;
 }
 
@@ -83,9 +95,11 @@ int main(int argc, char** argv) {
     }
     if (args.isEmpty() || args.contains(QStringLiteral("--help")) ||
         args.contains(QStringLiteral("-h"))) {
-        std::fputs(kHelp, args.isEmpty() ? stderr : stdout);
+        std::fputs(help().toUtf8().constData(), args.isEmpty() ? stderr : stdout);
         return args.isEmpty() ? 2 : 0;
     }
+    if (args.value(0) == QLatin1String("gtfs"))
+        return runGtfs(args.mid(1));
     QString out, encoding = QStringLiteral("utf-8"), dict;
     QStringList pos;
     for (int i = 0; i < args.size(); ++i) {
