@@ -255,7 +255,13 @@ QString commit(const QString& folder, const Staged& staged) {
     };
     QString failure;
     for (const auto& [name, bytes] : staged.files) {
-        const bool had = QFileInfo::exists(QDir(folder).filePath(name));
+        const QFileInfo target(QDir(folder).filePath(name));
+        const bool had = target.exists();
+        // Only a file of ours is ever replaced, never a folder or anything else.
+        if (had && (!target.isFile() || target.isSymLink())) {
+            failure = QStringLiteral("%1 is in the way (not a plain file)").arg(target.filePath());
+            break;
+        }
         if (had && std::rename(path(folder, name).constData(),
                                path(stage.filePath(QStringLiteral("old")), name).constData()) != 0) {
             failure = QStringLiteral("%1 cannot be replaced").arg(QDir(folder).filePath(name));

@@ -9,14 +9,14 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_TO_RUN="${1:-30}"
 MAX_LEN="${FUZZ_MAX_LEN:-65536}"
-UNIT_TESTS=(base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests remote_tests record_tests)
+UNIT_TESTS=(base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests remote_tests record_tests gtfs_tests)
 WITH_TESTS="${SANITIZED_UNIT_TESTS:-0}"
 source scripts/compiler-cache.sh
 CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "${CACHE_LAUNCHER[@]}" \
   -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -gline-tables-only -DNDEBUG" \
   -DMINAMO_FUZZ=ON -DMINAMO_TESTS="$([ "$WITH_TESTS" = 1 ] && echo ON || echo OFF)" \
   -DMINAMO_BENCHMARKS=OFF >/dev/null
-TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin fuzz_protocol fuzz_http)
+TARGETS=(fuzz_hy3 fuzz_sound fuzz_pcf fuzz_in4 fuzz_broadcast fuzz_plugin fuzz_protocol fuzz_http fuzz_gtfs)
 BUILD=("${TARGETS[@]}")
 if [ "$WITH_TESTS" = 1 ]; then BUILD+=("${UNIT_TESTS[@]}"); fi
 cmake --build build-fuzz --target "${BUILD[@]}"
@@ -32,6 +32,7 @@ seed() {
     fuzz_plugin) cp demo/plugins/*.4SP "$2"/ ;;
     fuzz_protocol) cp docs/examples/requests/*.json "$2"/ ;;
     fuzz_http) cp docs/examples/http/*.http "$2"/ ;;
+    fuzz_gtfs) cp tests/gtfs/seeds/*.feed "$2"/ ;;
   esac
 }
 

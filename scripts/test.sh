@@ -12,7 +12,7 @@ FUZZ_RUNS="${FUZZ_RUNS:-3000}" SANITIZED_UNIT_TESTS=1 bash scripts/fuzz.sh
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=0
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-for t in base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests remote_tests record_tests; do
+for t in base_tests ticket_tests elements_tests board_tests settings_tests sound_tests operation_tests remote_tests record_tests gtfs_tests; do
   echo "== $t (sanitizers)"
   "./build-fuzz/tests/$t" --gtest_brief=1
 done
