@@ -13,6 +13,8 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QDir>
 #include <QEventLoop>
 #include <QScreen>
@@ -265,6 +267,7 @@ void Program::start(const QString& modelName) {
                  MsgIcon::Information, MsgButtons::Ok});
         return true;
     };
+    ctx.openRouteImport = [this] { showRouteImport(); };
     ctx.recordingText = [this] {
         if (!recording->recording())
             return QString();
@@ -306,6 +309,7 @@ void Program::start(const QString& modelName) {
     optionDialog->today = [this] { return clock.today(); };
     optionDialog->companyList = [this] { return panel->Combo1; };
     optionDialog->setPreviewTwips = [this](int w, int h) { panel->setPreviewTwips(w, h); };
+    optionDialog->openRouteImport = [this] { showRouteImport(); };
     optionDialog->Form_Load();
     QObject::connect(optionDialog.get(), &QDialog::finished, panel.get(),
                      [this] { panel->optionsHidden(); });
@@ -351,4 +355,42 @@ QString Program::defaultRecordingPath() const {
     return QDir(folder).filePath(
         QStringLiteral("minamo-%1.mp4")
             .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+}
+
+ImportDialog& Program::routeImport() {
+    if (!routeImport_) {
+        routeImport_ = std::make_unique<ImportDialog>(panel.get());
+        routeImport_->setWindowModality(Qt::NonModal);
+        routeImport_->showRoute = [this](const QString& folder, int number) {
+            showImportedRoute(folder, number);
+        };
+    }
+    return *routeImport_;
+}
+
+void Program::showRouteImport() {
+    ImportDialog& d = routeImport();
+    if (d.folder().isEmpty())
+        d.setFolder(options.FareDataFolder.isEmpty() ? QStringLiteral(".") : options.FareDataFolder);
+    d.show();
+    d.raise();
+}
+
+void Program::showImportedRoute(const QString& folder, int number) {
+    // The imported folder becomes the fare data and broadcast folder, and the route is set
+    // at section 1 as the keypad sets it.
+    if (options.FareDataFolder != folder || options.BroadcastDataFolder != folder) {
+        options.FareDataFolder = folder;
+        options.BroadcastDataFolder = folder;
+        optionDialog->refreshFromModel();
+        applyOptions();
+    }
+    if (!panel->Frame1[1]->isEnabled())
+        return; // blanked: the keypad takes nothing, as on screen
+    panel->CommandButton1[10]->click();
+    for (const QChar c : QString::number(number))
+        panel->CommandButton1[static_cast<size_t>(c.digitValue())]->click();
+    panel->CommandButton1[11]->click();
+    panel->CommandButton1[1]->click();
+    panel->Command1[1]->click();
 }

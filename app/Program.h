@@ -8,6 +8,7 @@
 #include "ControlServer.h"
 #include "DataIo.h"
 #include "Form1.h"
+#include "ImportDialog.h"
 #include "MciInterpreter.h"
 #include "Mixer.h"
 #include "OpenJTalkEngine.h"
@@ -69,6 +70,12 @@ struct Program : SettingsOwners {
     std::optional<int> zoomOverride;
     // Draws the board at its zoom and in its look, as the options and --zoom say.
     void applyDisplay();
+    // 路線データの取り込み: made when first asked for, kept for the run.
+    ImportDialog& routeImport();
+    void showRouteImport();
+    // この路線を表示: the folder becomes the data folder, the route is set at section 1.
+    void showImportedRoute(const QString& folder, int number);
+    std::unique_ptr<ImportDialog> routeImport_;
 
     // Other programs: the control server, what they see of the simulator, and the
     // companion their answers to dialogs are queued in.

@@ -414,6 +414,36 @@ QString ImportReport::text() const {
     return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
 }
 
+QString ImportReport::textJa() const {
+    QStringList out;
+    for (const PatternReport& p : patterns) {
+        const QString head = QStringLiteral("%1　%2（%3 → %4）").arg(p.number).arg(p.route, p.first, p.last);
+        if (p.refused) {
+            out << head + QStringLiteral("：停留所が %1 か所あり、運賃データに収まらないため取り込みませんでした")
+                              .arg(p.stops);
+            continue;
+        }
+        out << head + QStringLiteral("：停留所 %1、整理券 %2、運賃のある区間 %3 %")
+                          .arg(p.stops)
+                          .arg(p.tickets)
+                          .arg(p.coverage);
+        if (p.conflicts > 0)
+            out << QStringLiteral("　　運賃が二通りある区間 %1（安い方を使用）：%2")
+                       .arg(p.conflicts)
+                       .arg(p.conflictExamples.join(QStringLiteral("、")));
+        if (p.over999 > 0)
+            out << QStringLiteral("　　999円を超える運賃 %1（表示は3桁まで）").arg(p.over999);
+        if (p.tickets > 32)
+            out << QStringLiteral("　　整理券番号が %1 まであります（表示は32まで、データは150列まで書き込み）")
+                       .arg(p.tickets);
+        if (!p.replaced.isEmpty())
+            out << QStringLiteral("　　Shift-JIS にない文字を〓にしました：%1").arg(p.replaced.join(QLatin1Char(' ')));
+        if (!p.withoutReading.isEmpty())
+            out << QStringLiteral("　　読みのない停留所：%1").arg(p.withoutReading.join(QStringLiteral("、")));
+    }
+    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
 QJsonObject ImportReport::json() const {
     QJsonArray list;
     for (const PatternReport& p : patterns)

@@ -60,6 +60,8 @@ struct ImportReport {
     QString folder;
     std::vector<PatternReport> patterns;
     QString text() const;
+    // The same for the dialog, in Japanese.
+    QString textJa() const;
     QJsonObject json() const;
     bool ok() const { return error.isEmpty(); }
 };

@@ -230,6 +230,11 @@ void PanelControls::buildAutoAndRecording(QWidget* owner) {
                           QStringLiteral("background-color: #f2c0c0; border: 1px solid #b03030;"));
     cmdRecord->setGeometry(190, 184, 54, 26);
     cmdRecord->setToolTip(QStringLiteral("表示器を音声付きの動画に録画します"));
+    cmdRouteImport = new QPushButton(QStringLiteral("路線取込..."), owner);
+    cmdRouteImport->setObjectName(QStringLiteral("cmdRouteImport"));
+    cmdRouteImport->setGeometry(190, 216, 80, 26);
+    cmdRouteImport->setToolTip(
+        QStringLiteral("事業者が公開しているバス情報（GTFS-JP）から路線を取り込みます"));
     lblRecord = new QLabel(owner);
     lblRecord->setGeometry(250, 184, 104, 26);
     lblRecord->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));

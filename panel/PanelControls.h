@@ -49,6 +49,7 @@ struct PanelControls {
     QPushButton* cmdAuto = nullptr;
     QSpinBox* spnAutoInterval = nullptr;
     QPushButton* cmdRecord = nullptr;
+    QPushButton* cmdRouteImport = nullptr; // 路線取込...: routes from open data
     QLabel* lblRecord = nullptr;
     QMenu* MnuHide = nullptr;
     QAction* MnuHideCopy = nullptr;

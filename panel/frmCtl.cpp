@@ -133,6 +133,7 @@ void frmCtl::wireAutoAndRecording() {
         });
     }
     connect(cmdRecord, &QPushButton::clicked, this, &frmCtl::cmdRecord_Click);
+    connect(cmdRouteImport, &QPushButton::clicked, this, [this] { ctx_.openRouteImport(); });
     recordClock_ = new QTimer(this);
     recordClock_->setInterval(500);
     connect(recordClock_, &QTimer::timeout, this, &frmCtl::showRecording);

@@ -38,6 +38,8 @@ struct PanelContext {
     std::function<bool(bool)> setRecording = [](bool) { return false; };
     // What the 録画 label shows while recording ("● 00:12"), empty when not recording.
     std::function<QString()> recordingText = [] { return QString(); };
+    // 路線取込...: the open-data import dialog.
+    std::function<void()> openRouteImport = [] {};
     // Following the bus's telemetry (the 自動 button's menu); without them no menu.
     std::function<bool()> following = {};
     std::function<void(bool)> setFollowing = {};

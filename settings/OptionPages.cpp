@@ -69,6 +69,12 @@ struct OptionPages {
             auto* b = d.add(QStringLiteral("Command10(%1)").arg(i), new QPushButton(open[i]));
             QObject::connect(b, &QPushButton::clicked, &d, [&d, i] { d.Command10_Click(i); });
             g->addWidget(b, 0, Qt::AlignLeft);
+            if (i == 0) {
+                auto* gtfs = d.add(QStringLiteral("cmdRouteImport"),
+                                   new QPushButton(QStringLiteral("路線データの取り込み（GTFS-JP）...")));
+                QObject::connect(gtfs, &QPushButton::clicked, &d, [&d] { d.openRouteImport(); });
+                g->addWidget(gtfs, 0, Qt::AlignLeft);
+            }
             g->addSpacing(12);
         }
         g->addWidget(d.check(QStringLiteral("chkRemote"), QStringLiteral("外部制御を有効にする"),

@@ -66,6 +66,8 @@ class frmOption : public QDialog {
     // The panel's side of a plug-in: its company list and the preview box's size (twips).
     std::function<QComboBox*()> companyList = [] { return nullptr; };
     std::function<void(int, int)> setPreviewTwips = [](int, int) {};
+    // The open-data import dialog, from the fare data page.
+    std::function<void()> openRouteImport = [] {};
 
     // Every control by its name ("Text2(0)", "Option3(1)", "Command8(2)", ...).
     QWidget* control(const QString& name) const;

@@ -389,10 +389,12 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
         img = p.panel->grab().toImage();
     else if (what == QLatin1String("options"))
         img = p.optionDialog->grab().toImage();
+    else if (what == QLatin1String("routes"))
+        img = p.routeImport().grab().toImage();
     else if (what == QLatin1String("ticket"))
         img = p.preview->image();
     else
-        return Result::fail(QStringLiteral("snapshot takes board, panel, options or ticket"));
+        return Result::fail(QStringLiteral("snapshot takes board, panel, options, routes or ticket"));
     if (path.isEmpty()) {
         // No file: the picture comes back in the answer (what a network client gets).
         QByteArray png;
@@ -497,6 +499,48 @@ Result replay(CommandContext& c, const CommandLine& l) {
     return {};
 }
 
+// 路線データの取り込み, worked as a person does; opening a feed and importing wait until
+// the dialog's thread has finished.
+Result routes(CommandContext& c, const CommandLine& l) {
+    Program& p = c.program;
+    ImportDialog& d = p.routeImport();
+    const QString what = l.arg(1);
+    auto settle = [&d] {
+        while (d.busy())
+            waitProcessing(20);
+    };
+    if (what == QLatin1String("open")) {
+        p.showRouteImport();
+    } else if (what == QLatin1String("feed") && l.argCount() >= 2) {
+        p.showRouteImport();
+        d.openFeed(l.afterFirst());
+        settle();
+        if (!d.hasFeed())
+            return Result::fail(QStringLiteral("the feed %1 could not be read").arg(l.afterFirst()));
+    } else if (what == QLatin1String("folder") && l.argCount() >= 2) {
+        d.setFolder(l.afterFirst());
+    } else if (what == QLatin1String("search")) {
+        d.search(l.afterFirst());
+    } else if (what == QLatin1String("tick") && l.argCount() == 2) {
+        if (!d.tick(l.arg(2).toInt()))
+            return Result::fail(QStringLiteral("no pattern numbered %1 in the list").arg(l.arg(2)));
+    } else if (what == QLatin1String("import")) {
+        d.startImport();
+        settle();
+        return {std::nullopt, d.report().json(), false};
+    } else if (what == QLatin1String("show")) {
+        if (d.firstImported() == 0)
+            return Result::fail(QStringLiteral("nothing has been imported"));
+        p.showImportedRoute(d.folder(), d.firstImported());
+    } else if (what == QLatin1String("close")) {
+        d.hide();
+    } else {
+        return Result::fail(QStringLiteral("routes takes open, feed PATH, folder PATH, search TEXT, "
+                                           "tick NUMBER, import, show or close"));
+    }
+    return {};
+}
+
 Result quit(CommandContext& c, const CommandLine&) {
     c.companion.answerYesNext();
     if (!panelOf(c).close())
@@ -556,7 +600,7 @@ const std::vector<CommandRow>& commandTable() {
          at},
         {"state", 0, kAnyArgs, "state [FILE]", "the whole observable state as one JSON line",
          state},
-        {"snapshot", 1, kAnyArgs, "snapshot board [--zoom N]|panel|options|ticket [FILE.png]",
+        {"snapshot", 1, kAnyArgs, "snapshot board [--zoom N]|panel|options|routes|ticket [FILE.png]",
          "a window's pixels (the board at its zoom, or at N); without a file, base64 PNG in "
          "the answer",
          snapshot},
@@ -566,6 +610,11 @@ const std::vector<CommandRow>& commandTable() {
          telemetry},
         {"replay", 1, kAnyArgs, "replay FILE",
          "feed a recorded telemetry log (JSON lines with \"t\" in seconds) at its times", replay},
+        {"routes", 1, kAnyArgs,
+         "routes open | feed PATH | folder PATH | search TEXT | tick NUMBER | import | show | close",
+         "路線データの取り込み: open a GTFS-JP feed, tick a pattern by its number, import it "
+         "(the report is the answer), この路線を表示",
+         routes},
         {"quit", 0, 0, "quit", "close the program, answering Yes", quit},
     };
     return rows;
