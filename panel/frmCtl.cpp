@@ -119,7 +119,10 @@ void frmCtl::wireAutoAndRecording() {
     });
     if (ctx_.autoRun)
         connect(ctx_.autoRun, &AutoRun::changed, this,
-                [this] { cmdAuto->setChecked(ctx_.autoRun->running()); });
+                [this] {
+                    cmdAuto->setChecked(ctx_.autoRun->running());
+                    refresh();
+                });
     if (ctx_.following) {
         // The right button on 自動: follow the telemetry another program sends.
         cmdAuto->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -260,21 +263,24 @@ void frmCtl::Check2_Click() {
 }
 
 void frmCtl::refresh() {
-    const Trip& t = ctx_.trip;
-    Label2[0]->setText(t.keypad().route);
-    Label2[2]->setText(t.keypad().section);
-    const bool open = !t.blanked();
-    Frame1[0]->setEnabled(open);
-    Frame1[1]->setEnabled(open);
-    Frame6->setEnabled(open);
-    Command2[0]->setEnabled(open && t.routeSet());
-    Command2[1]->setEnabled(open && t.routeSet());
-    Check1->setEnabled(t.routeSet());
-    grpM_Tape->setEnabled(t.tapeGroupEnabled());
-    // A run already going may always be stopped; a new one needs a board that shows.
-    cmdAuto->setEnabled((t.routeSet() && open) || cmdAuto->isChecked());
+    // What is greyed and what is on is decided once, for this panel and the browser's.
+    const PanelPresentation p = presentation();
+    Label2[0]->setText(p.route);
+    Label2[2]->setText(p.section);
+    Frame1[0]->setEnabled(p.entry);
+    Frame1[1]->setEnabled(p.entry);
+    Frame6->setEnabled(p.lateNight);
+    Command2[0]->setEnabled(p.back);
+    Command2[1]->setEnabled(p.next);
+    Check1->setEnabled(p.blank);
+    grpM_Tape->setEnabled(p.tape);
+    cmdAuto->setEnabled(p.autoRun);
     const QSignalBlocker quiet(Check2);
-    Check2->setChecked(t.lateNight());
+    Check2->setChecked(p.lateNightOn);
+}
+
+PanelPresentation frmCtl::presentation() const {
+    return presentPanel(ctx_.trip, ctx_.state, ctx_.autoRun && ctx_.autoRun->running());
 }
 
 void frmCtl::showScroll(int speed, int intervalMs) {

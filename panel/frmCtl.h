@@ -3,6 +3,7 @@
 // stepping, blanking, late-night fares, backlight, scroll bars, preview toggle and the
 // announcement group. It shows the trip and the panel state and forwards the operator's
 // input to them; handlers carry the names of the controls they serve.
+#include "PanelPresentation.h"
 #include "PanelControls.h"
 #include "SettingsRecord.h"
 #include "Trip.h"
@@ -54,6 +55,8 @@ class frmCtl : public QWidget, public PanelControls {
     ~frmCtl() override;
 
     void Form_Load();
+    // What the panel shows now, from the models alone.
+    PanelPresentation presentation() const;
     bool Form_QueryUnload(); // true when the close goes ahead
     void CommandButton1_Click(int index);
     void List2_Click(int index);

@@ -47,25 +47,17 @@ void describePanel(const Program& p, QJsonObject& o) {
     fc[QStringLiteral("Left")] = f.LeftTwips();
     fc[QStringLiteral("Top")] = f.TopTwips();
     fc[QStringLiteral("Width")] = f.widthTwips();
-    fc[QStringLiteral("Label2")] =
-        QJsonArray{f.Label2[0]->text(), f.Label2[1]->text(), f.Label2[2]->text()};
+    // The panel's state from the models, never read back from its widgets.
+    const PanelPresentation shown = f.presentation();
+    fc[QStringLiteral("Label2")] = QJsonArray{shown.route, QStringLiteral("-"), shown.section};
     fc[QStringLiteral("PanelPage")] = p.panelState.entryPage();
-    fc[QStringLiteral("Check1")] = f.Check1->isChecked() ? 1 : 0;
-    fc[QStringLiteral("Check2")] = f.Check2->isChecked() ? 1 : 0;
+    fc[QStringLiteral("Check1")] = shown.blankOn ? 1 : 0;
+    fc[QStringLiteral("Check2")] = shown.lateNightOn ? 1 : 0;
     fc[QStringLiteral("Check4")] = f.Check4->isChecked() ? 1 : 0;
     fc[QStringLiteral("Check4Caption")] = f.Check4->text();
-    fc[QStringLiteral("grpM_TapeCaption")] = f.grpM_Tape->title();
-    QJsonObject en;
-    en[QStringLiteral("Command2(0)")] = f.Command2[0]->isEnabled();
-    en[QStringLiteral("Command2(1)")] = f.Command2[1]->isEnabled();
-    en[QStringLiteral("Check1")] = f.Check1->isEnabled();
-    en[QStringLiteral("Frame1(0)")] = f.Frame1[0]->isEnabled();
-    en[QStringLiteral("Frame1(1)")] = f.Frame1[1]->isEnabled();
-    en[QStringLiteral("Frame6")] = f.Frame6->isEnabled();
-    en[QStringLiteral("grpM_Tape")] = f.grpM_Tape->isEnabled();
-    en[QStringLiteral("cmdAuto")] = f.cmdAuto->isEnabled();
-    fc[QStringLiteral("enabled")] = en;
-    fc[QStringLiteral("cmdAuto")] = f.cmdAuto->isChecked() ? 1 : 0;
+    fc[QStringLiteral("grpM_TapeCaption")] = shown.tapeCaption;
+    fc[QStringLiteral("enabled")] = shown.enabledMap();
+    fc[QStringLiteral("cmdAuto")] = shown.autoOn ? 1 : 0;
     fc[QStringLiteral("backlight")] = p.panelState.backlight();
     fc[QStringLiteral("HScroll1")] = QJsonArray{f.HScroll1[0]->value(), f.HScroll1[1]->value()};
     QJsonObject prev;

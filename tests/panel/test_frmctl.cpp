@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QJsonObject>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFocusEvent>
@@ -368,4 +369,41 @@ TEST_F(PanelTest, EachKeyPressesItsButtonFromThePanelOrTheBoard) {
     EXPECT_TRUE(panel->Command2[1]->toolTip().contains(
         QKeySequence(Qt::Key_PageDown).toString(QKeySequence::NativeText)));
     EXPECT_TRUE(panel->cmdTapeNext->toolTip().contains(QStringLiteral("F6")));
+}
+
+// The desktop panel greys exactly what the presentation says, which is also what the
+// state dump and the browser's panel show: one table of states, one answer.
+TEST_F(PanelTest, TheWidgetsShowThePresentationInEveryState) {
+    auto widgets = [this] {
+        return QJsonObject{{QStringLiteral("Command2(0)"), panel->Command2[0]->isEnabled()},
+                           {QStringLiteral("Command2(1)"), panel->Command2[1]->isEnabled()},
+                           {QStringLiteral("Check1"), panel->Check1->isEnabled()},
+                           {QStringLiteral("Frame1(0)"), panel->Frame1[0]->isEnabled()},
+                           {QStringLiteral("Frame1(1)"), panel->Frame1[1]->isEnabled()},
+                           {QStringLiteral("Frame6"), panel->Frame6->isEnabled()},
+                           {QStringLiteral("grpM_Tape"), panel->grpM_Tape->isEnabled()},
+                           {QStringLiteral("cmdAuto"), panel->cmdAuto->isEnabled()}};
+    };
+    struct Step {
+        const char* name;
+        std::function<void()> act;
+        bool next, entry, autoRun;
+    };
+    const Step steps[] = {
+        {"no route", [] {}, false, true, false},
+        {"route set", [this] { setRoute(1); }, true, true, true},
+        {"late night", [this] { panel->Check2->click(); }, true, true, true},
+        {"blanked", [this] { panel->Check1->click(); }, false, false, false},
+        {"shown again", [this] { panel->Check1->click(); }, true, true, true},
+    };
+    for (const Step& s : steps) {
+        s.act();
+        const PanelPresentation p = panel->presentation();
+        EXPECT_EQ(widgets(), p.enabledMap()) << s.name;
+        EXPECT_EQ(p.next, s.next) << s.name;
+        EXPECT_EQ(p.entry, s.entry) << s.name;
+        EXPECT_EQ(p.autoRun, s.autoRun) << s.name;
+        EXPECT_EQ(panel->Check2->isChecked(), p.lateNightOn) << s.name;
+        EXPECT_EQ(panel->Label2[0]->text(), p.route) << s.name;
+    }
 }
