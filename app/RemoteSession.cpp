@@ -89,6 +89,7 @@ void RemoteSession::drain() {
         queue_.pop_front();
         if (auto it = waiting_.find(next.client); it != waiting_.end() && --it->second <= 0)
             waiting_.erase(it);
+        server_.requestDone(next.client);
         if (const auto* run = std::get_if<remote::RunRequest>(&next.request)) {
             quit = runGuest(next.client, *run);
         } else if (const auto* t = std::get_if<remote::Telemetry>(&next.request)) {

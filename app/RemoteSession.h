@@ -19,7 +19,7 @@ class RemoteSession : public QObject {
     Q_OBJECT
   public:
     // Requests one client may have waiting; the next is answered with an error at once.
-    static constexpr int kMaxWaiting = 16;
+    static constexpr int kMaxWaiting = remote::kMaxWaitingRequests;
     // How long one turn of the event loop runs requests before the board paints again.
     static constexpr int kDrainBudgetMs = 4;
     RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server);

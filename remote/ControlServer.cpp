@@ -67,6 +67,11 @@ void ControlServer::broadcast(const QByteArray& message) {
         QMetaObject::invokeMethod(worker_, [w = worker_, message] { w->broadcast(message); });
 }
 
+void ControlServer::requestDone(quint64 client) {
+    if (worker_)
+        QMetaObject::invokeMethod(worker_, [w = worker_, client] { w->requestDone(client); });
+}
+
 void ControlServer::sendFrame(const QImage& frame) {
     if (worker_)
         QMetaObject::invokeMethod(worker_, [w = worker_, frame] { w->sendFrame(frame); });

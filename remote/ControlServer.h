@@ -39,6 +39,8 @@ class ControlServer : public QObject {
     void broadcast(const QByteArray& message);
     // The board's picture for the pages showing it (encoded as PNG on the server thread).
     void sendFrame(const QImage& frame);
+    // A request of `client` has been run (answered or followed): it no longer waits.
+    void requestDone(quint64 client);
     void setFile(const QString& path, const QByteArray& type, const QByteArray& body);
 
     // A random token for LAN mode: 32 hexadecimal digits.

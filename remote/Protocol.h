@@ -50,6 +50,9 @@ QByteArray okAnswer(const QJsonValue& id, const QJsonValue& result,
                     const QStringList& messages = {});
 QByteArray errorAnswer(const QJsonValue& id, const QString& error,
                        const QStringList& messages = {});
+// Requests one client may have waiting to run; the next is refused at once by the
+// server's own thread, so a flood never reaches the board's.
+inline constexpr int kMaxWaitingRequests = 16;
 // The longest command line a client may send.
 inline constexpr qsizetype kMaxCommandLine = 1024;
 // {"event": name, ...fields}

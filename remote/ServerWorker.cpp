@@ -396,7 +396,23 @@ void ServerWorker::received(quint64 id, const QString& text) {
             sendWhole(id, c);
         return;
     }
-    Q_EMIT request(id, remote::parseRequest(text.toUtf8()));
+    const remote::Request r = remote::parseRequest(text.toUtf8());
+    if (c.waiting >= remote::kMaxWaitingRequests) {
+        // Refused here, on the server's thread: a greedy client never reaches the board's.
+        const QJsonValue rid = std::holds_alternative<remote::RunRequest>(r)
+                                   ? std::get<remote::RunRequest>(r).id
+                                   : QJsonValue();
+        send(id, remote::errorAnswer(rid, QStringLiteral("too many requests waiting (at most %1)")
+                                              .arg(remote::kMaxWaitingRequests)));
+        return;
+    }
+    ++c.waiting;
+    Q_EMIT request(id, r);
+}
+
+void ServerWorker::requestDone(quint64 client) {
+    if (auto it = clients_.find(client); it != clients_.end() && it->second.waiting > 0)
+        --it->second.waiting;
 }
 
 void ServerWorker::drop(quint64 id) {

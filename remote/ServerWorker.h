@@ -28,6 +28,7 @@ class ServerWorker : public QObject {
     // The newest picture of the board for the pages that show it; encoded here, and a
     // picture not yet sent when the next comes is skipped.
     void sendFrame(const QImage& frame);
+    void requestDone(quint64 client);
     // A file the pages fetch that the program makes (the QR code of the address).
     void setFile(const QString& path, const QByteArray& type, const QByteArray& body);
     // A board picture as the pages receive it: the part that differs from `before` (all
@@ -57,6 +58,7 @@ class ServerWorker : public QObject {
         bool greeted = false;
         // A page that joined, or saw a gap in the pictures' numbers, gets a whole one.
         bool wantsWhole = true;
+        int waiting = 0; // requests handed to the program and not yet run
     };
     // A connection's first bytes decide: a WebSocket handshake goes to the WebSocket
     // server, anything else is an HTTP request for one of the pages.

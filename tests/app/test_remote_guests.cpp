@@ -202,7 +202,7 @@ TEST(RemoteGuests, AClientThatNeverReadsIsDroppedAndTheProgramStaysSmall) {
 }
 
 TEST(RemoteGuests, FourGreedyClientsLeaveTheBoardResponsive) {
-    Simulator sim;
+    Simulator sim({QStringLiteral("--debug-stalls")});
     std::vector<std::unique_ptr<Client>> clients;
     for (int i = 0; i < 4; ++i) {
         clients.push_back(std::make_unique<Client>(sim.address));
@@ -229,8 +229,9 @@ TEST(RemoteGuests, FourGreedyClientsLeaveTheBoardResponsive) {
     }
     const double stall = recent();
     std::printf("longest stall under four greedy clients: %.1f ms\n", stall);
-    // Measured 10-20 ms on two cores; the bound leaves room for a loaded machine.
-    EXPECT_LT(stall, 120.0);
+    // Measured 18 ms on two cores (77-124 ms before the server's thread refused what
+    // waits beyond 16); the bound leaves room for a machine busy with other tests.
+    EXPECT_LT(stall, 100.0) << sim.process.readAllStandardError().toStdString();
     for (auto& c : clients)
         EXPECT_FALSE(c->closed);
 }
