@@ -28,6 +28,7 @@
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -365,6 +366,28 @@ TEST_F(PanelTest, EachKeyPressesItsButtonFromThePanelOrTheBoard) {
     const QStringList before = tape.log;
     press(panel.get(), Qt::Key_F6);
     EXPECT_EQ(tape.log, before);
+
+    // 自動: clicked while the board shows, refused while it is blanked.
+    QSignalSpy autoClicks(panel->cmdAuto, &QPushButton::clicked);
+    press(panel.get(), Qt::Key_F9);
+    EXPECT_EQ(autoClicks.count(), 1);
+    panel->Check1->click();
+    press(panel.get(), Qt::Key_F9);
+    EXPECT_EQ(autoClicks.count(), 1);
+    panel->Check1->click();
+
+    // With a broadcast list the announcement keys reach the tape: 戻し, 送り, ■.
+    tape.usable = true;
+    tape.count = 3;
+    panel->Form_Load();
+    setRoute(1);
+    ASSERT_TRUE(panel->grpM_Tape->isEnabled());
+    tape.log.clear();
+    press(&board, Qt::Key_F6);
+    press(panel.get(), Qt::Key_F5);
+    press(panel.get(), Qt::Key_F7);
+    EXPECT_EQ(tape.log, (QStringList{QStringLiteral("TapeNext"), QStringLiteral("TapeBack"),
+                                     QStringLiteral("TapeStop")}));
 
     EXPECT_TRUE(panel->Command2[1]->toolTip().contains(
         QKeySequence(Qt::Key_PageDown).toString(QKeySequence::NativeText)));

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Off screen always; a test may name virtual monitors ("offscreen:configfile=…").
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen:")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     qputenv("TZ", "UTC");
     qputenv("QT_FONT_DPI", "96");
     QLocale::setDefault(QLocale(QLocale::Japanese, QLocale::Japan));
