@@ -51,6 +51,11 @@ QJsonObject RemoteSession::hello() const {
 }
 
 void RemoteSession::received(quint64 client, const remote::Request& r) {
+    if (std::holds_alternative<remote::Telemetry>(r)) {
+        queue_.push_back({client, r}); // followed in order, never refused for waiting
+        scheduleDrain();
+        return;
+    }
     int& waiting = waiting_[client];
     if (waiting >= kMaxWaiting) {
         // A greedy client is told so at once rather than queued behind itself.
@@ -87,9 +92,12 @@ void RemoteSession::drain() {
     while (!queue_.empty() && !quit && turn.elapsed() < kDrainBudgetMs) {
         const Pending next = queue_.front();
         queue_.pop_front();
-        if (auto it = waiting_.find(next.client); it != waiting_.end() && --it->second <= 0)
+        const bool counted = !std::holds_alternative<remote::Telemetry>(next.request);
+        if (auto it = waiting_.find(next.client);
+            counted && it != waiting_.end() && --it->second <= 0)
             waiting_.erase(it);
-        server_.requestDone(next.client);
+        if (counted)
+            server_.requestDone(next.client);
         if (const auto* run = std::get_if<remote::RunRequest>(&next.request)) {
             quit = runGuest(next.client, *run);
         } else if (const auto* t = std::get_if<remote::Telemetry>(&next.request)) {
@@ -151,14 +159,24 @@ void RemoteSession::telemetry(const remote::Telemetry& t) {
     const TelemetryFollower::Actions a = follower_.update(t, p_.trip->state().CurrentRow);
     if (!following_ || !p_.trip->routeSet())
         return;
-    // As the operator would: a jump or a step first, then the announcement of the stop
-    // that is now next.
+    // As the operator would: a jump first, then leaving the stop, then the announcement of
+    // the stop that is now next. With a broadcast list the board moves through 送り alone.
     if (a.jumpTo)
         p_.trip->jumpTo(*a.jumpTo);
-    if (a.step && !p_.trip->blanked())
-        p_.trip->step(true);
-    if (a.announce && p_.trip->tapeGroupEnabled() && p_.trip->tapeHasNext())
-        p_.trip->tapeNext();
+    const bool list = p_.trip->tapeGroupEnabled() && p_.tape->GetTapeCount() > 0;
+    auto nextFlag = [this] {
+        return p_.trip->tapeHasNext() ? p_.tape->GetAdvanceFlag(p_.tape->GetTapePos() + 1) : -1;
+    };
+    auto apply = [this](TelemetryFollower::Move m) {
+        if (m == TelemetryFollower::Move::TapeNext)
+            p_.trip->tapeNext();
+        else if (m == TelemetryFollower::Move::DataStep && !p_.trip->blanked())
+            p_.trip->step(true);
+    };
+    if (a.step)
+        apply(TelemetryFollower::onMovingOff(list, nextFlag()));
+    if (a.announce)
+        apply(TelemetryFollower::onApproach(list, nextFlag()));
 }
 
 void RemoteSession::emitEvent(const QString& name, const QJsonObject& fields) {

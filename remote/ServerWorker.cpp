@@ -397,7 +397,10 @@ void ServerWorker::received(quint64 id, const QString& text) {
         return;
     }
     const remote::Request r = remote::parseRequest(text.toUtf8());
-    if (c.waiting >= remote::kMaxWaitingRequests) {
+    // Telemetry is the bus's state, small and quick to follow, and a follower needs every
+    // change of it: only the per-second flood limit applies to it.
+    const bool counted = !std::holds_alternative<remote::Telemetry>(r);
+    if (counted && c.waiting >= remote::kMaxWaitingRequests) {
         // Refused here, on the server's thread: a greedy client never reaches the board's.
         const QJsonValue rid = std::holds_alternative<remote::RunRequest>(r)
                                    ? std::get<remote::RunRequest>(r).id
@@ -406,7 +409,8 @@ void ServerWorker::received(quint64 id, const QString& text) {
                                               .arg(remote::kMaxWaitingRequests)));
         return;
     }
-    ++c.waiting;
+    if (counted)
+        ++c.waiting;
     Q_EMIT request(id, r);
 }
 

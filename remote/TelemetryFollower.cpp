@@ -40,3 +40,15 @@ TelemetryFollower::Actions TelemetryFollower::update(const remote::Telemetry& t,
         last_.distanceToNextStopM = t.distanceToNextStopM;
     return a;
 }
+
+TelemetryFollower::Move TelemetryFollower::onMovingOff(bool hasList, int nextLineFlag) {
+    if (!hasList)
+        return Move::DataStep;
+    // Leaving a stop plays a line that does not step (the welcome after the first stop);
+    // the line that names the next stop waits for the approach.
+    return nextLineFlag == 0 ? Move::TapeNext : Move::Nothing;
+}
+
+TelemetryFollower::Move TelemetryFollower::onApproach(bool hasList, int nextLineFlag) {
+    return hasList && nextLineFlag >= 0 ? Move::TapeNext : Move::Nothing;
+}

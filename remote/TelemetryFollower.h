@@ -19,6 +19,14 @@ class TelemetryFollower {
         bool operator==(const Actions&) const = default;
     };
 
+    // How the board moves for one kind of action. A route with a broadcast list moves only
+    // through 送り, each line's flag deciding whether it steps, as the operator's 送り
+    // does; a route without one moves through データ送り. Never both, so a stop is never
+    // stepped twice. `nextLineFlag` is the next line's advance flag, -1 when none is left.
+    enum class Move { Nothing, DataStep, TapeNext };
+    static Move onMovingOff(bool hasList, int nextLineFlag);
+    static Move onApproach(bool hasList, int nextLineFlag);
+
     void setAnnounceDistance(double metres) { announceM_ = metres; }
     double announceDistance() const { return announceM_; }
     // What one message asks for; `currentRow` is where the board stands.

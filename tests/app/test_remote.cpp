@@ -183,3 +183,49 @@ TEST(Remote, AReplayedTelemetryLogGivesTheSameStateEveryTime) {
     EXPECT_EQ(QJsonDocument::fromJson(first)[QStringLiteral("CurrentRow")].toInt(), 6);
     EXPECT_EQ(dump(QStringLiteral("2.json")), first);
 }
+
+// Following the bus on a route with a broadcast list: leaving the first stop plays the
+// welcome, each approach announces the next stop and steps the board to it, once; every
+// announcement names the stop the board then shows.
+TEST(Remote, WithABroadcastListEachApproachAnnouncesAndStepsOnce) {
+    Simulator sim;
+    sim.script(QStringLiteral("option BroadcastDataFolder %1").arg(QStringLiteral(DEMO_DIR)));
+    Client c(sim.address);
+    ASSERT_TRUE(c.hello());
+    setRoute(c);
+    const QJsonObject start = c.run(QStringLiteral("state"))[QStringLiteral("result")].toObject();
+    if (!start[QStringLiteral("mdlM_Tape")][QStringLiteral("SpeechUsable")].toBool())
+        GTEST_SKIP() << "no Japanese voice installed: announcements are off on this machine";
+    ASSERT_TRUE(c.run(QStringLiteral("follow on"))[QStringLiteral("ok")].toBool());
+    const QStringList stop = {
+        QStringLiteral(R"({"telemetry": {"doors": "open", "speedKmh": 0, "distanceToNextStopM": 400}})"),
+        QStringLiteral(R"({"telemetry": {"doors": "closed", "speedKmh": 18, "distanceToNextStopM": 380}})"),
+        QStringLiteral(R"({"telemetry": {"doors": "closed", "speedKmh": 30, "distanceToNextStopM": 150}})"),
+        QStringLiteral(R"({"telemetry": {"doors": "closed", "speedKmh": 0, "distanceToNextStopM": 0}})")};
+    const int stops = 4;
+    for (int k = 0; k < stops; ++k)
+        for (const QString& t : stop)
+            c.socket.sendTextMessage(t);
+    const QJsonObject end = c.run(QStringLiteral("state"))[QStringLiteral("result")].toObject();
+    EXPECT_EQ(end[QStringLiteral("CurrentRow")].toInt(), 1 + stops);
+    // The welcome, then one line per stop.
+    EXPECT_EQ(end[QStringLiteral("mdlM_Tape")][QStringLiteral("position")].toInt(), 1 + stops);
+    EXPECT_EQ(c.events(QStringLiteral("stop")).size(), static_cast<size_t>(1 + stops));
+    ASSERT_TRUE(waitUntil([&] { return c.events(QStringLiteral("announce")).size() >= 2; }));
+    // Each 「次は」 line names the stop the board showed right after it.
+    const auto stopsSeen = c.events(QStringLiteral("stop"));
+    int named = 0;
+    for (const QJsonObject& a : c.events(QStringLiteral("announce"))) {
+        const QString text = a[QStringLiteral("text")].toString();
+        if (a[QStringLiteral("phase")] != QStringLiteral("start") || !text.startsWith(QStringLiteral("次は")))
+            continue;
+        const int row = a[QStringLiteral("line")].toInt(); // line k names row k
+        for (const QJsonObject& s : stopsSeen) {
+            if (s[QStringLiteral("row")].toInt() == row) {
+                EXPECT_TRUE(text.contains(s[QStringLiteral("name")].toString())) << text.toStdString();
+            }
+        }
+        ++named;
+    }
+    EXPECT_GE(named, 1);
+}

@@ -113,3 +113,25 @@ TEST(TelemetryFollower, AnnouncesOncePerApproachAndJumpsToANamedStop) {
     EXPECT_EQ(f.update(tel(true, 0, std::nullopt, 6), 5), (A{6, false, false}));
     EXPECT_EQ(f.update(tel(false, 10, std::nullopt, 6), 6), (A{std::nullopt, true, false}));
 }
+
+// With a broadcast list the board moves only through 送り (each line's flag deciding);
+// without one only through データ送り: a stop is never stepped twice.
+TEST(TelemetryFollower, ABroadcastListMovesTheBoardThroughItsLinesAlone) {
+    using M = TelemetryFollower::Move;
+    struct Row {
+        const char* name;
+        bool list;
+        int nextFlag;
+        M movingOff, approach;
+    };
+    const Row rows[] = {
+        {"no list", false, -1, M::DataStep, M::Nothing},
+        {"welcome next (does not step)", true, 0, M::TapeNext, M::TapeNext},
+        {"a stop's line next (steps)", true, 1, M::Nothing, M::TapeNext},
+        {"list spoken to its end", true, -1, M::Nothing, M::Nothing},
+    };
+    for (const Row& r : rows) {
+        EXPECT_EQ(TelemetryFollower::onMovingOff(r.list, r.nextFlag), r.movingOff) << r.name;
+        EXPECT_EQ(TelemetryFollower::onApproach(r.list, r.nextFlag), r.approach) << r.name;
+    }
+}
