@@ -1,5 +1,7 @@
 #include "Trip.h"
 
+#include "BroadcastFile.h"
+
 #include "AnnouncementPlayer.h"
 #include "ApiLib.h"
 #include "Cp932.h"
@@ -56,6 +58,13 @@ Outcome Trip::setRoute(EntryPage page) {
     if (s_.tape.LoadTape(broadcastFolder, routeFileNumber(digits))) {
         if (s_.tape.SpeechUsable())
             tapeGroup_ = true;
+        // Our option: a trip that starts further on has its announcements start there too.
+        if (s_.options.TapeFollowsSection != 0) {
+            std::vector<int> flags;
+            for (int i = 1; i <= s_.tape.GetTapeCount(); ++i)
+                flags.push_back(s_.tape.GetAdvanceFlag(i));
+            s_.tape.SetTapePos(broadcast::positionForRow(flags, state_.StartSection));
+        }
     } else {
         tapeGroup_ = false;
     }

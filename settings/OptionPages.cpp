@@ -85,6 +85,9 @@ struct OptionPages {
             &Options::RemoteLan));
         g->addWidget(d.check(QStringLiteral("chkRemoteQuit"),
                              QStringLiteral("リモートからの終了を許可"), &Options::RemoteQuit));
+        g->addWidget(d.check(QStringLiteral("chkTapeFollowsSection"),
+                             QStringLiteral("放送を区間に合わせる（系統設定のとき、始める停留所の放送の次から）"),
+                             &Options::TapeFollowsSection));
         auto* distance = new QHBoxLayout;
         distance->addWidget(new QLabel(QStringLiteral("次の停留所の手前")));
         auto* metres = d.add(QStringLiteral("spnAnnounceDistance"), new QSpinBox);

@@ -59,7 +59,7 @@ const std::vector<OptionField>& optionFields() {
 
 const std::vector<OptionField>& ownOptionFields() {
     static const std::vector<OptionField> fields = {
-        I16(RemoteControl), I16(RemoteLan), I16(RemoteQuit), I32(AnnounceDistanceM), I16(BoardZoom),
+        I16(RemoteControl), I16(RemoteLan), I16(RemoteQuit), I16(TapeFollowsSection), I32(AnnounceDistanceM), I16(BoardZoom),
         I16(LedDisplay),    I16(LedGlow),   I16(LedColor),
     };
     return fields;

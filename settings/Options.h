@@ -87,6 +87,8 @@ struct Options {
     int16_t RemoteLan = 0;
     // リモートからの終了を許可: a client's `quit` closes the program.
     int16_t RemoteQuit = 0;
+    // 放送を区間に合わせる: setting a route puts the announcements at its start section.
+    int16_t TapeFollowsSection = 0;
     // Following the bus: the next announcement plays this close to the next stop.
     int32_t AnnounceDistanceM = 200;
     // How the board is drawn (OwnOptions as well).

@@ -32,6 +32,7 @@ void load(const QString& settingsPath, Options& o) {
     o.RemoteControl = flag(remote, "remote/enabled", o.RemoteControl) ? 1 : 0;
     o.RemoteLan = flag(remote, "remote/lan", o.RemoteLan) ? 1 : 0;
     o.RemoteQuit = flag(remote, "remote/quit", o.RemoteQuit) ? 1 : 0;
+    o.TapeFollowsSection = flag(remote, "announce/followSection", o.TapeFollowsSection) ? 1 : 0;
     ranged(remote, "follow/announceDistanceM", o.AnnounceDistanceM, 10, 5000);
 
     const QSettings display(pathBeside(settingsPath, QStringLiteral(".display")),
@@ -59,7 +60,8 @@ bool replaceFile(const QString& path, const QByteArray& text) {
 
 Texts texts(const Options& o) {
     Texts t;
-    t.remote = "[follow]\nannounceDistanceM=" + QByteArray::number(o.AnnounceDistanceM) +
+    t.remote = "[announce]\nfollowSection=" + yesNo(o.TapeFollowsSection) +
+               "\n\n[follow]\nannounceDistanceM=" + QByteArray::number(o.AnnounceDistanceM) +
                "\n\n[remote]\nenabled=" + yesNo(o.RemoteControl) + "\nlan=" + yesNo(o.RemoteLan) +
                "\nquit=" + yesNo(o.RemoteQuit) + "\n";
     t.display = "[board]\nzoom=" + QByteArray::number(o.BoardZoom) + "\n\n[led]\ncolor=" +

@@ -19,6 +19,8 @@ class AnnouncementPlayer {
     virtual int GetTapePos() const = 0;
     virtual int GetAdvanceFlag(int pos) const = 0;
     virtual int GetTapeCount() const { return 0; }
+    // Puts the list after line `pos` (0: before its first line) without saying anything.
+    virtual void SetTapePos(int pos) { (void)pos; }
     virtual bool speaking() const { return false; }
     virtual QString lastText() const { return {}; }
     virtual void ReleaseSpeech() = 0;

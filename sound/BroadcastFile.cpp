@@ -95,4 +95,12 @@ std::vector<QString> problems(std::string_view bytes) {
     return out;
 }
 
+int positionForRow(const std::vector<int>& flags, int startRow) {
+    int rowsStepped = 0;
+    for (size_t i = 0; i < flags.size() && startRow > 1; ++i)
+        if (flags[i] == 1 && ++rowsStepped == startRow - 1)
+            return static_cast<int>(i) + 1;
+    return 0;
+}
+
 } // namespace broadcast

@@ -33,4 +33,10 @@ std::optional<TapeEntry> parseLine(const QString& line);
 // why. Empty when every line reads.
 std::vector<QString> problems(std::string_view bytes);
 
+// Where the list stands for a trip that starts at row `startRow`: after the line that
+// brought the board to that row, so the next 送り announces the stop after it. Each line
+// whose advance flag is 1 steps the board one row; `flags` are the lines' flags in order.
+// 0 (before the first line) for row 1, or when the list has too few stepping lines.
+int positionForRow(const std::vector<int>& flags, int startRow);
+
 } // namespace broadcast

@@ -1,6 +1,7 @@
 #pragma once
 // The announcement player: the route's list of announcements, a position in it, and
 // 送り / 戻し that play the chime and speak the line through the speech engine.
+#include <algorithm>
 #include "AnnouncementPlayer.h"
 #include "BroadcastFile.h"
 
@@ -26,6 +27,7 @@ class mdlM_Tape : public AnnouncementPlayer {
     void TapeStop() override;
     void SpeakEntry(int pos);
     int GetTapePos() const override { return pos_; }
+    void SetTapePos(int pos) override { pos_ = std::clamp(pos, 0, GetTapeCount()); }
     int GetAdvanceFlag(int pos) const override;
     int GetSoundFlag(int pos) const;
     int GetTapeCount() const override { return static_cast<int>(list_.size()); }

@@ -688,3 +688,24 @@ TEST_F(EndToEnd, RecordedAutoRunPlaysInStepWithTheBoard) {
     ASSERT_EQ(got.size(), want.size());
     EXPECT_LT(meanDifference(got, want), 4.0);
 }
+
+// 放送を区間に合わせる: a route set from section 3 has its announcements start there, so
+// the next 送り names stop 4 and steps the board to it.
+TEST_F(EndToEnd, AnnouncementsFollowTheStartSectionWhenAsked) {
+    RunResult r = run(demo() + QStringLiteral("option BroadcastDataFolder %1\noption TapeFollowsSection 1\n"
+                                              "key route\nkey 1\nkey section\nkey 3\nreset keypad\n"
+                                              "state\ntape next\nstate\n")
+                                   .arg(QStringLiteral(DEMO_DIR)));
+    ASSERT_EQ(r.exitCode, 0) << r.stderrText.toStdString();
+    ASSERT_EQ(r.states.size(), 2u);
+    const QJsonObject tape = r.states[0][QStringLiteral("mdlM_Tape")].toObject();
+    if (!tape[QStringLiteral("SpeechUsable")].toBool())
+        GTEST_SKIP() << "no Japanese voice installed: announcements are off on this machine";
+    EXPECT_EQ(r.states[0][QStringLiteral("CurrentRow")].toInt(), 3);
+    EXPECT_EQ(tape[QStringLiteral("position")].toInt(), 3);
+    const QJsonObject after = r.states[1];
+    EXPECT_EQ(after[QStringLiteral("CurrentRow")].toInt(), 4);
+    const QString said = after[QStringLiteral("mdlM_Tape")][QStringLiteral("lastText")].toString();
+    EXPECT_TRUE(said.contains(after[QStringLiteral("ChimeiCtl")][QStringLiteral("name")].toString()))
+        << said.toStdString();
+}

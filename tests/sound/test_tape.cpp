@@ -237,3 +237,17 @@ TEST_F(TapeTest, TheNextLineIsPreparedAheadOfItsTurn) {
     EXPECT_EQ(engine.prepared, (QStringList{QStringLiteral("one"), QStringLiteral("two"),
                                             QStringLiteral("three")}));
 }
+
+// Starting at a later section, the list stands after the line that brought the board to
+// that row: each stepping line is one row.
+TEST(BroadcastFile, ThePositionForAStartRowCountsTheSteppingLines) {
+    const std::vector<int> demo = {0, 1, 1, 1, 1}; // a welcome, then a line per stop
+    EXPECT_EQ(broadcast::positionForRow(demo, 1), 0);
+    EXPECT_EQ(broadcast::positionForRow(demo, 2), 2);
+    EXPECT_EQ(broadcast::positionForRow(demo, 3), 3);
+    EXPECT_EQ(broadcast::positionForRow(demo, 5), 5);
+    EXPECT_EQ(broadcast::positionForRow(demo, 6), 0) << "too few lines: from the start";
+    // A line in between that does not step is not counted.
+    EXPECT_EQ(broadcast::positionForRow({0, 1, 0, 1, 1}, 3), 4);
+    EXPECT_EQ(broadcast::positionForRow({}, 3), 0);
+}
