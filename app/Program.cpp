@@ -385,7 +385,7 @@ void Program::showImportedRoute(const QString& folder, int number) {
         optionDialog->refreshFromModel();
         applyOptions();
     }
-    if (!panel->Frame1[1]->isEnabled())
+    if (!panel->presentation().entry)
         return; // blanked: the keypad takes nothing, as on screen
     panel->CommandButton1[10]->click();
     for (const QChar c : QString::number(number))

@@ -39,10 +39,9 @@ QAbstractButton* target(frmCtl& p, const PanelKey& k) {
         return p.Check1;
     if (b == QStringLiteral("自動"))
         return p.cmdAuto;
-    for (size_t i = 0; i < p.Option4.size(); ++i)
-        if (p.Option4[i]->isChecked())
-            return p.Option4[(i + 1) % p.Option4.size()];
-    return p.Option4[0];
+    // The next of the three after the one the panel state holds.
+    const auto now = static_cast<size_t>(p.presentation().backlight);
+    return p.Option4[(now + 1) % p.Option4.size()];
 }
 
 } // namespace
@@ -65,13 +64,10 @@ void installPanelKeys(frmCtl& panel, const std::vector<QWidget*>& others) {
         for (QWidget* w : windows) {
             auto* s = new QShortcut(QKeySequence(k.key), w);
             s->setContext(Qt::WindowShortcut);
-            // A click, so a disabled button (or a greyed group) refuses the key as it
-            // refuses the mouse; the group box's state reaches its buttons.
-            QObject::connect(s, &QShortcut::activated, &panel, [&panel, k] {
-                QAbstractButton* b = target(panel, k);
-                if (b->isEnabled())
-                    b->click();
-            });
+            // A click, so a disabled button (or one in a greyed group) refuses the key as
+            // it refuses the mouse.
+            QObject::connect(s, &QShortcut::activated, &panel,
+                             [&panel, k] { target(panel, k)->click(); });
         }
         QAbstractButton* b = target(panel, k);
         if (QString::fromUtf8(k.button) == QStringLiteral("バックライト")) {

@@ -77,6 +77,10 @@ TEST(GuestGate, TheOperatorsCommandsPassAndEverythingElseIsRefusedWithItsReason)
         {"auto wait", false, "hold"},
         {"clock 2026-01-01 00:00:00", false, "clock"},
         {"quit", false, "リモートからの終了を許可"},
+        // The open-data import is a dialog and names files.
+        {"routes feed /tmp/feed.zip", false, "dialog"},
+        {"routes import", false, "dialog"},
+        {"snapshot routes", false, "board, panel or ticket"},
         // A command nobody has judged stays closed.
         {"format-disk", false, ""},
     };
