@@ -13,41 +13,13 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
-#include <QDir>
-#include <QEventLoop>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QThread>
 #include <QTimer>
-
-void waitWithoutInput(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
-
-void waitProcessing(int ms) {
-    QEventLoop loop;
-    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-void waitUntilWithoutInput(const std::function<bool()>& done) {
-    if (done())
-        return;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(4);
-    QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    // However the sound ends, the operator never waits longer than the longest sound.
-    QTimer::singleShot(soundfiles::kMaxSeconds * 1000, &loop, &QEventLoop::quit);
-    poll.start();
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
-}
 
 QString findSoundFont() {
     const QString env = qEnvironmentVariable("MINAMO_SOUNDFONT");
@@ -64,19 +36,41 @@ QString findSoundFont() {
 void Program::startSound(const QString& modelName, const QString& recordTo) {
     mixer = std::make_unique<Mixer>(findSoundFont());
     audio = std::make_unique<AudioDevice>(*mixer);
-    audio->open();
+    if (sim.isVirtual())
+        audio->openVirtual(sim);
+    else
+        audio->open();
     if (!recordTo.isEmpty())
         audio->recordTo(recordTo);
-    mci = std::make_unique<MciInterpreter>(*mixer, waitUntilWithoutInput);
+    // A waiting play holds the queue until the sound has ended (never longer than the
+    // longest sound); a pause after it holds it that much longer.
+    mci = std::make_unique<MciInterpreter>(*mixer, [this](const std::function<bool()>& done) {
+        queue.holdUntil(done, QStringLiteral("WaitingForSound"), soundfiles::kMaxSeconds * 1000);
+    });
     auto api = std::make_unique<mdlSndAPI>(
-        modelName, [this](const QString& c) { mci->send(c); }, waitWithoutInput);
+        modelName, [this](const QString& c) { mci->send(c); },
+        [this](int ms) {
+            if (ms > 0)
+                queue.holdFor(ms, QStringLiteral("Pause"));
+        });
     channels = api.get();
     sound = std::move(api);
 
     speech = std::make_unique<OpenJTalkEngine>(*mixer, JTalkVoice::locate());
     speech->readingsFolder = [this] { return options.BroadcastDataFolder; };
+    // Commands run at the top of the event loop only, never inside a dialog's own loop;
+    // a virtual clock moves only when nothing can run without it moving, and never while
+    // a sound is being decoded or the voice made.
+    queue.mayRun = [] { return QThread::currentThread()->loopLevel() <= 1; };
+    sim.mayAdvance = [this] {
+        return QThread::currentThread()->loopLevel() <= 1 && !queue.runnable() &&
+               !mci->anyLoading() && !speech->synthesizing() &&
+               !(routeImport_ && routeImport_->busy());
+    };
     speech->showDialog = [this](const QString& title) { showVoiceDialog(title); };
-    tape = std::make_unique<mdlM_Tape>(*speech, *sound, options, &ApiLib::GetOsInfo);
+    auto player = std::make_unique<mdlM_Tape>(*speech, *sound, options, &ApiLib::GetOsInfo);
+    player->after = [this](std::function<void()> fn) { queue.then(std::move(fn)); };
+    tape = std::move(player);
 }
 
 QString Program::voicePath() const {
@@ -225,8 +219,8 @@ void Program::start(const QString& modelName) {
             optionDialog->refreshFromModel();
     };
     preview = std::make_unique<PreviewPicture>(options);
-    trip = std::make_unique<Trip>(Trip::Services{*board, options, *sound, *tape, waitWithoutInput,
-                                                 &clock, preview.get(), &panelState});
+    trip = std::make_unique<Trip>(
+        Trip::Services{*board, options, *sound, *tape, &queue, &clock, preview.get(), &panelState});
     // A route with announcements gets its speech engine ready, so the first 送り speaks
     // as quickly as the later ones.
     QObject::connect(trip.get(), &Trip::routeWasSet, trip.get(), [this] {
@@ -239,7 +233,7 @@ void Program::start(const QString& modelName) {
     QObject::connect(&panelState, &PanelState::backlightChanged, board.get(),
                      [this](int state) { applyBacklight(options, *board, state); });
     autoRun = std::make_unique<AutoRun>(
-        *trip, [this] { return mixer->anyPlaying() || (tape && tape->speaking()); });
+        *trip, [this] { return mixer->anyPlaying() || (tape && tape->speaking()); }, &queue);
     recording = std::make_unique<RecordingSession>(*audio, [this] { return board->snapshot(); });
     server = std::make_unique<ControlServer>();
     if (companion)
@@ -277,6 +271,7 @@ void Program::start(const QString& modelName) {
             .arg(s % 60, 2, 10, QLatin1Char('0'));
     };
     ctx.modelName = modelName;
+    ctx.queue = &queue;
     // A recording is finished before the program ends, so the file is whole.
     ctx.endProgram = [this] {
         for (const auto& f : quitting)
@@ -371,7 +366,8 @@ ImportDialog& Program::routeImport() {
 void Program::showRouteImport() {
     ImportDialog& d = routeImport();
     if (d.folder().isEmpty())
-        d.setFolder(options.FareDataFolder.isEmpty() ? QStringLiteral(".") : options.FareDataFolder);
+        d.setFolder(options.FareDataFolder.isEmpty() ? QStringLiteral(".")
+                                                     : options.FareDataFolder);
     d.show();
     d.raise();
 }

@@ -5,6 +5,7 @@
 #include "AudioDevice.h"
 #include "AutoRun.h"
 #include "Clock.h"
+#include "CommandQueue.h"
 #include "ControlServer.h"
 #include "DataIo.h"
 #include "Form1.h"
@@ -17,6 +18,7 @@
 #include "PreviewPicture.h"
 #include "RecordingSession.h"
 #include "RemoteSession.h"
+#include "SimClock.h"
 #include "SoundChannels.h"
 #include "StallWatch.h"
 #include "Trip.h"
@@ -38,6 +40,9 @@ struct Program : SettingsOwners {
     // The clock tickets, route dates, the board's clock and the version text read; a
     // script may stop it at a given moment.
     Clock clock;
+    // The simulator's time and the one queue every command runs through.
+    SimClock& sim = SimClock::global();
+    CommandQueue& queue = CommandQueue::global();
     // Sound: the mixer and its device, the interpreter of the channel commands, and the
     // channels that produce them.
     std::unique_ptr<Mixer> mixer;
@@ -125,12 +130,5 @@ struct Program : SettingsOwners {
     void SetProp() override { applyOptions(); }
 };
 
-// Waits `ms` in a local event loop that holds back user input but keeps painting.
-void waitWithoutInput(int ms);
-// Waits until `done` holds (checked every few milliseconds) in a local event loop that
-// holds back user input but keeps painting.
-void waitUntilWithoutInput(const std::function<bool()>& done);
 // The General MIDI bank: $MINAMO_SOUNDFONT, else the first of Debian's banks installed.
 QString findSoundFont();
-// Waits `ms` in a local event loop that handles everything.
-void waitProcessing(int ms);

@@ -7,8 +7,7 @@ RecordingSession::RecordingSession(AudioDevice& audio, std::function<QImage()> p
     : QObject(parent), audio_(audio), picture_(std::move(picture)) {
     // Well under a frame's 33 ms, so each frame is taken close to its time.
     timer_.setInterval(5);
-    timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &RecordingSession::tick);
+    connect(&timer_, &SimTimer::timeout, this, &RecordingSession::tick);
 }
 
 RecordingSession::~RecordingSession() {

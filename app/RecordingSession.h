@@ -4,8 +4,8 @@
 // the next frame's time, so it works headless and stays in step with the sound.
 #include "Recorder.h"
 
+#include "SimClock.h"
 #include <QObject>
-#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -42,7 +42,7 @@ class RecordingSession : public QObject {
     AudioDevice& audio_;
     std::function<QImage()> picture_;
     std::unique_ptr<Recorder> recorder_;
-    QTimer timer_;
+    SimTimer timer_;
     int64_t last_ = -1;
     QSize frameSize_;
     QString file_;

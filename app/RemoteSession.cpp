@@ -9,17 +9,16 @@
 #include "Barcode.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QNetworkInterface>
 #include <QPainter>
 
 RemoteSession::RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server)
-    : p_(program), server_(server), ctx_{program, companion, {}} {
+    : p_(program), server_(server), ctx_{program, companion, 0, {}, {}} {
     connect(&server_, &ControlServer::disconnected, this,
             [this](quint64 client) { waiting_.erase(client); });
-    ctx_.started.start();
+    ctx_.startedMs = p_.sim.nowMs();
     connect(&server_, &ControlServer::connected, this, [this](quint64 client) {
         server_.send(client, remote::eventMessage(QStringLiteral("hello"), hello()));
     });
@@ -36,7 +35,7 @@ RemoteSession::RemoteSession(Program& program, ScriptedCompanion& companion, Con
             frameTimer_.stop();
     });
     speechWatch_.setInterval(20);
-    connect(&speechWatch_, &QTimer::timeout, this, &RemoteSession::checkSpeechEnd);
+    connect(&speechWatch_, &SimTimer::timeout, this, &RemoteSession::checkSpeechEnd);
     watchModel();
 }
 
@@ -51,9 +50,10 @@ QJsonObject RemoteSession::hello() const {
 }
 
 void RemoteSession::received(quint64 client, const remote::Request& r) {
-    if (std::holds_alternative<remote::Telemetry>(r)) {
-        queue_.push_back({client, r}); // followed in order, never refused for waiting
-        scheduleDrain();
+    if (const auto* t = std::get_if<remote::Telemetry>(&r)) {
+        // Followed in order, never refused for waiting.
+        p_.queue.submit(CommandQueue::Source::Telemetry, QStringLiteral("telemetry"),
+                        [this, m = *t] { telemetry(m); });
         return;
     }
     int& waiting = waiting_[client];
@@ -62,88 +62,74 @@ void RemoteSession::received(quint64 client, const remote::Request& r) {
         const QJsonValue id = std::holds_alternative<remote::RunRequest>(r)
                                   ? std::get<remote::RunRequest>(r).id
                                   : QJsonValue();
-        server_.send(client, remote::errorAnswer(
-                                 id, QStringLiteral("too many requests waiting (at most %1)")
-                                         .arg(kMaxWaiting)));
+        server_.send(
+            client,
+            remote::errorAnswer(
+                id, QStringLiteral("too many requests waiting (at most %1)").arg(kMaxWaiting)));
         return;
     }
     ++waiting;
-    queue_.push_back({client, r});
-    scheduleDrain();
-}
-
-void RemoteSession::scheduleDrain() {
-    if (drainScheduled_ || queue_.empty())
+    if (const auto* run = std::get_if<remote::RunRequest>(&r)) {
+        runGuest(client, *run);
         return;
-    drainScheduled_ = true;
-    QTimer::singleShot(0, this, [this] {
-        drainScheduled_ = false;
-        drain();
-    });
-}
-
-void RemoteSession::drain() {
-    if (running_)
-        return;
-    running_ = true;
-    QElapsedTimer turn;
-    turn.start();
-    bool quit = false;
-    while (!queue_.empty() && !quit && turn.elapsed() < kDrainBudgetMs) {
-        const Pending next = queue_.front();
-        queue_.pop_front();
-        const bool counted = !std::holds_alternative<remote::Telemetry>(next.request);
-        if (auto it = waiting_.find(next.client);
-            counted && it != waiting_.end() && --it->second <= 0)
-            waiting_.erase(it);
-        if (counted)
-            server_.requestDone(next.client);
-        if (const auto* run = std::get_if<remote::RunRequest>(&next.request)) {
-            quit = runGuest(next.client, *run);
-        } else if (const auto* t = std::get_if<remote::Telemetry>(&next.request)) {
-            telemetry(*t);
-        } else {
-            const auto& bad = std::get<remote::BadRequest>(next.request);
-            server_.send(next.client, remote::errorAnswer(bad.id, bad.error));
-        }
     }
-    running_ = false;
-    if (!quit)
-        scheduleDrain();
+    // Answered in its turn, so a client's answers keep the order of its requests.
+    const auto& bad = std::get<remote::BadRequest>(r);
+    p_.queue.submit(
+        {CommandQueue::Source::Remote, QStringLiteral("bad request"),
+         [this, client, bad] { server_.send(client, remote::errorAnswer(bad.id, bad.error)); },
+         [this, client] { requestFinished(client); }});
 }
 
-bool RemoteSession::runGuest(quint64 client, const remote::RunRequest& run) {
+void RemoteSession::requestFinished(quint64 client) {
+    if (auto it = waiting_.find(client); it != waiting_.end() && --it->second <= 0)
+        waiting_.erase(it);
+    server_.requestDone(client);
+}
+
+void RemoteSession::runGuest(quint64 client, const remote::RunRequest& run) {
     const QStringList words = run.line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    if (!findCommand(words.value(0))) {
-        server_.send(client, remote::errorAnswer(run.id, QStringLiteral("unknown command")));
-        return false;
-    }
     remote::GuestFacts facts;
     facts.quitAllowed = p_.options.RemoteQuit != 0;
     facts.plainValueOption = [](const QString& name) {
         const OptionField* f = findOptionField(name);
         return f && f->kind != OptionField::Kind::Str;
     };
-    const remote::GuestDecision d = remote::guestPermission(words, facts);
+    const remote::GuestDecision d =
+        findCommand(words.value(0))
+            ? remote::guestPermission(words, facts)
+            : remote::GuestDecision{false, QStringLiteral("unknown command")};
     if (!d.allowed) {
         server_.send(client, remote::errorAnswer(run.id, d.reason));
-        return false;
+        requestFinished(client);
+        return;
     }
+    // The command waits its turn in the program's queue like any other; its answer goes
+    // out when it and what it holds (the lamp test, a sound) have finished.
+    auto res = std::make_shared<CommandResult>();
     const bool quitting = words[0] == QLatin1String("quit");
-    if (quitting) // answered before the program starts to close, so the answer goes out
-        server_.send(client, remote::okAnswer(run.id, QJsonValue()));
-    ctx_.companion.setGuest(true);
-    const CommandResult res = runCommandLine(ctx_, run.line);
-    ctx_.companion.setGuest(false);
-    const QStringList messages = ctx_.companion.takeGuestMessages();
-    // A plain value set from the network takes effect as the dialog's OK would.
-    if (!res.error && words[0] == QLatin1String("option"))
-        p_.applyOptions();
-    if (quitting && !res.error)
-        return true;
-    server_.send(client, res.error ? remote::errorAnswer(run.id, *res.error, messages)
-                                   : remote::okAnswer(run.id, res.value, messages));
-    return false;
+    const bool option = words[0] == QLatin1String("option");
+    p_.queue.submit(
+        {CommandQueue::Source::Remote, run.line,
+         [this, client, run, res, quitting] {
+             if (quitting) // answered before the program starts to close, so it goes out
+                 server_.send(client, remote::okAnswer(run.id, QJsonValue()));
+             ctx_.companion.setGuest(true);
+             ctx_.late.reset();
+             *res = runCommandLine(ctx_, run.line);
+         },
+         [this, client, run, res, quitting, option] {
+             ctx_.companion.setGuest(false);
+             const CommandResult r = ctx_.late ? *ctx_.late : *res;
+             const QStringList messages = ctx_.companion.takeGuestMessages();
+             // A plain value set from the network takes effect as the dialog's OK would.
+             if (!r.error && option)
+                 p_.applyOptions();
+             if (!(quitting && !r.error))
+                 server_.send(client, r.error ? remote::errorAnswer(run.id, *r.error, messages)
+                                              : remote::okAnswer(run.id, r.value, messages));
+             requestFinished(client);
+         }});
 }
 
 void RemoteSession::setFollowing(bool on) {

@@ -6,6 +6,7 @@
 #include "ControlServer.h"
 #include "TelemetryFollower.h"
 
+#include "SimClock.h"
 #include <QImage>
 #include <QObject>
 #include <QTimer>
@@ -20,8 +21,6 @@ class RemoteSession : public QObject {
   public:
     // Requests one client may have waiting; the next is answered with an error at once.
     static constexpr int kMaxWaiting = remote::kMaxWaitingRequests;
-    // How long one turn of the event loop runs requests before the board paints again.
-    static constexpr int kDrainBudgetMs = 4;
     RemoteSession(Program& program, ScriptedCompanion& companion, ControlServer& server);
     ~RemoteSession() override;
 
@@ -44,18 +43,13 @@ class RemoteSession : public QObject {
     void followingChanged(bool on);
 
   private:
-    struct Pending {
-        quint64 client;
-        remote::Request request;
-    };
+    // A request goes through the guest gate into the program's queue, where it runs in
+    // its turn; a command that waits (a sound, the lamp test) keeps the next one queued
+    // rather than running it inside its wait.
     void received(quint64 client, const remote::Request& r);
-    // Runs the queued requests in order, a few milliseconds' worth each turn of the event
-    // loop so the board keeps painting; a command that waits (a sound, the lamp test)
-    // keeps the next one queued rather than running it inside its wait.
-    void drain();
-    void scheduleDrain();
-    // One client's command, through the guest gate; true when it closes the program.
-    bool runGuest(quint64 client, const remote::RunRequest& run);
+    void runGuest(quint64 client, const remote::RunRequest& run);
+    // A client's request has been answered: one fewer waiting.
+    void requestFinished(quint64 client);
     void emitEvent(const QString& name, const QJsonObject& fields = {});
     void watchModel();
     QJsonObject stopFields(int row) const;
@@ -70,11 +64,8 @@ class RemoteSession : public QObject {
     CommandContext ctx_;
     TelemetryFollower follower_;
     bool following_ = false;
-    std::deque<Pending> queue_;
     std::map<quint64, int> waiting_; // requests queued per client
-    bool running_ = false;
-    bool drainScheduled_ = false;
-    QTimer speechWatch_;
+    SimTimer speechWatch_;
     bool speaking_ = false;
     int speakingLine_ = 0;
     QString speakingText_;

@@ -1,13 +1,13 @@
 // The fare board simulator: starts the board and the control panel, optionally runs a
 // script of operator actions against them.
 #include "ApiLib.h"
-#include "CommandLineFiles.h"
-#include "PanelKeys.h"
 #include "AppError.h"
+#include "CommandLineFiles.h"
 #include "DotRaster.h"
 #include "FatalHandler.h"
 #include "FocusStyle.h"
 #include "FontSubstitutes.h"
+#include "PanelKeys.h"
 #include "Program.h"
 #include "QtCompanion.h"
 #include "ScriptRunner.h"
@@ -20,8 +20,8 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
-#include <QStyle>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
@@ -86,6 +86,11 @@ void defineOptions(QCommandLineParser& cli) {
          QStringLiteral("Use FILE as the settings file instead of the one next to the program "
                         "(or in ~/.config/527 when that folder cannot be written)."),
          QStringLiteral("FILE")},
+        {QStringLiteral("virtual-time"),
+         QStringLiteral("Run on virtual time: whenever nothing else is to be done the clock jumps "
+                        "to the next thing due, so a script plays exactly as in real time (sound "
+                        "to --audio-out, pictures to --record), only as fast as the machine "
+                        "allows. Nothing is heard.")},
         {QStringLiteral("audio-out"),
          QStringLiteral("Also write everything the sound channels play to FILE (16-bit WAV)."),
          QStringLiteral("FILE")},
@@ -179,14 +184,13 @@ std::optional<int> answerWithoutWindows(int argc, char** argv) {
         return CommandLineFile{QStringLiteral("--") + name, cli.value(name), write, mayBeMissing};
     };
     if (const auto problem = checkCommandLineFiles(
-            {file("script", false), file("settings", false, true),
-             file("replay-telemetry", false), file("audio-out", true), file("record", true)})) {
+            {file("script", false), file("settings", false, true), file("replay-telemetry", false),
+             file("audio-out", true), file("record", true)})) {
         std::fprintf(stderr, "527: %s\n", qPrintable(*problem));
         return 2;
     }
     return std::nullopt;
 }
-
 
 QtMessageHandler qtDefaultHandler = nullptr;
 
@@ -247,6 +251,8 @@ int main(int argcIn, char** argvIn) {
     Companion::install(std::move(c));
 
     const QFileInfo self(QCoreApplication::applicationFilePath());
+    if (cli.isSet(QStringLiteral("virtual-time")))
+        SimClock::global().setMode(SimClock::Mode::Virtual);
     Program program;
     program.stalls = std::make_unique<StallWatch>(cli.isSet(debugStalls));
     program.companion = scriptedCompanion;
@@ -321,26 +327,39 @@ int main(int argcIn, char** argvIn) {
     }
 
     const QString replayFile = cli.value(QStringLiteral("replay-telemetry"));
-    // The log follows the script (or the start when there is none).
-    // False when the log failed: the run then ends with status 2.
-    const auto replay = [&program, scriptedCompanion, replayFile] {
-        if (replayFile.isEmpty())
-            return true;
-        ScriptRunner runner(program, *scriptedCompanion);
-        if (runner.run(QStringList{QStringLiteral("replay ") + replayFile}) ==
-            ScriptRunner::Outcome::Error) {
-            // The log's own fault, named as the log's: the run has failed.
-            std::fprintf(stderr, "527: --replay-telemetry: %s\n",
-                         qPrintable(runner.error().section(QStringLiteral(": "), 2)));
-            std::fflush(stderr);
-            QCoreApplication::exit(2);
-            return false;
-        }
-        return true;
+    const bool endAfter = scripted && cli.isSet(unattended);
+    // The telemetry log follows the script (or the start when there is none); a log that
+    // fails ends the run with status 2.
+    auto* replayRun = new ScriptRunner(program, *scriptedCompanion, &app);
+    auto end = [&program, scriptedCompanion, endAfter] {
+        if (!endAfter)
+            return;
+        scriptedCompanion->answerYesNext();
+        program.panel->close();
     };
-    if (!scripted)
-        QTimer::singleShot(0, &app, [replay] { replay(); });
-    if (scripted) {
+    QObject::connect(
+        replayRun, &ScriptRunner::finished, &app, [replayRun, end](ScriptRunner::Outcome o) {
+            if (o == ScriptRunner::Outcome::Error) {
+                // The log's own fault, named as the log's: the run has failed.
+                std::fprintf(stderr, "527: --replay-telemetry: %s\n",
+                             qPrintable(replayRun->error().section(QStringLiteral(": "), 2)));
+                std::fflush(stderr);
+                QCoreApplication::exit(2);
+                return;
+            }
+            if (o == ScriptRunner::Outcome::Finished)
+                end();
+        });
+    auto afterScript = [replayRun, replayFile, end] {
+        if (replayFile.isEmpty())
+            end();
+        else
+            replayRun->start(QStringList{QStringLiteral("replay ") + replayFile});
+    };
+    if (!scripted) {
+        if (!replayFile.isEmpty())
+            QTimer::singleShot(0, &app, afterScript);
+    } else {
         // A script from standard input runs line by line as it comes, so another program
         // can drive the simulator through a pipe.
         const bool piped = cli.value(script) == QLatin1String("-");
@@ -350,23 +369,30 @@ int main(int argcIn, char** argvIn) {
             std::fprintf(stderr, "cannot read script %s\n", qPrintable(cli.value(script)));
             return 2;
         }
-        const bool endAfter = cli.isSet(unattended);
-        QTimer::singleShot(0, &app, [&program, scriptedCompanion, lines, endAfter, piped, replay] {
-            ScriptRunner runner(program, *scriptedCompanion);
-            StdinLines input;
-            const ScriptRunner::Outcome o =
-                piped ? runner.run([&] { return input.next(); }) : runner.run(lines);
-            if (o == ScriptRunner::Outcome::Error) {
-                std::fprintf(stderr, "%s\n", qPrintable(runner.error()));
-                std::fflush(stderr);
-                std::_Exit(2);
-            }
-            if (o == ScriptRunner::Outcome::Finished && !replay())
+        auto* runner = new ScriptRunner(program, *scriptedCompanion, &app);
+        QObject::connect(runner, &ScriptRunner::finished, &app,
+                         [runner, afterScript](ScriptRunner::Outcome o) {
+                             if (o == ScriptRunner::Outcome::Error) {
+                                 std::fprintf(stderr, "%s\n", qPrintable(runner->error()));
+                                 std::fflush(stderr);
+                                 std::_Exit(2);
+                             }
+                             if (o == ScriptRunner::Outcome::Finished)
+                                 afterScript();
+                         });
+        QTimer::singleShot(0, &app, [runner, lines, piped] {
+            if (!piped) {
+                runner->start(lines);
                 return;
-            if (o == ScriptRunner::Outcome::Finished && endAfter) {
-                scriptedCompanion->answerYesNext();
-                program.panel->close();
             }
+            auto input = std::make_shared<StdinLines>([runner] { runner->linesArrived(); });
+            runner->start([input]() -> ScriptRunner::Next {
+                if (auto l = input->take())
+                    return {ScriptRunner::Next::Kind::Line, *l};
+                if (input->ended())
+                    return {};
+                return {ScriptRunner::Next::Kind::Later, {}};
+            });
         });
     }
     return app.exec();

@@ -1,6 +1,7 @@
 // Speed of what the operator waits for: redrawing the fares, rasterising and scrolling
 // a stop name, loading a full-size route.
 #include "ApiLib.h"
+#include "BenchWaits.h"
 #include "ChimeiCtl_DX.h"
 #include "ChimeiLayout.h"
 #include "Companion.h"
@@ -153,7 +154,7 @@ QString benchTone(const QTemporaryDir& dir, double seconds) {
 struct SoundRig {
     Mixer mixer{findSoundFont()};
     AudioDevice device{mixer};
-    MciInterpreter mci{mixer, waitUntilWithoutInput};
+    MciInterpreter mci{mixer, [](const std::function<bool()>& d) { bench::waitUntil(d); }};
     mdlSndAPI api{QStringLiteral("527"), [this](const QString& c) { mci.send(c); }};
     std::atomic<int64_t> firstLoudNs{0};
     SoundRig() {
@@ -181,12 +182,12 @@ void BM_PlaySndToFirstSound(benchmark::State& state) {
         rig.firstLoudNs = 0;
         const auto start = std::chrono::steady_clock::now();
         rig.api.PlaySnd(tone, Channel::S1, false, 0);
-        waitUntilWithoutInput([&] { return rig.firstLoudNs.load() != 0; });
+        bench::waitUntil([&] { return rig.firstLoudNs.load() != 0; });
         const auto end = std::chrono::steady_clock::time_point(
             std::chrono::steady_clock::duration(rig.firstLoudNs.load()));
         state.SetIterationTime(std::chrono::duration<double>(end - start).count());
         rig.api.CloseAllSnd();
-        waitUntilWithoutInput([&] { return !rig.mixer.anyPlaying(); });
+        bench::waitUntil([&] { return !rig.mixer.anyPlaying(); });
     }
 }
 BENCHMARK(BM_PlaySndToFirstSound)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(20);
@@ -242,7 +243,7 @@ void BM_IdleDeviceCpu(benchmark::State& state) {
     SoundRig rig;
     for (auto _ : state) {
         const std::clock_t c0 = std::clock();
-        waitProcessing(500);
+        bench::waitMs(500);
         state.SetIterationTime(static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC);
     }
     state.counters["paused"] = rig.device.paused() ? 1 : 0;
@@ -262,7 +263,7 @@ void BM_SpeakToFirstVoiceSample(benchmark::State& state) {
         "次は、中央総合病院西口バスターミナル前です。お降りの方はお知らせください。");
     for (auto _ : state) {
         engine.reset();
-        waitProcessing(50);
+        bench::waitMs(50);
         rig.firstLoudNs = 0;
         const auto start = std::chrono::steady_clock::now();
         engine.speak(text);
@@ -309,12 +310,12 @@ void BM_StopToSilence(benchmark::State& state) {
     for (auto _ : state) {
         rig.firstLoudNs = 0;
         engine.speak(QStringLiteral("お降りの方はお知らせください。ご乗車ありがとうございます。"));
-        waitUntilWithoutInput([&] { return rig.firstLoudNs.load() != 0; });
-        waitProcessing(300);
+        bench::waitUntil([&] { return rig.firstLoudNs.load() != 0; });
+        bench::waitMs(300);
         quietNs = 0;
         const auto stop = std::chrono::steady_clock::now();
         engine.reset();
-        waitUntilWithoutInput([&] { return quietNs.load() != 0; });
+        bench::waitUntil([&] { return quietNs.load() != 0; });
         const auto quiet = std::chrono::steady_clock::time_point(
             std::chrono::steady_clock::duration(quietNs.load()));
         state.SetIterationTime(std::chrono::duration<double>(quiet - stop).count());

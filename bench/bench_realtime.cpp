@@ -1,6 +1,7 @@
 // Sound in real time: what an asynchronous play costs the UI thread for a file that still
 // has to be converted, what the conversion costs per second of sound, and how long the
 // UI thread of the real program stalls at worst during an announced trip.
+#include "BenchWaits.h"
 #include "DemoSounds.h"
 #include "MciInterpreter.h"
 #include "Mixer.h"
@@ -49,7 +50,7 @@ void BM_AsyncPlaySndUncached22k(benchmark::State& state) {
         state.ResumeTiming();
         api.PlaySnd(file, Channel::S1, false, 0);
         state.PauseTiming();
-        mci.waitForLoads();
+        bench::waitForLoads(mci);
         state.ResumeTiming();
     }
 }

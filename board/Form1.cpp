@@ -131,7 +131,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     placeElements();
 
     timer1_.setInterval(1000);
-    connect(&timer1_, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(&timer1_, &SimTimer::timeout, this, &Form1::Timer1_Timer);
     timer1_.start();
 
     for (QWidget* w : findChildren<QWidget*>())

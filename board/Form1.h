@@ -10,6 +10,7 @@
 #include "M_Degit.h"
 #include "SettingsRecord.h"
 
+#include "SimClock.h"
 #include <QElapsedTimer>
 #include <QImage>
 #include <QJsonObject>
@@ -55,7 +56,7 @@ class Form1 : public QWidget, public BoardView {
     ChimeiCtl_DX* ChimeiCtl() const { return chimei_; }
     // The built-in panels for OFF, ON1 and ON2.
     QImage& imgRes(int i) { return imgRes_[static_cast<size_t>(i)]; }
-    const QTimer& Timer1() const { return timer1_; }
+    const SimTimer& Timer1() const { return timer1_; }
     // Everything the board shows, by element, for the state dump.
     QJsonObject describe() const;
 
@@ -155,7 +156,7 @@ class Form1 : public QWidget, public BoardView {
     std::array<M_Degit*, 2> timeDegits_{};
     ChimeiCtl_DX* chimei_ = nullptr;
     std::array<QImage, 3> imgRes_;
-    QTimer timer1_;
+    SimTimer timer1_;
     const Clock* clock_ = nullptr;
     QImage picture_;
     QImage zoomedPicture_;

@@ -23,9 +23,8 @@ ChimeiCtl_DX::ChimeiCtl_DX(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(QStringLiteral("停名表示"));
     clearStrip(kViewportWidth);
-    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(kFrameMs);
-    connect(&timer_, &QTimer::timeout, this, &ChimeiCtl_DX::onTimer);
+    connect(&timer_, &SimTimer::timeout, this, &ChimeiCtl_DX::onTimer);
 }
 
 void ChimeiCtl_DX::clearStrip(int width) {
@@ -102,7 +101,7 @@ void ChimeiCtl_DX::startScroll(int stripWidth, std::optional<int> fromLeft) {
             motion_->jumpTo(*fromLeft);
         stripLeft_ = motion_->left();
     }
-    elapsed_.start();
+    scrollStartMs_ = lastTickMs_ = SimClock::global().nowMs();
     framesShown_ = 0;
     timer_.setInterval(kFrameMs);
     if (autoScroll_)
@@ -168,7 +167,7 @@ void ChimeiCtl_DX::setAutoScroll(bool on) {
     if (!on)
         timer_.stop();
     else if (scrolling()) {
-        elapsed_.start();
+        scrollStartMs_ = lastTickMs_ = SimClock::global().nowMs();
         framesShown_ = 0;
         timer_.start();
     }
@@ -180,7 +179,7 @@ void ChimeiCtl_DX::onTimer() {
         // the start of the next frame, so every step is shown as its frame begins and
         // steps of the same length in frames are the same length in time.
         constexpr int64_t kNsPerFrame = 1000000000 / FrameScroll::kFramesPerSecond;
-        const int64_t ns = elapsed_.nsecsElapsed();
+        const int64_t ns = (SimClock::global().nowMs() - scrollStartMs_) * 1000000;
         const int64_t now = ns / kNsPerFrame;
         const int64_t due = now - framesShown_;
         framesShown_ = now;
@@ -189,7 +188,9 @@ void ChimeiCtl_DX::onTimer() {
         timer_.setInterval(static_cast<int>(std::max<int64_t>(1, (untilNext + 999999) / 1000000)));
         return;
     }
-    const int64_t ms = elapsed_.restart();
+    const int64_t now = SimClock::global().nowMs();
+    const int64_t ms = now - lastTickMs_;
+    lastTickMs_ = now;
     // A stalled event loop (a modal pause) must not make the strip jump far ahead.
     tick(std::min<int64_t>(ms, 250));
 }

@@ -10,9 +10,8 @@
 #include "Limits.h"
 #include "ScrollMotion.h"
 
-#include <QElapsedTimer>
+#include "SimClock.h"
 #include <QImage>
-#include <QTimer>
 #include <QWidget>
 #include <cstdint>
 #include <map>
@@ -132,8 +131,10 @@ class ChimeiCtl_DX : public QWidget {
     int stripLeft_ = 0;
     std::optional<ScrollMotion> motion_;
     std::optional<FrameScroll> frames_; // instead of motion_ in the LED look
-    QTimer timer_;
-    QElapsedTimer elapsed_;
+    SimTimer timer_;
+    // On the simulator's clock: when the scroll started, and the last step.
+    int64_t scrollStartMs_ = 0;
+    int64_t lastTickMs_ = 0;
     int64_t framesShown_ = 0; // display frames since the LED scroll's clock started
     bool autoScroll_ = true;
 

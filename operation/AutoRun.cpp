@@ -1,17 +1,17 @@
 #include "AutoRun.h"
 
+#include "CommandQueue.h"
 #include "Trip.h"
 
 #include <algorithm>
 #include <cmath>
 
-AutoRun::AutoRun(Trip& trip, std::function<bool()> busy, QObject* parent)
-    : QObject(parent), trip_(trip), busy_(std::move(busy)) {
+AutoRun::AutoRun(Trip& trip, std::function<bool()> busy, CommandQueue* queue, QObject* parent)
+    : QObject(parent), trip_(trip), busy_(std::move(busy)), queue_(queue) {
     wait_.setSingleShot(true);
-    wait_.setTimerType(Qt::PreciseTimer);
-    connect(&wait_, &QTimer::timeout, this, &AutoRun::intervalOver);
+    connect(&wait_, &SimTimer::timeout, this, &AutoRun::intervalOver);
     poll_.setInterval(100);
-    connect(&poll_, &QTimer::timeout, this, &AutoRun::intervalOver);
+    connect(&poll_, &SimTimer::timeout, this, &AutoRun::intervalOver);
 }
 
 bool AutoRun::atEnd() const {
@@ -58,6 +58,15 @@ void AutoRun::advance() {
         else
             trip_.step(true);
     }
+    if (queue_)
+        queue_->then([this] { armWait(); });
+    else
+        armWait();
+}
+
+void AutoRun::armWait() {
+    if (!running_)
+        return;
     if (atEnd()) {
         stop();
         return;
@@ -72,5 +81,10 @@ void AutoRun::intervalOver() {
         return;
     }
     poll_.stop();
-    advance();
+    // The stop is a command like the operator's: it waits its turn behind theirs.
+    if (queue_)
+        queue_->submit(CommandQueue::Source::AutoRun, QStringLiteral("auto"),
+                       [this] { advance(); });
+    else
+        advance();
 }

@@ -3,17 +3,20 @@
 // the board when its line says so) or, without a broadcast list, the board steps; then
 // it waits the interval, or until the chimes and the voice have finished when that is
 // later, and goes on. It stops at the end of the route.
+#include "SimClock.h"
 #include <QObject>
-#include <QTimer>
 #include <functional>
 
+class CommandQueue;
 class Trip;
 
 class AutoRun : public QObject {
     Q_OBJECT
   public:
     // `busy` tells whether a chime or the voice is still sounding.
-    AutoRun(Trip& trip, std::function<bool()> busy, QObject* parent = nullptr);
+    // Each stop is a command in `queue` (none: run at once).
+    AutoRun(Trip& trip, std::function<bool()> busy, CommandQueue* queue = nullptr,
+            QObject* parent = nullptr);
 
     // Starts (or goes on with a new interval, 0.05-600 s) from the current stop; false when
     // no route is set or the route is already at its end.
@@ -30,12 +33,15 @@ class AutoRun : public QObject {
     void advance();
     // The interval is over: go on once everything has finished sounding.
     void intervalOver();
+    // After the stop's waiting sounds: the end, or the next interval.
+    void armWait();
     bool atEnd() const;
 
     Trip& trip_;
     std::function<bool()> busy_;
-    QTimer wait_;
-    QTimer poll_;
+    CommandQueue* queue_;
+    SimTimer wait_;
+    SimTimer poll_;
     double interval_ = 8.0;
     bool running_ = false;
 };

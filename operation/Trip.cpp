@@ -4,6 +4,7 @@
 
 #include "AnnouncementPlayer.h"
 #include "ApiLib.h"
+#include "CommandQueue.h"
 #include "Cp932.h"
 #include "Limits.h"
 #include "Options.h"
@@ -76,15 +77,27 @@ Outcome Trip::setRoute(EntryPage page) {
     const int16_t remembered = s_.board.stopNameMode();
     s_.board.showStopName(cp932::encode(QStringLiteral("系統選別中")), 0, remembered);
     s_.board.lampTest(true);
-    // The lamp test: every segment lit for three seconds; the operator's input waits.
-    s_.waitWithoutInput(limits::kLampTestMs);
+    // The lamp test: every segment lit for three seconds; every command waits behind it.
+    if (s_.queue)
+        s_.queue->holdFor(limits::kLampTestMs, QStringLiteral("LampTest"));
+    then([this] { finishRouteSetting(); });
+    return loaded;
+}
+
+void Trip::finishRouteSetting() {
     s_.board.lampTest(false);
     routeSet_ = true;
     Q_EMIT changed();
     Q_EMIT routeWasSet();
     routeDate_ = s_.options.DateFixed != 0 ? s_.options.FixedDateText : routeDateText(now().date());
     DispData(state_.CurrentRow);
-    return loaded;
+}
+
+void Trip::then(std::function<void()> fn) {
+    if (s_.queue)
+        s_.queue->then(std::move(fn));
+    else
+        fn();
 }
 
 void Trip::step(bool forward) {
@@ -94,7 +107,9 @@ void Trip::step(bool forward) {
     state_.CurrentRow = *target;
     s_.sound.PlaySnd(stepSoundFor(s_.options, table_, state_.CurrentRow), Channel::S2,
                      s_.options.StepSoundSync != 0, 0);
-    DispData(state_.CurrentRow);
+    // A waiting step sound holds the queue: the board changes when it has ended.
+    const int row = state_.CurrentRow;
+    then([this, row] { DispData(row); });
 }
 
 bool Trip::jumpTo(int row) {
@@ -132,16 +147,21 @@ void Trip::setLateNight(bool on) {
 
 void Trip::tapeNext() {
     s_.tape.TapeNext();
-    Q_EMIT tapeMoved();
-    if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
-        step(true);
+    // After a waiting chime, as the line's own step follows it.
+    then([this] {
+        Q_EMIT tapeMoved();
+        if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
+            step(true);
+    });
 }
 
 void Trip::tapeBack() {
     s_.tape.TapeBack();
-    Q_EMIT tapeMoved();
-    if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
-        step(false);
+    then([this] {
+        Q_EMIT tapeMoved();
+        if (s_.tape.GetAdvanceFlag(s_.tape.GetTapePos()) == 1)
+            step(false);
+    });
 }
 
 void Trip::DispData(int n) {

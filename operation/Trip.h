@@ -15,6 +15,7 @@
 #include <functional>
 
 class AnnouncementPlayer;
+class CommandQueue;
 class PanelState;
 class SoundChannels;
 class TicketPreview;
@@ -36,8 +37,9 @@ class Trip : public QObject {
         const Options& options;
         SoundChannels& sound;
         AnnouncementPlayer& tape;
-        // Waits `ms` with the operator's input held back while the windows keep painting.
-        std::function<void(int)> waitWithoutInput;
+        // The queue the trip's commands run in: the lamp test holds it, and what follows a
+        // hold goes after it. None: nothing waits (tests of the rules alone).
+        CommandQueue* queue = nullptr;
         // The simulator's clock; none stands for the system's.
         const Clock* clock = nullptr;
         // The ticket preview and the panel state choosing its company; without a preview
@@ -111,6 +113,10 @@ class Trip : public QObject {
 
   private:
     QDateTime now() const;
+    // After whatever holds the queue now (a sound played to its end), or at once.
+    void then(std::function<void()> fn);
+    // The rest of route setting, once the lamp test is over.
+    void finishRouteSetting();
     // Board update steps 3-5: clear the preview, then draw this row's ticket when the
     // preview is in use, taking back the stop name the plug-in left.
     void drawTicket(int n);

@@ -1,5 +1,7 @@
 #include "frmCtl.h"
 
+#include "CommandQueue.h"
+
 #include "AutoRun.h"
 #include "BoardLayout.h"
 #include "BoardView.h"
@@ -58,16 +60,25 @@ frmCtl::frmCtl(PanelContext ctx, QWidget* parent) : QWidget(parent), ctx_(std::m
 
 frmCtl::~frmCtl() = default;
 
+void frmCtl::submit(const char* name, std::function<void()> fn) {
+    if (ctx_.queue)
+        ctx_.queue->submit(CommandQueue::Source::Panel, QString::fromLatin1(name), std::move(fn));
+    else
+        fn();
+}
+
 void frmCtl::wireEntry() {
     // Choosing a digit (not clearing the choice) is the list's click.
     auto wireList = [this](QListWidget* l, bool route, int index) {
         connect(l, &QListWidget::currentRowChanged, this, [this, route, index](int row) {
-            if (row < 0)
-                ctx_.trip.clearListDigit(route, index);
-            else if (route)
-                List2_Click(index);
-            else
-                List3_Click(index);
+            submit("list", [this, route, index, row] {
+                if (row < 0)
+                    ctx_.trip.clearListDigit(route, index);
+                else if (route)
+                    List2_Click(index);
+                else
+                    List3_Click(index);
+            });
         });
     };
     for (size_t k = 0; k < List2.size(); ++k)
@@ -75,32 +86,39 @@ void frmCtl::wireEntry() {
     for (size_t k = 0; k < List3.size(); ++k)
         wireList(List3[k], false, static_cast<int>(k));
     for (size_t i = 0; i < CommandButton1.size(); ++i)
-        connect(CommandButton1[i], &QPushButton::clicked, this,
-                [this, i] { CommandButton1_Click(static_cast<int>(i)); });
+        connect(CommandButton1[i], &QPushButton::clicked, this, [this, i] {
+            submit("key", [this, i] { CommandButton1_Click(static_cast<int>(i)); });
+        });
     for (int i = 0; i < 2; ++i)
         connect(Command1[static_cast<size_t>(i)], &QPushButton::clicked, this,
-                [this, i] { Command1_Click(i); });
+                [this, i] { submit("reset", [this, i] { Command1_Click(i); }); });
     Frame1[0]->installEventFilter(this);
     Frame1[1]->installEventFilter(this);
-    connect(cmdTapeSet, &QPushButton::clicked, this, &frmCtl::cmdTapeSet_Click);
-    connect(cmdTapeBack, &QPushButton::clicked, this, &frmCtl::cmdTapeBack_Click);
-    connect(cmdTapeNext, &QPushButton::clicked, this, &frmCtl::cmdTapeNext_Click);
-    connect(cmdTapeStop, &QPushButton::clicked, this, &frmCtl::cmdTapeStop_Click);
+    connect(cmdTapeSet, &QPushButton::clicked, this,
+            [this] { submit("tape adjust", [this] { cmdTapeSet_Click(); }); });
+    connect(cmdTapeBack, &QPushButton::clicked, this,
+            [this] { submit("back", [this] { cmdTapeBack_Click(); }); });
+    connect(cmdTapeNext, &QPushButton::clicked, this,
+            [this] { submit("next", [this] { cmdTapeNext_Click(); }); });
+    connect(cmdTapeStop, &QPushButton::clicked, this,
+            [this] { submit("stop", [this] { cmdTapeStop_Click(); }); });
 }
 
 void frmCtl::wireRightSide() {
     for (int i = 0; i < 2; ++i) {
         connect(Command2[static_cast<size_t>(i)], &QPushButton::clicked, this,
-                [this, i] { Command2_Click(i); });
+                [this, i] { submit("step", [this, i] { Command2_Click(i); }); });
         connect(HScroll1[static_cast<size_t>(i)], &QScrollBar::valueChanged, this,
                 [this, i] { HScroll1_Change(i); });
     }
-    connect(Check1, &QCheckBox::toggled, this, [this] { Check1_Click(); });
-    connect(Check2, &QCheckBox::toggled, this, [this] { Check2_Click(); });
+    connect(Check1, &QCheckBox::toggled, this,
+            [this] { submit("blank", [this] { Check1_Click(); }); });
+    connect(Check2, &QCheckBox::toggled, this,
+            [this] { submit("late", [this] { Check2_Click(); }); });
     for (int i = 0; i < 3; ++i)
         connect(Option4[static_cast<size_t>(i)], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)
-                Option4_Click(i);
+                submit("backlight", [this, i] { Option4_Click(i); });
         });
     connect(Command4, &QPushButton::clicked, this, &frmCtl::Command4_Click);
     connect(Command8, &QPushButton::clicked, this, &frmCtl::Command8_Click);
@@ -111,18 +129,18 @@ void frmCtl::wireRightSide() {
 }
 
 void frmCtl::wireAutoAndRecording() {
-    connect(cmdAuto, &QPushButton::clicked, this, &frmCtl::cmdAuto_Click);
+    connect(cmdAuto, &QPushButton::clicked, this,
+            [this] { submit("auto", [this] { cmdAuto_Click(); }); });
     // A new interval takes effect at once on a running trip.
     connect(spnAutoInterval, &QSpinBox::valueChanged, this, [this](int v) {
         if (ctx_.autoRun && ctx_.autoRun->running())
             ctx_.autoRun->start(v);
     });
     if (ctx_.autoRun)
-        connect(ctx_.autoRun, &AutoRun::changed, this,
-                [this] {
-                    cmdAuto->setChecked(ctx_.autoRun->running());
-                    refresh();
-                });
+        connect(ctx_.autoRun, &AutoRun::changed, this, [this] {
+            cmdAuto->setChecked(ctx_.autoRun->running());
+            refresh();
+        });
     if (ctx_.following) {
         // The right button on 自動: follow the telemetry another program sends.
         cmdAuto->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -3,8 +3,8 @@
 // stepping, blanking, late-night fares, backlight, scroll bars, preview toggle and the
 // announcement group. It shows the trip and the panel state and forwards the operator's
 // input to them; handlers carry the names of the controls they serve.
-#include "PanelPresentation.h"
 #include "PanelControls.h"
+#include "PanelPresentation.h"
 #include "SettingsRecord.h"
 #include "Trip.h"
 
@@ -18,6 +18,7 @@ class Clock;
 class PanelState;
 class PreviewPicture;
 class QTimer;
+class CommandQueue;
 
 // What the panel works with; owned by the application.
 struct PanelContext {
@@ -46,6 +47,8 @@ struct PanelContext {
     std::function<void(bool)> setFollowing = {};
     // The program's file name without extension: the model number.
     QString modelName = QStringLiteral("527");
+    // The queue the operator's input runs in, behind whatever holds it; none: at once.
+    CommandQueue* queue = nullptr;
 };
 
 class frmCtl : public QWidget, public PanelControls {
@@ -57,6 +60,8 @@ class frmCtl : public QWidget, public PanelControls {
     void Form_Load();
     // What the panel shows now, from the models alone.
     PanelPresentation presentation() const;
+    // The operator's input as a command in the program's queue (at once without one).
+    void submit(const char* name, std::function<void()> fn);
     bool Form_QueryUnload(); // true when the close goes ahead
     void CommandButton1_Click(int index);
     void List2_Click(int index);

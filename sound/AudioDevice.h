@@ -5,14 +5,16 @@
 // last as long as the sound. The device is paused while everything is silent, unless a
 // recording needs the silence too.
 #include "Mixer.h"
+#include "SimClock.h"
 
 #include <QObject>
 #include <QString>
 #include <QTimer>
 #include <atomic>
-#include <thread>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
 
 class WavRecorder;
 
@@ -23,6 +25,9 @@ class AudioDevice : public QObject {
     ~AudioDevice() override;
 
     bool open();
+    // Virtual time: no device; each span the clock moves is mixed at once, on this
+    // thread, exactly as many frames as the span lasts (driver "virtual").
+    bool openVirtual(SimClock& clock);
     void close();
     QString driver() const { return driver_; }
     bool paused() const { return paused_; }
@@ -48,4 +53,6 @@ class AudioDevice : public QObject {
     std::atomic<bool> silentPaused_{true};
     std::unique_ptr<WavRecorder> recorder_;
     std::function<void(const float*, int)> listener_;
+    int64_t virtualFrames_ = 0;
+    std::vector<float> virtualBuffer_;
 };

@@ -2,9 +2,7 @@
 
 #include "SoundFiles.h"
 
-#include <QCoreApplication>
 #include <QRegularExpression>
-#include <QThread>
 
 MciInterpreter::MciInterpreter(Mixer& mixer, WaitUntil waitUntil)
     : mixer_(mixer), waitUntil_(std::move(waitUntil)) {}
@@ -97,14 +95,6 @@ void MciInterpreter::send(const QString& command) {
                 it->second.play = false;
             mixer_.stop(alias);
         }
-    }
-}
-
-void MciInterpreter::waitForLoads() {
-    while (anyLoading()) {
-        QCoreApplication::sendPostedEvents(&context_);
-        if (anyLoading())
-            QThread::msleep(1);
     }
 }
 

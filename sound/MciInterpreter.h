@@ -29,9 +29,6 @@ class MciInterpreter {
     // Whether a channel's file is still being loaded.
     bool loading(const QString& alias) const { return loading_.count(alias) != 0; }
     bool anyLoading() const { return !loading_.empty(); }
-    // Handles loads that have finished (tests without an event loop of their own use it,
-    // with `waitForLoads`).
-    void waitForLoads();
     SoundCache& cache() { return cache_; }
 
   private:

@@ -144,7 +144,7 @@ bool Mixer::isOpen(const QString& voice) const {
 bool Mixer::sounding(const Voice& v) const {
     if (v.midiSlot >= 0)
         return v.active && synth_ && synth_->playing(v.midiSlot);
-    return v.active || std::chrono::steady_clock::now() < v.audibleUntil;
+    return v.active || (deviceLatency_ && std::chrono::steady_clock::now() < v.audibleUntil);
 }
 
 bool Mixer::playing(const QString& voice) const {

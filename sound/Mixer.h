@@ -60,6 +60,9 @@ class Mixer {
     void setTap(std::function<void(const float*, int)> tap);
     // Frames mixed since the start: where in a recording "now" is.
     int64_t framesRendered() const { return rendered_.load(); }
+    // Off when the mix goes nowhere but into files on the simulator's clock (virtual
+    // time): a voice ends with its last sample, not when a device would have played it.
+    void setDeviceLatency(bool on) { deviceLatency_ = on; }
     // Called on the UI thread whenever a voice starts (the device wakes up).
     std::function<void()> onPlay;
 
@@ -88,4 +91,5 @@ class Mixer {
     std::function<void(const float*, int)> tap_;
     std::vector<float> scratch_;
     std::atomic<int64_t> rendered_{0};
+    std::atomic<bool> deviceLatency_{true};
 };

@@ -14,9 +14,7 @@ OpenJTalkEngine::OpenJTalkEngine(Mixer& mixer, JTalkVoice voice, QObject* parent
 OpenJTalkEngine::~OpenJTalkEngine() {
     reset();
     dropSpares();
-    // The processes just killed end within moments; let them, rather than leave them.
-    for (QProcess* p : findChildren<QProcess*>())
-        p->waitForFinished(500);
+    // The processes just killed go with this object: a QProcess reaps its own on deletion.
 }
 
 bool OpenJTalkEngine::create() {
@@ -120,9 +118,11 @@ void OpenJTalkEngine::prepare(const QString& text) {
 }
 
 QStringList OpenJTalkEngine::arguments() const {
-    return {QStringLiteral("-x"), voice_.dictionary, QStringLiteral("-m"), voice_.voiceFile,
-            QStringLiteral("-r"), QString::number(voice_.speed), QStringLiteral("-fm"),
-            QString::number(voice_.pitch), QStringLiteral("-g"), QString::number(voice_.volume),
+    return {QStringLiteral("-x"),  voice_.dictionary,
+            QStringLiteral("-m"),  voice_.voiceFile,
+            QStringLiteral("-r"),  QString::number(voice_.speed),
+            QStringLiteral("-fm"), QString::number(voice_.pitch),
+            QStringLiteral("-g"),  QString::number(voice_.volume),
             QStringLiteral("-ow"), QStringLiteral("/dev/stdout")};
 }
 

@@ -31,6 +31,11 @@ class OpenJTalkEngine : public QObject, public SpeechEngine {
     void reset() override;
     int status() override { return 0; }
     bool speaking() const override;
+    // Pieces of the announcement are still being made (not all on the mixer yet): a
+    // virtual clock waits for them, so the voice sounds without the gaps real time has.
+    bool synthesizing() const {
+        return !pending_.isEmpty() || !running_.empty() || converting_ > 0 || !ready_.empty();
+    }
     void settingsDialog(const QString& title) override;
     // Synthesises the first piece of `text` ahead, kept until it is spoken or the voice's
     // settings change.

@@ -89,7 +89,7 @@ void mdlM_Tape::TapeNext() {
         options_.PreSoundFixed != 0 ? options_.PreSoundFile : soundByFlag(GetSoundFlag(pos_));
     if (!chime.isEmpty())
         sound_.PlaySnd(chime, Channel::S3, options_.PreSoundSync != 0, 0);
-    SpeakEntry(pos_);
+    speakAfterChime(pos_);
 }
 
 void mdlM_Tape::TapeBack() {
@@ -102,7 +102,14 @@ void mdlM_Tape::TapeBack() {
     const QString chime = soundByFlag(GetSoundFlag(pos_));
     if (!chime.isEmpty())
         sound_.PlaySnd(chime, Channel::S2, options_.PreSoundSync != 0, 0);
-    SpeakEntry(pos_);
+    speakAfterChime(pos_);
+}
+
+void mdlM_Tape::speakAfterChime(int pos) {
+    if (after)
+        after([this, pos] { SpeakEntry(pos); });
+    else
+        SpeakEntry(pos);
 }
 
 void mdlM_Tape::SpeakEntry(int pos) {

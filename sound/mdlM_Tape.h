@@ -1,9 +1,9 @@
 #pragma once
 // The announcement player: the route's list of announcements, a position in it, and
 // 送り / 戻し that play the chime and speak the line through the speech engine.
-#include <algorithm>
 #include "AnnouncementPlayer.h"
 #include "BroadcastFile.h"
+#include <algorithm>
 
 #include <functional>
 #include <vector>
@@ -36,9 +36,13 @@ class mdlM_Tape : public AnnouncementPlayer {
     void ReleaseSpeech() override;
 
     const std::vector<TapeEntry>& entries() const { return list_; }
+    // Runs what follows a chime played to its end once it has ended (the program's
+    // queue); none: at once.
+    std::function<void(std::function<void()>)> after;
 
   private:
     bool vista() const;
+    void speakAfterChime(int pos);
     // The chime for a flag 1-3, empty for any other.
     QString soundByFlag(int flag) const;
 

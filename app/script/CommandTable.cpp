@@ -10,7 +10,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -291,16 +290,22 @@ Result autoRun(CommandContext& c, const CommandLine& l) {
         p.autoRun->stop();
     } else if (a == QLatin1String("wait") && l.argCount() == 1) {
         // Until the run has reached the end of the route (or was stopped) and the last
-        // announcement and its chime have finished.
-        while (p.autoRun->running() || p.mixer->anyPlaying() || (p.tape && p.tape->speaking()))
-            waitProcessing(50);
+        // announcement and its chime have finished; the queue waits, the program runs.
+        c.pause =
+            CommandContext::Pause{-1,
+                                  [&p] {
+                                      return !p.autoRun->running() && !p.mixer->anyPlaying() &&
+                                             !(p.tape && p.tape->speaking()) && p.queue.idle();
+                                  },
+                                  {}};
     } else if (a == QLatin1String("start") && l.argCount() == 2) {
         bool ok = false;
         const double seconds = l.arg(2).toDouble(&ok);
         if (!ok || seconds < 1 || seconds > 600)
             return Result::fail(QStringLiteral("auto start takes seconds from 1 to 600"));
         if (!p.autoRun->start(seconds))
-            return Result::fail(QStringLiteral("no route is set, it is at its end, or the board is blanked"));
+            return Result::fail(
+                QStringLiteral("no route is set, it is at its end, or the board is blanked"));
     } else {
         return Result::fail(QStringLiteral("auto takes start SECONDS, wait or stop"));
     }
@@ -337,11 +342,11 @@ Result clock(CommandContext& c, const CommandLine& l) {
     return {};
 }
 
-Result wait(CommandContext&, const CommandLine& l) {
+Result wait(CommandContext& c, const CommandLine& l) {
     const auto v = toInt(l.arg(1));
     if (!v || *v < 0)
         return Result::fail(QStringLiteral("wait takes milliseconds"));
-    waitProcessing(*v);
+    c.pause = CommandContext::Pause{c.program.sim.nowMs() + *v, {}, {}};
     return {};
 }
 
@@ -354,10 +359,10 @@ Result at(CommandContext& c, const CommandLine& l) {
         return Result::fail(QStringLiteral("at takes MM:SS and a command"));
     const qint64 due = (m.captured(1).toLongLong() * 60 + m.captured(2).toLongLong()) * 1000 +
                        m.captured(3).leftJustified(3, QLatin1Char('0')).toLongLong();
-    const qint64 left = due - c.started.elapsed();
-    if (left > 0)
-        waitProcessing(static_cast<int>(left));
-    return runCommandLine(c, l.afterFirst());
+    const QString line = l.afterFirst();
+    c.pause = CommandContext::Pause{
+        c.startedMs + due, {}, [&c, line] { c.late = runCommandLine(c, line); }};
+    return {};
 }
 
 Result state(CommandContext& c, const CommandLine& l) {
@@ -394,7 +399,8 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
     else if (what == QLatin1String("ticket"))
         img = p.preview->image();
     else
-        return Result::fail(QStringLiteral("snapshot takes board, panel, options, routes or ticket"));
+        return Result::fail(
+            QStringLiteral("snapshot takes board, panel, options, routes or ticket"));
     if (path.isEmpty()) {
         // No file: the picture comes back in the answer (what a network client gets).
         QByteArray png;
@@ -471,10 +477,8 @@ Result replay(CommandContext& c, const CommandLine& l) {
     QFile f(l.rest);
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return Result::fail(QStringLiteral("cannot read %1: %2").arg(l.rest, f.errorString()));
-    c.program.remote->setFollowing(true);
-    QElapsedTimer since;
-    since.start();
-    int lineNo = 0, fed = 0;
+    std::vector<std::pair<int64_t, remote::Telemetry>> log;
+    int lineNo = 0;
     while (!f.atEnd()) {
         const QByteArray line = f.readLine().trimmed();
         ++lineNo;
@@ -487,15 +491,23 @@ Result replay(CommandContext& c, const CommandLine& l) {
                                                "\"telemetry\" object")
                                     .arg(l.rest)
                                     .arg(lineNo));
-        // Each message at its time after the first, as the bus sent it.
-        const qint64 due = static_cast<qint64>(o.value(QLatin1String("t")).toDouble() * 1000);
-        if (due > since.elapsed())
-            waitProcessing(static_cast<int>(due - since.elapsed()));
-        c.program.remote->telemetry(std::get<remote::Telemetry>(t));
-        ++fed;
+        log.emplace_back(static_cast<int64_t>(o.value(QLatin1String("t")).toDouble() * 1000),
+                         std::get<remote::Telemetry>(t));
     }
-    if (fed == 0)
+    if (log.empty())
         return Result::fail(QStringLiteral("%1 holds no telemetry").arg(l.rest));
+    Program& p = c.program;
+    p.remote->setFollowing(true);
+    // Each message at its time after the first, as the bus sent it: a telemetry command
+    // in the queue like a client's. The script goes on once the last has run.
+    const int64_t since = p.sim.nowMs();
+    auto left = std::make_shared<size_t>(log.size());
+    for (const auto& [due, message] : log)
+        p.sim.schedule(since + due, p.remote.get(), [&p, left, m = message] {
+            p.queue.submit({CommandQueue::Source::Telemetry, QStringLiteral("telemetry"),
+                            [&p, m] { p.remote->telemetry(m); }, [left] { --*left; }});
+        });
+    c.pause = CommandContext::Pause{-1, [left] { return *left == 0; }, {}};
     return {};
 }
 
@@ -505,18 +517,20 @@ Result routes(CommandContext& c, const CommandLine& l) {
     Program& p = c.program;
     ImportDialog& d = p.routeImport();
     const QString what = l.arg(1);
-    auto settle = [&d] {
-        while (d.busy())
-            waitProcessing(20);
+    // The dialog's thread works while the queue waits; what comes after looks at the result.
+    auto settle = [&p, &d](std::function<void()> after) {
+        p.queue.holdUntil([&d] { return !d.busy(); }, QStringLiteral("Import"));
+        p.queue.then(std::move(after));
     };
     if (what == QLatin1String("open")) {
         p.showRouteImport();
     } else if (what == QLatin1String("feed") && l.argCount() >= 2) {
         p.showRouteImport();
         d.openFeed(l.afterFirst());
-        settle();
-        if (!d.hasFeed())
-            return Result::fail(QStringLiteral("the feed %1 could not be read").arg(l.afterFirst()));
+        settle([&c, &d, feed = l.afterFirst()] {
+            if (!d.hasFeed())
+                c.late = Result::fail(QStringLiteral("the feed %1 could not be read").arg(feed));
+        });
     } else if (what == QLatin1String("folder") && l.argCount() >= 2) {
         d.setFolder(l.afterFirst());
     } else if (what == QLatin1String("search")) {
@@ -526,8 +540,7 @@ Result routes(CommandContext& c, const CommandLine& l) {
             return Result::fail(QStringLiteral("no pattern numbered %1 in the list").arg(l.arg(2)));
     } else if (what == QLatin1String("import")) {
         d.startImport();
-        settle();
-        return {std::nullopt, d.report().json(), false};
+        settle([&c, &d] { c.late = Result{std::nullopt, d.report().json(), false}; });
     } else if (what == QLatin1String("show")) {
         if (d.firstImported() == 0)
             return Result::fail(QStringLiteral("nothing has been imported"));
@@ -535,8 +548,9 @@ Result routes(CommandContext& c, const CommandLine& l) {
     } else if (what == QLatin1String("close")) {
         d.hide();
     } else {
-        return Result::fail(QStringLiteral("routes takes open, feed PATH, folder PATH, search TEXT, "
-                                           "tick NUMBER, import, show or close"));
+        return Result::fail(
+            QStringLiteral("routes takes open, feed PATH, folder PATH, search TEXT, "
+                           "tick NUMBER, import, show or close"));
     }
     return {};
 }
@@ -600,7 +614,8 @@ const std::vector<CommandRow>& commandTable() {
          at},
         {"state", 0, kAnyArgs, "state [FILE]", "the whole observable state as one JSON line",
          state},
-        {"snapshot", 1, kAnyArgs, "snapshot board [--zoom N]|panel|options|routes|ticket [FILE.png]",
+        {"snapshot", 1, kAnyArgs,
+         "snapshot board [--zoom N]|panel|options|routes|ticket [FILE.png]",
          "a window's pixels (the board at its zoom, or at N); without a file, base64 PNG in "
          "the answer",
          snapshot},
@@ -611,7 +626,8 @@ const std::vector<CommandRow>& commandTable() {
         {"replay", 1, kAnyArgs, "replay FILE",
          "feed a recorded telemetry log (JSON lines with \"t\" in seconds) at its times", replay},
         {"routes", 1, kAnyArgs,
-         "routes open | feed PATH | folder PATH | search TEXT | tick NUMBER | import | show | close",
+         "routes open | feed PATH | folder PATH | search TEXT | tick NUMBER | import | show | "
+         "close",
          "路線データの取り込み: open a GTFS-JP feed, tick a pattern by its number, import it "
          "(the report is the answer), この路線を表示",
          routes},

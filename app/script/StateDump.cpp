@@ -186,6 +186,14 @@ void describeRunning(const Program& p, QJsonObject& o) {
         ui[QStringLiteral("recentLongestStallMs")] = p.stalls->recentLongestStallMs();
         o[QStringLiteral("ui")] = ui;
     }
+    // The simulator's time and what the queue is doing: where a virtual run has got to.
+    QJsonObject sim;
+    sim[QStringLiteral("mode")] =
+        p.sim.isVirtual() ? QStringLiteral("virtual") : QStringLiteral("real");
+    sim[QStringLiteral("ms")] = static_cast<qint64>(p.sim.nowMs());
+    sim[QStringLiteral("waitingFor")] = p.queue.waitingFor();
+    sim[QStringLiteral("pending")] = static_cast<qint64>(p.queue.pending());
+    o[QStringLiteral("clock")] = sim;
     if (p.autoRun) {
         QJsonObject a;
         a[QStringLiteral("running")] = p.autoRun->running();

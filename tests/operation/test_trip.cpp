@@ -1,16 +1,18 @@
 // The trip controller without any widget: what it asks of the board, in which order.
 #include "AutoRun.h"
+#include "CommandQueue.h"
 #include "Cp932.h"
 #include "Hy3Builder.h"
+#include "Limits.h"
 #include "Options.h"
 #include "PanelState.h"
 #include "Recorders.h"
 #include "RecordingBoard.h"
 #include "TicketPreview.h"
 #include "Trip.h"
+#include "VirtualTime.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -43,13 +45,19 @@ class TripTest : public ::testing::Test {
                    })));
     }
     Trip make() {
-        Trip::Services s{board, options, sound, tape,
-                         [this](int ms) { board.log << QStringLiteral("wait %1").arg(ms); }};
+        Trip::Services s{board, options, sound, tape, &queue};
         clock.stopAt(QDateTime(QDate(2026, 12, 7), QTime(7, 5, 9)));
         s.clock = &clock;
         s.preview = &preview;
         s.panel = &panel;
         return Trip(s);
+    }
+    // Route setting with its lamp test over.
+    Outcome setRoute(Trip& t, EntryPage page) {
+        const Outcome o = t.setRoute(page);
+        if (o.ok)
+            vt::runUntil([&] { return t.routeSet(); }, limits::kLampTestMs);
+        return o;
     }
     void enter(Trip& t, std::initializer_list<int> keys) {
         for (int k : keys)
@@ -57,6 +65,7 @@ class TripTest : public ::testing::Test {
     }
 
     QTemporaryDir dir;
+    CommandQueue queue{SimClock::global()};
     Options options;
     Clock clock;
     PanelState panel;
@@ -71,13 +80,22 @@ class TripTest : public ::testing::Test {
 TEST_F(TripTest, RouteSettingRunsTheLampTestThenShowsTheStartingStop) {
     Trip t = make();
     enter(t, {10, 7, 11, 2});
+    const int64_t set = SimClock::global().nowMs();
     const Outcome o = t.setRoute(EntryPage::Keypad);
     ASSERT_TRUE(o.ok) << o.message.toStdString();
     // Prefix off while "系統選別中" shows, the element keeps the old mode afterwards.
     const int lamp = static_cast<int>(board.log.indexOf(QStringLiteral("lamp 1")));
     EXPECT_EQ(board.log.at(lamp - 1), QStringLiteral("name 系統選別中 0 0"));
-    EXPECT_EQ(board.log.at(lamp + 1), QStringLiteral("wait 3000"));
-    EXPECT_EQ(board.log.at(lamp + 2), QStringLiteral("lamp 0"));
+    // The lamp test holds the queue for three seconds of the simulator's time; the route
+    // is set when it is over.
+    EXPECT_EQ(board.log.last(), QStringLiteral("lamp 1"));
+    EXPECT_EQ(queue.waitingFor(), QStringLiteral("LampTest"));
+    EXPECT_FALSE(t.routeSet());
+    vt::runFor(2999);
+    EXPECT_EQ(board.log.last(), QStringLiteral("lamp 1"));
+    ASSERT_TRUE(vt::runUntil([&] { return t.routeSet(); }, 10));
+    EXPECT_EQ(SimClock::global().nowMs() - set, 3000);
+    EXPECT_EQ(board.log.at(lamp + 1), QStringLiteral("lamp 0"));
     // Fares from the starting section only; the first row of the trip has no prefix when
     // it is the route's first stop, row 2 here shows it.
     EXPECT_EQ(board.only(QStringLiteral("fare 1=")), QStringList());
@@ -107,7 +125,7 @@ TEST_F(TripTest, ListEntryForgetsAClearedList) {
     t.chooseRouteDigit(1, 7);
     t.clearListDigit(true, 0);
     t.chooseSectionDigit(2, 3);
-    ASSERT_TRUE(t.setRoute(EntryPage::Lists).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Lists).ok);
     EXPECT_EQ(t.state().RouteDigits, QStringLiteral("7"));
     EXPECT_EQ(t.state().StartSection, 3);
 }
@@ -115,7 +133,7 @@ TEST_F(TripTest, ListEntryForgetsAClearedList) {
 TEST_F(TripTest, StepsLateNightAndBlanking) {
     Trip t = make();
     enter(t, {10, 7, 11, 1});
-    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Keypad).ok);
     EXPECT_EQ(board.log.last(), QStringLiteral("name 停留所1 0 2")); // first stop: no prefix
     t.setLateNight(true);
     board.log.clear();
@@ -136,7 +154,7 @@ TEST_F(TripTest, StepsLateNightAndBlanking) {
 TEST_F(TripTest, AnAnnouncementStepsTheBoardWhenItsLineSaysSo) {
     Trip t = make();
     enter(t, {10, 7, 11, 1});
-    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Keypad).ok);
     tape.flag = 0;
     t.tapeNext();
     EXPECT_EQ(t.state().CurrentRow, 1);
@@ -152,10 +170,7 @@ TEST_F(TripTest, AnAnnouncementStepsTheBoardWhenItsLineSaysSo) {
 namespace {
 
 void waitUntil(const std::function<bool()>& done, int ms = 3000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    vt::runUntil(done, ms);
 }
 
 } // namespace
@@ -165,7 +180,7 @@ TEST_F(TripTest, AutoRunStepsToTheEndOfTheRouteAndStops) {
     AutoRun run(t, [] { return false; });
     EXPECT_FALSE(run.start(0.05)); // no route yet
     enter(t, {10, 7, 11, 1});
-    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Keypad).ok);
     int changes = 0;
     QObject::connect(&run, &AutoRun::changed, [&] { ++changes; });
     ASSERT_TRUE(run.start(0.05));
@@ -185,7 +200,7 @@ TEST_F(TripTest, AutoRunAnnouncesWhenThereIsAListAndWaitsForTheSound) {
     Trip t = make();
     t.initSpeech();
     enter(t, {10, 7, 11, 1});
-    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Keypad).ok);
     bool sounding = true;
     AutoRun run(t, [&] { return sounding; });
     ASSERT_TRUE(run.start(0.05));
@@ -204,7 +219,7 @@ TEST_F(TripTest, AutoRunAnnouncesWhenThereIsAListAndWaitsForTheSound) {
 TEST_F(TripTest, AutoRunStopsWhenAsked) {
     Trip t = make();
     enter(t, {10, 7, 11, 1});
-    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Keypad).ok);
     AutoRun run(t, [] { return false; });
     ASSERT_TRUE(run.start(5));
     run.stop();
@@ -223,7 +238,7 @@ TEST_F(TripTest, EveryBoardUpdateDrawsTheTicketBeforeTheStopName) {
     panel.setCompany(2);
     Trip t = make();
     enter(t, {10, 7, 11, 1});
-    ASSERT_TRUE(t.setRoute(EntryPage::Keypad).ok);
+    ASSERT_TRUE(setRoute(t, EntryPage::Keypad).ok);
     ASSERT_EQ(preview.drawn.size(), 1u);
     const SeirikenArgs& first = preview.drawn[0];
     EXPECT_EQ(first.stopName, QByteArray::fromStdString(t.table().row(1).StopNameBytes));

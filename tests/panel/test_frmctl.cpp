@@ -1,4 +1,5 @@
 #include "BoardRig.h"
+#include "CommandQueue.h"
 #include "FakeCompanion.h"
 #include "Form1.h"
 #include "Hy3Builder.h"
@@ -7,17 +8,18 @@
 #include "PanelState.h"
 #include "PreviewPicture.h"
 #include "Recorders.h"
+#include "VirtualTime.h"
 #include "frmCtl.h"
 #include "mdl527_000.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QJsonObject>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QJsonObject>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -25,10 +27,10 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QTemporaryDir>
-#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -43,17 +45,7 @@ class PanelTest : public ::testing::Test {
         options.RouteSetSound = QStringLiteral("route.wav");
         options.ResetSound = QStringLiteral("key.wav");
         clock.stopAt(QDateTime(QDate(2026, 12, 6), QTime(7, 5, 9)));
-        Trip::Services services{board,
-                                options,
-                                sound,
-                                tape,
-                                [this](int ms) {
-                                    waits.push_back(ms);
-                                    lampDuringWait = board.Degit(17)->litNow();
-                                },
-                                &clock,
-                                &preview,
-                                &panelState};
+        Trip::Services services{board, options, sound, tape, &queue, &clock, &preview, &panelState};
         trip = std::make_unique<Trip>(services);
         PanelContext ctx{board, *trip, panelState, preview, options, clock};
         ctx.saveSettings = [this] { events << QStringLiteral("save"); };
@@ -76,6 +68,9 @@ class PanelTest : public ::testing::Test {
         keys({10, 1, 2, 11});
         keys({section});
         panel->Command1[1]->click();
+        lampDuringWait = board.Degit(17)->litNow();
+        waiting = queue.waitingFor();
+        vt::runUntil([this] { return trip->routeSet(); }, 3000);
     }
     QString lit(int n) const { return board.Degit(static_cast<size_t>(n))->litNow(); }
 
@@ -92,7 +87,8 @@ class PanelTest : public ::testing::Test {
     std::unique_ptr<Trip> trip;
     std::unique_ptr<frmCtl> panel;
     const RouteState& state() const { return trip->state(); }
-    std::vector<int> waits;
+    CommandQueue queue{SimClock::global()};
+    QString waiting;
     QString lampDuringWait;
     QStringList events;
 };
@@ -113,7 +109,7 @@ TEST_F(PanelTest, StartsWithCaptionAndDisabledControls) {
 
 TEST_F(PanelTest, RouteSettingRunsTheLampTestAndShowsTheStartRow) {
     setRoute(3);
-    EXPECT_EQ(waits, std::vector<int>{3000});
+    EXPECT_EQ(waiting, QStringLiteral("LampTest"));
     EXPECT_EQ(lampDuringWait, QStringLiteral("888"));
     EXPECT_EQ(state().RouteDigits, QStringLiteral("12"));
     EXPECT_EQ(state().CurrentRow, 3);
@@ -160,6 +156,7 @@ TEST_F(PanelTest, RouteNumberInformationDigitKeepsItsZeros) {
     options.RouteNumberCell = 31;
     keys({10, 0, 0, 0, 1, 2, 11, 1});
     panel->Command1[1]->click();
+    vt::runUntil([this] { return trip->routeSet(); }, 3000);
     EXPECT_EQ(board.Degit(32)->Value(), DigitValue::text(QStringLiteral("00012")));
     EXPECT_EQ(lit(32), QStringLiteral("012"));
 }

@@ -7,7 +7,9 @@
 #include "Resampler.h"
 #include "SoundCache.h"
 #include "SoundFiles.h"
+#include "SoundWaits.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
@@ -139,7 +141,7 @@ TEST_F(Loading, APlayReturnsAtOnceAndTheSoundStartsWhenConverted) {
     // Converting two seconds takes longer than queueing the commands.
     EXPECT_TRUE(mci.loading(QStringLiteral("527S1")));
     EXPECT_EQ(mci.fileOf(QStringLiteral("527S1")), QString());
-    mci.waitForLoads();
+    waitForLoads(mci);
     EXPECT_TRUE(mixer.playing(QStringLiteral("527S1")));
     EXPECT_EQ(mci.fileOf(QStringLiteral("527S1")), chime);
     EXPECT_NEAR(peak(pull(mixer, 4410)), 0.5, 0.02);
@@ -164,7 +166,7 @@ TEST_F(Loading, AStopOrCloseThatComesFirstWinsOverTheLoad) {
     mci.send(open(b, QStringLiteral("527S3")));
     mci.send(QStringLiteral("play 527S3 from 0"));
     mci.send(QStringLiteral("close 527S3"));
-    mci.waitForLoads();
+    waitForLoads(mci);
     EXPECT_TRUE(mixer.isOpen(QStringLiteral("527S2")));
     EXPECT_FALSE(mixer.playing(QStringLiteral("527S2")));
     EXPECT_FALSE(mixer.isOpen(QStringLiteral("527S3")));
@@ -177,7 +179,7 @@ TEST_F(Loading, AStopOrCloseThatComesFirstWinsOverTheLoad) {
     mci.send(QStringLiteral("close 527S1"));
     mci.send(open(b, QStringLiteral("527S1")));
     mci.send(QStringLiteral("play 527S1 from 0"));
-    mci.waitForLoads();
+    waitForLoads(mci);
     EXPECT_EQ(mci.fileOf(QStringLiteral("527S1")), b);
     EXPECT_NEAR(peak(pull(mixer, 4410)), 0.5, 0.02);
 }
@@ -190,7 +192,7 @@ TEST_F(Loading, AWaitingPlayWaitsForTheLoadAndThenTheSound) {
         // Stands for the UI's local loop: hand back finished loads, pull the sound.
         while (!done() && polls < 100000) {
             ++polls;
-            waiting.waitForLoads();
+            waitForLoads(waiting);
             sawLoaded = sawLoaded || mixer.isOpen(QStringLiteral("W"));
             pull(mixer, 512);
         }

@@ -5,6 +5,7 @@
 #include "Mixer.h"
 #include "MixerProbe.h"
 #include "SoundFiles.h"
+#include "SoundWaits.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -105,7 +106,7 @@ TEST_F(MixerTest, TwoChannelsOverlapAndASecondPlayCutsTheFirst) {
     mci.send(QStringLiteral("play 527S1 from 0"));
     mci.send(QStringLiteral("open \"%1\" type waveaudio alias 527S2 wait").arg(b));
     mci.send(QStringLiteral("play 527S2 from 0"));
-    mci.waitForLoads();
+    waitForLoads(mci);
     EXPECT_TRUE(mixer.playing(QStringLiteral("527S1")));
     EXPECT_TRUE(mixer.playing(QStringLiteral("527S2")));
     EXPECT_NEAR(peak(pull(mixer, 4410)), 0.6, 0.05); // both tones in phase: they add
@@ -125,7 +126,7 @@ TEST_F(MixerTest, ASoundEndsAfterItsLengthAndLoudChannelsClip) {
                      .arg(loud, QString::fromLatin1(ch)));
         mci.send(QStringLiteral("play %1 from 0").arg(QString::fromLatin1(ch)));
     }
-    mci.waitForLoads();
+    waitForLoads(mci);
     const auto out = pull(mixer, Mixer::kRate / 10 - 100);
     EXPECT_LE(peak(out), 1.0);
     EXPECT_TRUE(mixer.anyPlaying());
@@ -145,7 +146,7 @@ TEST_F(MixerTest, BadFilesAndWrongTypesLeaveTheChannelSilent) {
     mci.send(QStringLiteral("play 527S1 from 0 wait")); // nothing open: returns at once
     mci.send(QStringLiteral("play 527S2 from 0"));
     mci.send(QStringLiteral("nonsense"));
-    mci.waitForLoads();
+    waitForLoads(mci);
     EXPECT_FALSE(mixer.anyPlaying());
     EXPECT_EQ(peak(pull(mixer, 1000)), 0.0);
 }

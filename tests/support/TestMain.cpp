@@ -1,8 +1,10 @@
 // Shared test main: offscreen platform at 96 dpi, fixed time zone and locale, the
-// program's font substitutes, and a companion that never blocks.
+// program's font substitutes, a companion that never blocks, and the simulator's clock on
+// virtual time, so what a test measures is simulator time whatever the machine's load.
 #include "ApiLib.h"
 #include "FakeCompanion.h"
 #include "FontSubstitutes.h"
+#include "SimClock.h"
 
 #include <QApplication>
 #include <QLocale>
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     ApiLib::installFontSubstitutes();
     Companion::install(std::make_unique<FakeCompanion>());
+    SimClock::global().setMode(SimClock::Mode::Virtual);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

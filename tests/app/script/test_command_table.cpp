@@ -29,7 +29,7 @@ TEST(CommandTable, EveryRowIsNamedOnceAndExplainedInTheHelp) {
 TEST(CommandTable, AWrongNumberOfArgumentsAnswersWithTheRowsUsage) {
     Program program;
     ScriptedCompanion companion(nullptr, true);
-    CommandContext ctx{program, companion, {}};
+    CommandContext ctx{program, companion, 0, {}, {}};
     for (const CommandRow& r : commandTable()) {
         const QString usage = QStringLiteral("usage: %1").arg(QString::fromUtf8(r.usage));
         if (r.minArgs > 0) {
