@@ -349,7 +349,7 @@ QString Program::defaultRecordingPath() const {
         folder = QDir::homePath();
     return QDir(folder).filePath(
         QStringLiteral("minamo-%1.mp4")
-            .arg(QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+            .arg(clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
 }
 
 ImportDialog& Program::routeImport() {

@@ -167,7 +167,9 @@ void RemoteSession::telemetry(const remote::Telemetry& t) {
 
 void RemoteSession::emitEvent(const QString& name, const QJsonObject& fields) {
     ++eventsSent_;
-    server_.broadcast(remote::eventMessage(name, fields));
+    QJsonObject stamped = fields;
+    stamped[QStringLiteral("ms")] = static_cast<qint64>(p_.sim.nowMs());
+    server_.broadcast(remote::eventMessage(name, stamped));
 }
 
 QJsonObject RemoteSession::stopFields(int row) const {
