@@ -251,8 +251,13 @@ int main(int argcIn, char** argvIn) {
     Companion::install(std::move(c));
 
     const QFileInfo self(QCoreApplication::applicationFilePath());
-    if (cli.isSet(QStringLiteral("virtual-time")))
+    // A virtual clock stays at 0 until the script has started: the trip's time is the
+    // script's, however long the windows take to come up.
+    const bool virtualTime = cli.isSet(QStringLiteral("virtual-time"));
+    if (virtualTime) {
         SimClock::global().setMode(SimClock::Mode::Virtual);
+        SimClock::global().hold();
+    }
     Program program;
     program.stalls = std::make_unique<StallWatch>(cli.isSet(debugStalls));
     program.companion = scriptedCompanion;
@@ -359,6 +364,8 @@ int main(int argcIn, char** argvIn) {
     if (!scripted) {
         if (!replayFile.isEmpty())
             QTimer::singleShot(0, &app, afterScript);
+        if (virtualTime)
+            QTimer::singleShot(0, &app, [] { SimClock::global().release(); });
     } else {
         // A script from standard input runs line by line as it comes, so another program
         // can drive the simulator through a pipe.
@@ -380,7 +387,9 @@ int main(int argcIn, char** argvIn) {
                              if (o == ScriptRunner::Outcome::Finished)
                                  afterScript();
                          });
-        QTimer::singleShot(0, &app, [runner, lines, piped] {
+        QTimer::singleShot(0, &app, [runner, lines, piped, virtualTime] {
+            if (virtualTime)
+                SimClock::global().release();
             if (!piped) {
                 runner->start(lines);
                 return;

@@ -9,7 +9,15 @@
 #include <memory>
 
 ScriptRunner::ScriptRunner(Program& program, ScriptedCompanion& companion, QObject* parent)
-    : QObject(parent), program_(program), ctx_{program, companion, 0, {}, {}} {}
+    : QObject(parent), program_(program), ctx_{program, companion, 0, {}, {}} {
+    // A virtual clock waits for the script's next line: time moves only as the script
+    // says, however late its input comes through a pipe.
+    gate_ = program_.sim.addGate([this] { return !waitingForLine_; });
+}
+
+ScriptRunner::~ScriptRunner() {
+    program_.sim.removeGate(gate_);
+}
 
 void ScriptRunner::start(const QStringList& lines) {
     auto at = std::make_shared<qsizetype>(0);
@@ -22,6 +30,7 @@ void ScriptRunner::start(const QStringList& lines) {
 
 void ScriptRunner::start(Source next) {
     next_ = std::move(next);
+    waitingForLine_ = false;
     ctx_.startedMs = program_.sim.nowMs();
     lineNo_ = 0;
     running_ = true;
@@ -32,6 +41,7 @@ void ScriptRunner::linesArrived() {
     if (waitingForLine_) {
         waitingForLine_ = false;
         feed();
+        program_.sim.poke();
     }
 }
 

@@ -18,6 +18,7 @@ class ScriptRunner : public QObject {
     Q_OBJECT
   public:
     ScriptRunner(Program& program, ScriptedCompanion& companion, QObject* parent = nullptr);
+    ~ScriptRunner() override;
 
     enum class Outcome { Finished, Quit, Error };
     // What a line source has: a line, nothing yet (call linesArrived() when it has), or
@@ -55,4 +56,5 @@ class ScriptRunner : public QObject {
     int lineNo_ = 0;
     bool running_ = false;
     bool waitingForLine_ = false;
+    uint64_t gate_ = 0;
 };

@@ -92,7 +92,8 @@ TEST(RemoteGuests, TheOperatorsCommandsActAndPicturesComeBackInTheAnswer) {
     ASSERT_TRUE(c.run(QStringLiteral("next"))[QStringLiteral("ok")].toBool());
     EXPECT_EQ(stateOf(c)[QStringLiteral("CurrentRow")].toInt(), 2);
 
-    const QJsonObject shot = c.run(QStringLiteral("snapshot board"))[QStringLiteral("result")].toObject();
+    const QJsonObject shot =
+        c.run(QStringLiteral("snapshot board"))[QStringLiteral("result")].toObject();
     const QImage board = QImage::fromData(
         QByteArray::fromBase64(shot[QStringLiteral("png")].toString().toLatin1()), "PNG");
     EXPECT_EQ(board.size(), QSize(582, 344));
@@ -107,7 +108,8 @@ TEST(RemoteGuests, TheOperatorsCommandsActAndPicturesComeBackInTheAnswer) {
 
     // 録画 into the video folder under a name the program chooses.
     const QJsonObject rec = c.run(QStringLiteral("record start"));
-    ASSERT_TRUE(rec[QStringLiteral("ok")].toBool()) << rec[QStringLiteral("error")].toString().toStdString();
+    ASSERT_TRUE(rec[QStringLiteral("ok")].toBool())
+        << rec[QStringLiteral("error")].toString().toStdString();
     const QString file = rec[QStringLiteral("result")][QStringLiteral("file")].toString();
     EXPECT_TRUE(file.startsWith(sim.dir.filePath(QStringLiteral("home")))) << file.toStdString();
     EXPECT_TRUE(file.endsWith(QLatin1String(".mp4")));
@@ -134,9 +136,8 @@ TEST(RemoteGuests, TheSeventeenthRequestWaitingIsRefusedAtOnce) {
     auto ours = [](const QJsonObject& m) {
         return m.contains(QStringLiteral("ok")) && m[QStringLiteral("id")].toInt() > 1000;
     };
-    ASSERT_TRUE(waitUntil([&] {
-        return std::count_if(c.messages.begin(), c.messages.end(), ours) >= 20;
-    }));
+    ASSERT_TRUE(
+        waitUntil([&] { return std::count_if(c.messages.begin(), c.messages.end(), ours) >= 20; }));
     int ok = 0, busy = 0;
     for (const QJsonObject& m : c.messages) {
         if (!ours(m))
@@ -163,7 +164,8 @@ TEST(RemoteGuests, QuitIsAnsweredThenEveryClientSeesTheEventAndACloseFrame) {
         for (Client* x : {&c, &other}) {
             ASSERT_TRUE(waitUntil([&] { return x->closed; }, 10000)) << "run " << run;
             EXPECT_EQ(x->events(QStringLiteral("quit")).size(), 1u) << "run " << run;
-            EXPECT_EQ(x->socket.closeCode(), QWebSocketProtocol::CloseCodeGoingAway) << "run " << run;
+            EXPECT_EQ(x->socket.closeCode(), QWebSocketProtocol::CloseCodeGoingAway)
+                << "run " << run;
         }
         ASSERT_TRUE(sim.process.waitForFinished(10000));
         EXPECT_EQ(sim.process.exitCode(), 0);
@@ -174,6 +176,9 @@ TEST(RemoteGuests, AClientThatNeverReadsIsDroppedAndTheProgramStaysSmall) {
     Simulator sim;
     Client watcher(sim.address);
     ASSERT_TRUE(watcher.hello());
+    // What the deaf client costs, over what the program holds before it comes (an
+    // instrumented build holds much more of its own).
+    const qint64 baseKb = sim.residentKb();
     QTcpSocket deaf;
     deaf.setReadBufferSize(1024); // it takes almost nothing off the wire
     deaf.connectToHost(QStringLiteral("127.0.0.1"), static_cast<quint16>(sim.port().toUInt()));
@@ -186,7 +191,9 @@ TEST(RemoteGuests, AClientThatNeverReadsIsDroppedAndTheProgramStaysSmall) {
     QElapsedTimer t;
     t.start();
     int sent = 0;
-    while (t.elapsed() < 4000 && deaf.state() == QAbstractSocket::ConnectedState) {
+    // Until it is dropped (a slower build, under the sanitizers, answers more slowly and
+    // takes longer to fill the limit).
+    while (t.elapsed() < 20000 && deaf.state() == QAbstractSocket::ConnectedState) {
         for (int i = 0; i < 20; ++i, ++sent)
             deaf.write(request);
         deaf.flush();
@@ -196,7 +203,7 @@ TEST(RemoteGuests, AClientThatNeverReadsIsDroppedAndTheProgramStaysSmall) {
     ASSERT_TRUE(waitUntil([&] { return deaf.state() != QAbstractSocket::ConnectedState; }, 10000))
         << "still connected after " << sent << " requests";
     peakKb = std::max(peakKb, sim.residentKb());
-    EXPECT_LT(peakKb, 150 * 1024) << sent << " requests";
+    EXPECT_LT(peakKb - baseKb, 100 * 1024) << sent << " requests, from " << baseKb << " kB";
     // The others go on.
     EXPECT_TRUE(watcher.run(QStringLiteral("backlight 1"))[QStringLiteral("ok")].toBool());
 }
