@@ -1,5 +1,6 @@
 // Video files as players see them: streams, frame rate, start times and a decoded frame,
 // checked with FFmpeg's own ffprobe and ffmpeg; a file cut off mid-recording still plays.
+#include "RunTool.h"
 #include "ImageCompare.h"
 #include "Recorder.h"
 
@@ -8,7 +9,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QPainter>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cmath>
@@ -65,12 +65,11 @@ void feed(Recorder& r, double seconds) {
 }
 
 QJsonObject probe(const QString& file) {
-    QProcess p;
-    p.start(QStringLiteral("ffprobe"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-show_streams"),
-             QStringLiteral("-show_format"), QStringLiteral("-of"), QStringLiteral("json"), file});
-    p.waitForFinished(30000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
+    return QJsonDocument::fromJson(
+               runTool({QStringLiteral("ffprobe"), QStringLiteral("-v"), QStringLiteral("error"),
+                        QStringLiteral("-show_streams"), QStringLiteral("-show_format"),
+                        QStringLiteral("-of"), QStringLiteral("json"), file}))
+        .object();
 }
 
 QJsonObject stream(const QJsonObject& probe, const char* type) {
@@ -81,12 +80,9 @@ QJsonObject stream(const QJsonObject& probe, const char* type) {
 }
 
 QImage frameAt(const QString& file, double seconds, const QString& out) {
-    QProcess p;
-    p.start(QStringLiteral("ffmpeg"),
-            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-y"),
-             QStringLiteral("-ss"), QString::number(seconds), QStringLiteral("-i"), file,
-             QStringLiteral("-frames:v"), QStringLiteral("1"), out});
-    p.waitForFinished(30000);
+    runTool({QStringLiteral("ffmpeg"), QStringLiteral("-v"), QStringLiteral("error"),
+             QStringLiteral("-y"), QStringLiteral("-ss"), QString::number(seconds),
+             QStringLiteral("-i"), file, QStringLiteral("-frames:v"), QStringLiteral("1"), out});
     return QImage(out).convertToFormat(QImage::Format_RGB32);
 }
 
