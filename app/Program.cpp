@@ -158,6 +158,8 @@ void Program::saveSettings() {
 
 void Program::applyDisplay() {
     ::applyDisplay(options, *board, zoomOverride);
+    if (exportZoom)
+        board->setZoom(*exportZoom);
     for (const auto& f : lookChanged)
         f();
 }
@@ -347,9 +349,8 @@ QString Program::defaultRecordingPath() const {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::MoviesLocation);
     if (folder.isEmpty() || !QDir().mkpath(folder))
         folder = QDir::homePath();
-    return QDir(folder).filePath(
-        QStringLiteral("minamo-%1.mp4")
-            .arg(clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
+    return QDir(folder).filePath(QStringLiteral("minamo-%1.mp4")
+                                     .arg(clock.now().toString(QStringLiteral("yyyyMMdd-HHmmss"))));
 }
 
 ImportDialog& Program::routeImport() {

@@ -4,6 +4,7 @@
 #include "AppError.h"
 #include "CommandLineFiles.h"
 #include "DotRaster.h"
+#include "ExportFormat.h"
 #include "FatalHandler.h"
 #include "FocusStyle.h"
 #include "FontSubstitutes.h"
@@ -13,8 +14,10 @@
 #include "ScriptRunner.h"
 #include "ScriptedCompanion.h"
 #include "StdinLines.h"
+#include "VideoExport.h"
 
 #include <QCommandLineParser>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLibraryInfo>
@@ -51,12 +54,30 @@ void chooseHeadlessPlatform(int argc, char** argv) {
         return;
     for (int i = 1; i < argc; ++i) {
         const std::string_view a(argv[i]);
-        if (a == "--unattended" || a == "--record" || a.starts_with("--record=") || a == "--help" ||
-            a == "-h" || a == "--help-all" || a == "--version" || a == "-v") {
+        if (a == "--unattended" || a == "--record" || a.starts_with("--record=") ||
+            a == "--export" || a.starts_with("--export=") || a == "--help" || a == "-h" ||
+            a == "--help-all" || a == "--version" || a == "-v") {
             qputenv("QT_QPA_PLATFORM", "offscreen");
             return;
         }
     }
+}
+
+// A progress line on standard error every second of the trip: where the export has got
+// to and how many times faster than real time it goes.
+void startExportProgress(VideoExport& e) {
+    auto* timer = new SimTimer(&e);
+    auto* wall = new QElapsedTimer;
+    wall->start();
+    QObject::connect(timer, &SimTimer::timeout, &e, [&e, wall] {
+        const double simSeconds = static_cast<double>(SimClock::global().nowMs()) / 1000.0;
+        const double wallSeconds = std::max(1e-3, static_cast<double>(wall->elapsed()) / 1000.0);
+        std::fprintf(stderr, "export: %s, x%.1f real time\n", qPrintable(e.progress()),
+                     simSeconds / wallSeconds);
+        std::fflush(stderr);
+    });
+    QObject::connect(&e, &QObject::destroyed, [wall] { delete wall; });
+    timer->start(1000);
 }
 
 // Every option of the program; the runs that only print (help, version, the script
@@ -98,6 +119,21 @@ void defineOptions(QCommandLineParser& cli) {
          QStringLiteral("Record the board and its sound as a video into FILE (.mp4: H.264 + AAC, "
                         ".webm: VP9 + Opus) until the program ends."),
          QStringLiteral("FILE")},
+        {QStringLiteral("export"),
+         QStringLiteral("Run the --script on virtual time and export the whole trip as fast as the "
+                        "machine allows into FILE, then exit: .mp4 (H.264 + AAC), .webm (VP9 with "
+                        "alpha + Opus), .mov (ProRes 4444 with alpha + 16-bit PCM) or a folder "
+                        "name ending in / (numbered PNG frames + audio.wav); captions of the "
+                        "announcements and the stop names beside it (.srt and .vtt)."),
+         QStringLiteral("FILE")},
+        {QStringLiteral("export-zoom"), QStringLiteral("Export at N times the board's size (1-4)."),
+         QStringLiteral("N"), QStringLiteral("1")},
+        {QStringLiteral("export-fps"), QStringLiteral("Export at 30 or 60 frames a second."),
+         QStringLiteral("FPS"), QStringLiteral("30")},
+        {QStringLiteral("export-background"),
+         QStringLiteral("panel (the board as shown), transparent (transparent outside the rounded "
+                        "board) or lit (only what is lit, for overlays)."),
+         QStringLiteral("KIND"), QStringLiteral("panel")},
         {QStringLiteral("record-zoom"),
          QStringLiteral("Record at N times the board's size (1-4, sharp pixels); default 1."),
          QStringLiteral("N"), QStringLiteral("1")},
@@ -243,17 +279,34 @@ int main(int argcIn, char** argvIn) {
                   debugStalls = QStringLiteral("debug-stalls");
 
     const bool scripted = cli.isSet(script);
+    // An export runs its script unattended on virtual time.
+    std::optional<exportfmt::Options> exporting;
+    if (cli.isSet(QStringLiteral("export"))) {
+        if (!scripted) {
+            std::fprintf(stderr, "--export needs a --script to run\n");
+            return 2;
+        }
+        auto parsed = exportfmt::parse(cli.value(QStringLiteral("export")),
+                                       cli.value(QStringLiteral("export-zoom")),
+                                       cli.value(QStringLiteral("export-fps")),
+                                       cli.value(QStringLiteral("export-background")));
+        if (const auto* why = std::get_if<QString>(&parsed)) {
+            std::fprintf(stderr, "%s\n", qPrintable(*why));
+            return 2;
+        }
+        exporting = std::get<exportfmt::Options>(parsed);
+    }
+    const bool unattendedRun = cli.isSet(unattended) || exporting.has_value();
     // Scripts and other programs queue their answers to dialogs here; without any queued
     // it asks the person, as the plain dialogs do.
-    auto c =
-        std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(), cli.isSet(unattended));
+    auto c = std::make_unique<ScriptedCompanion>(std::make_unique<QtCompanion>(), unattendedRun);
     ScriptedCompanion* scriptedCompanion = c.get();
     Companion::install(std::move(c));
 
     const QFileInfo self(QCoreApplication::applicationFilePath());
     // A virtual clock stays at 0 until the script has started: the trip's time is the
     // script's, however long the windows take to come up.
-    const bool virtualTime = cli.isSet(QStringLiteral("virtual-time"));
+    const bool virtualTime = cli.isSet(QStringLiteral("virtual-time")) || exporting.has_value();
     if (virtualTime) {
         SimClock::global().setMode(SimClock::Mode::Virtual);
         SimClock::global().hold();
@@ -332,7 +385,25 @@ int main(int argcIn, char** argvIn) {
     }
 
     const QString replayFile = cli.value(QStringLiteral("replay-telemetry"));
-    const bool endAfter = scripted && cli.isSet(unattended);
+    const bool endAfter = scripted && unattendedRun;
+    // The export: its picture at its zoom, frames from the script's first moment, and the
+    // file finished as the program ends.
+    std::unique_ptr<VideoExport> videoExport;
+    bool exportFailed = false;
+    if (exporting) {
+        program.exportZoom = exporting->zoom;
+        program.applyDisplay();
+        videoExport = std::make_unique<VideoExport>(program, *exporting);
+        program.quitting.push_back([&videoExport, &exportFailed] {
+            if (!videoExport->running())
+                return;
+            const bool ok = videoExport->finish();
+            std::fprintf(stderr, ok ? "export: done, %s\n" : "export failed: %s\n",
+                         qPrintable(ok ? videoExport->progress() : videoExport->error()));
+            std::fflush(stderr);
+            exportFailed = !ok;
+        });
+    }
     // The telemetry log follows the script (or the start when there is none); a log that
     // fails ends the run with status 2.
     auto* replayRun = new ScriptRunner(program, *scriptedCompanion, &app);
@@ -387,7 +458,14 @@ int main(int argcIn, char** argvIn) {
                              if (o == ScriptRunner::Outcome::Finished)
                                  afterScript();
                          });
-        QTimer::singleShot(0, &app, [runner, lines, piped, virtualTime] {
+        QTimer::singleShot(0, &app, [runner, lines, piped, virtualTime, &videoExport] {
+            if (videoExport && !videoExport->start()) {
+                std::fprintf(stderr, "cannot export: %s\n", qPrintable(videoExport->error()));
+                std::fflush(stderr);
+                std::_Exit(2);
+            }
+            if (videoExport)
+                startExportProgress(*videoExport);
             if (virtualTime)
                 SimClock::global().release();
             if (!piped) {
@@ -404,5 +482,8 @@ int main(int argcIn, char** argvIn) {
             });
         });
     }
-    return app.exec();
+    const int status = app.exec();
+    if (videoExport && videoExport->running())
+        videoExport->cancel(); // the program ended before its script did
+    return exportFailed ? 1 : status;
 }

@@ -91,23 +91,24 @@ void SimClock::arm() {
 
 void SimClock::step() {
     stepPosted_ = false;
-    if (mode_ == Mode::Virtual && !entries_.empty()) {
-        const int64_t due = entries_.begin()->first.first;
-        if (due > virtualNow_) {
+    if (mode_ == Mode::Virtual) {
+        // Commands that can run now go before whatever else is due at this moment, and
+        // the clock stays until they have run; whoever shut a gate pokes when it opens.
+        for (const auto& [id, open] : gates_)
+            if (!open())
+                return;
+        if (!entries_.empty() && entries_.begin()->first.first > virtualNow_) {
             if (holds_ > 0)
                 return; // release() steps again
-            for (const auto& [id, open] : gates_)
-                if (!open())
-                    return; // its owner pokes
             if (mayAdvance && !mayAdvance()) {
-                // A dialog or a command is open; look again shortly (a poke comes sooner).
+                // A dialog is open or the voice is being made; look again shortly.
                 stepPosted_ = true;
                 timer_.start(1);
                 return;
             }
             const int64_t from = virtualNow_;
-            virtualNow_ = due;
-            Q_EMIT advanced(from, due);
+            virtualNow_ = entries_.begin()->first.first;
+            Q_EMIT advanced(from, virtualNow_);
         }
     }
     fireDue();

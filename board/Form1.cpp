@@ -1,5 +1,7 @@
 #include "Form1.h"
 
+#include "PaintLayers.h"
+
 #include "BoardFit.h"
 #include "BoardLayout.h"
 #include "BuiltInPanel.h"
@@ -35,7 +37,7 @@ void SeiriLabel::paintEvent(QPaintEvent* e) {
     }
     // The text drawn exactly as at 1x, onto what lies beneath it there, then enlarged:
     // the zoomed board stays the 1x board pixel for pixel.
-    QImage at1x = backdrop ? backdrop(base_) : QImage();
+    QImage at1x = backdrop && !paintlayers::litOnly() ? backdrop(base_) : QImage();
     if (at1x.size() != base_.size()) {
         at1x = QImage(base_.size(), QImage::Format_ARGB32);
         at1x.fill(Qt::transparent);
@@ -449,6 +451,21 @@ QImage Form1::snapshot() {
     return flat;
 }
 
+QImage Form1::snapshot(Layers layers) {
+    if (layers == Layers::Whole)
+        return snapshot();
+    const QRect board = boardRect();
+    QImage flat(board.size(), QImage::Format_ARGB32);
+    flat.fill(Qt::transparent);
+    rendering_ = true;
+    {
+        paintlayers::LitOnly only;
+        render(&flat, QPoint(), QRegion(board), QWidget::DrawChildren);
+    }
+    rendering_ = false;
+    return flat;
+}
+
 QImage Form1::snapshot(int zoom) {
     zoom = std::clamp(zoom, 1, kMaxZoom);
     if (zoom == zoom_)
@@ -483,6 +500,8 @@ void Form1::closeEvent(QCloseEvent* e) {
 void Form1::paintEvent(QPaintEvent*) {
     if (!rendering_)
         ++paints_;
+    if (paintlayers::litOnly())
+        return; // an overlay: no panel picture beneath what is lit
     QPainter p(this);
     const QRect board = boardRect();
     if (fullScreen_)

@@ -117,6 +117,9 @@ class Form1 : public QWidget, public BoardView {
     QImage snapshot();
     // The same at another zoom (1-4): drawn so for a moment, without painting the window.
     QImage snapshot(int zoom);
+    // What an overlay takes: only the lit segments, dots and the labels, on transparency.
+    enum class Layers { Whole, LitOnly };
+    QImage snapshot(Layers layers);
     // The snapshot made again only when something on the board was painted since, or
     // `maxAgeMs` has passed (a window that is not shown paints nothing): for watchers
     // that look 60 times a second.

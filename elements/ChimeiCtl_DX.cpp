@@ -1,5 +1,7 @@
 #include "ChimeiCtl_DX.h"
 
+#include "PaintLayers.h"
+
 #include "ByteText.h"
 #include "ChimeiLayout.h"
 #include "Cp932.h"
@@ -228,6 +230,19 @@ void ChimeiCtl_DX::prepareView() {
 
 void ChimeiCtl_DX::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    if (paintlayers::litOnly()) {
+        // The dots that shine, on transparency: the strip without its background.
+        QImage lit = strip_.convertToFormat(QImage::Format_ARGB32);
+        const QRgb back = colorFromBgr(backColor_).rgb();
+        for (int y = 0; y < lit.height(); ++y) {
+            auto* line = reinterpret_cast<QRgb*>(lit.scanLine(y));
+            for (int x = 0; x < lit.width(); ++x)
+                if (line[x] == back)
+                    line[x] = 0;
+        }
+        p.drawImage(stripLeft_ * zoom_, -zoom_, zoom_ == 1 ? lit : pixelScale(lit, zoom_));
+        return;
+    }
     if (look_.on) {
         prepareView();
         leds_.paint(p, stripLeft_);

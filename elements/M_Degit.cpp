@@ -1,5 +1,7 @@
 #include "M_Degit.h"
 
+#include "PaintLayers.h"
+
 #include "ApiLib.h"
 #include "ColorCodes.h"
 #include "Companion.h"
@@ -190,7 +192,24 @@ void M_Degit::makeShown() {
 
 void M_Degit::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, shown_);
+    p.drawImage(0, 0, paintlayers::litOnly() ? litImage() : shown_);
+}
+
+QImage M_Degit::litImage() {
+    // The lit segments alone, drawn as DrawDegit draws them, on transparency.
+    QImage img(baseSize(), QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    {
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colorFromBgr(st_.DegitForeColor));
+        const SegmentGlyphs& g = glyphs();
+        const QString shown = positionText(lit_, st_.Keta);
+        for (int i = 0; i < st_.Keta; ++i)
+            p.drawPath(g.glyph(shown.at(i), i));
+    }
+    return zoom_ == 1 ? img : pixelScale(img, zoom_);
 }
 
 void M_Degit::mouseDoubleClickEvent(QMouseEvent*) {

@@ -77,6 +77,8 @@ class M_Degit : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent*) override;
 
   private:
+    // What is lit, alone (drawing for an overlay).
+    QImage litImage();
     void resizeToClass();
     void DrawDegit();
     void makeShown();

@@ -34,8 +34,41 @@ struct PacketDeleter {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
 };
 
-bool isWebm(const QString& path) {
-    return QFileInfo(path).suffix().compare(QStringLiteral("webm"), Qt::CaseInsensitive) == 0;
+enum class Format { Mp4, Webm, Mov, Unknown };
+
+Format formatOf(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix == QLatin1String("mp4"))
+        return Format::Mp4;
+    if (suffix == QLatin1String("webm"))
+        return Format::Webm;
+    if (suffix == QLatin1String("mov"))
+        return Format::Mov;
+    return Format::Unknown;
+}
+
+// The encoders and muxer of each format: video, sound, container.
+struct Codecs {
+    const char* video;
+    const char* audio;
+    const char* muxer;
+};
+
+Codecs codecsOf(Format f) {
+    switch (f) {
+    case Format::Webm:
+        return {"libvpx-vp9", "libopus", "webm"};
+    case Format::Mov:
+        return {"prores_ks", "pcm_s16le", "mov"};
+    default:
+        return {"libx264", "aac", "mp4"};
+    }
+}
+
+AVPixelFormat pixelFormatOf(Format f, bool alpha) {
+    if (f == Format::Mov)
+        return alpha ? AV_PIX_FMT_YUVA444P10LE : AV_PIX_FMT_YUV422P10LE;
+    return f == Format::Webm && alpha ? AV_PIX_FMT_YUVA420P : AV_PIX_FMT_YUV420P;
 }
 
 } // namespace
@@ -133,20 +166,19 @@ bool VideoEncoder::isOpen() const {
 }
 
 bool VideoEncoder::canWrite(const QString& path, QString* why) {
-    const bool webm = isWebm(path);
-    const char* names[2] = {webm ? "libvpx-vp9" : "libx264", webm ? "libopus" : "aac"};
-    for (const char* n : names)
+    const Format format = formatOf(path);
+    if (format == Format::Unknown) {
+        if (why)
+            *why = QStringLiteral("the file must end in .mp4, .webm or .mov");
+        return false;
+    }
+    const Codecs codecs = codecsOf(format);
+    for (const char* n : {codecs.video, codecs.audio})
         if (!avcodec_find_encoder_by_name(n)) {
             if (why)
                 *why = QStringLiteral("this FFmpeg has no %1 encoder").arg(QString::fromLatin1(n));
             return false;
         }
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("mp4") && suffix != QLatin1String("webm")) {
-        if (why)
-            *why = QStringLiteral("the file must end in .mp4 or .webm");
-        return false;
-    }
     // A video is a file on this computer: never a URL FFmpeg would connect to, a FIFO or
     // a device.
     if (path.contains(QLatin1String("://")) || path.startsWith(QLatin1String("pipe:"))) {
@@ -172,17 +204,18 @@ bool VideoEncoder::open(const Settings& s) {
     av_log_set_level(AV_LOG_ERROR); // the encoders' statistics are not for the operator
     auto d = std::make_unique<Impl>();
     d->inRate = s.sampleRate;
-    const bool webm = isWebm(s.path);
+    const Format format = formatOf(s.path);
+    const bool webm = format == Format::Webm;
+    const Codecs codecs = codecsOf(format);
     const QByteArray file = QFile::encodeName(s.path);
-    int rc =
-        avformat_alloc_output_context2(&d->fmt, nullptr, webm ? "webm" : "mp4", file.constData());
+    int rc = avformat_alloc_output_context2(&d->fmt, nullptr, codecs.muxer, file.constData());
     if (rc < 0 || !d->fmt) {
         error_ = averr(rc);
         return false;
     }
 
     // Video: a key frame every second, so a cut-off file loses at most its last second.
-    const AVCodec* vc = avcodec_find_encoder_by_name(webm ? "libvpx-vp9" : "libx264");
+    const AVCodec* vc = avcodec_find_encoder_by_name(codecs.video);
     d->video.reset(avcodec_alloc_context3(vc));
     AVCodecContext* v = d->video.get();
     v->width = s.width;
@@ -193,11 +226,17 @@ bool VideoEncoder::open(const Settings& s) {
     // No B-frames: the picture starts at time zero with the sound, and frames leave the
     // encoder as soon as they are made.
     v->max_b_frames = 0;
-    v->pix_fmt = AV_PIX_FMT_YUV420P;
+    v->pix_fmt = pixelFormatOf(format, s.alpha);
     v->color_range = AVCOL_RANGE_MPEG;
     if (d->fmt->oformat->flags & AVFMT_GLOBALHEADER)
         v->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (webm) {
+    if (format == Format::Mov) {
+        // ProRes 4444 (with its alpha) or 422 HQ: what editors cut without converting.
+        av_opt_set(v->priv_data, "profile", s.alpha ? "4444" : "hq", 0);
+        av_opt_set(v->priv_data, "vendor", "apl0", 0);
+        if (s.alpha)
+            av_opt_set_int(v->priv_data, "alpha_bits", 16, 0);
+    } else if (webm) {
         // Real-time speed: a recording must keep up with the board on an ordinary machine.
         av_opt_set(v->priv_data, "deadline", "realtime", 0);
         av_opt_set_int(v->priv_data, "cpu-used", 8, 0);
@@ -221,14 +260,16 @@ bool VideoEncoder::open(const Settings& s) {
     d->vstream->avg_frame_rate = v->framerate;
     avcodec_parameters_from_context(d->vstream->codecpar, v);
 
-    // Sound: AAC keeps the mixer's rate; Opus only takes 48 kHz.
-    const AVCodec* ac = avcodec_find_encoder_by_name(webm ? "libopus" : "aac");
+    // Sound: AAC and PCM keep the mixer's rate; Opus only takes 48 kHz.
+    const AVCodec* ac = avcodec_find_encoder_by_name(codecs.audio);
     d->audio.reset(avcodec_alloc_context3(ac));
     AVCodecContext* a = d->audio.get();
     a->sample_rate = webm ? 48000 : s.sampleRate;
-    a->sample_fmt = webm ? AV_SAMPLE_FMT_FLT : AV_SAMPLE_FMT_FLTP;
+    a->sample_fmt = webm                    ? AV_SAMPLE_FMT_FLT
+                    : format == Format::Mov ? AV_SAMPLE_FMT_S16
+                                            : AV_SAMPLE_FMT_FLTP;
     av_channel_layout_default(&a->ch_layout, 2);
-    a->bit_rate = webm ? 128000 : 192000;
+    a->bit_rate = webm ? 128000 : format == Format::Mov ? 0 : 192000;
     a->time_base = AVRational{1, a->sample_rate};
     if (d->fmt->oformat->flags & AVFMT_GLOBALHEADER)
         a->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
@@ -264,8 +305,7 @@ bool VideoEncoder::open(const Settings& s) {
     d->sws = sws_getContext(s.width, s.height, AV_PIX_FMT_BGRA, s.width, s.height, v->pix_fmt,
                             SWS_POINT, nullptr, nullptr, nullptr);
 
-    if (!(d->fmt->oformat->flags & AVFMT_NOFILE) &&
-        (rc = openLocalFile(&d->fmt->pb, file)) < 0) {
+    if (!(d->fmt->oformat->flags & AVFMT_NOFILE) && (rc = openLocalFile(&d->fmt->pb, file)) < 0) {
         error_ = QStringLiteral("cannot write %1: %2").arg(s.path, averr(rc));
         return false;
     }
@@ -274,13 +314,16 @@ bool VideoEncoder::open(const Settings& s) {
     d->fmt->flags |= AVFMT_FLAG_FLUSH_PACKETS;
     d->fmt->flush_packets = 1;
     AVDictionary* opts = nullptr;
-    if (!webm) {
+    if (webm) {
+        av_dict_set(&opts, "cluster_time_limit", "1000", 0);
+    } else if (s.forExport || format == Format::Mov) {
+        // A finished file for an editor: its index at the front.
+        av_dict_set(&opts, "movflags", "+faststart", 0);
+    } else {
         // Fragmented MP4: every second is a self-contained fragment, so a crash leaves a
         // file that plays up to its last second without any repair.
         av_dict_set(&opts, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
         av_dict_set(&opts, "frag_duration", "1000000", 0);
-    } else {
-        av_dict_set(&opts, "cluster_time_limit", "1000", 0);
     }
     rc = avformat_write_header(d->fmt, &opts);
     av_dict_free(&opts);

@@ -1,8 +1,9 @@
 #pragma once
-// Writes a video file with FFmpeg's libraries: H.264 + AAC in fragmented MP4, or VP9 + Opus
-// in WebM, chosen by the file's extension. Frames are RGB images at a constant frame rate,
-// sound is interleaved stereo float; each stream's time comes from its own count, so the
-// two stay together exactly as long as the caller feeds them from one clock.
+// Writes a video file with FFmpeg's libraries, chosen by the file's extension: H.264 + AAC
+// in MP4 (fragmented while recording), VP9 + Opus in WebM (with alpha when asked), or
+// ProRes 4444 with alpha + 16-bit PCM in QuickTime (.mov, what video editors take). Frames are RGB
+// images at a constant frame rate, sound is interleaved stereo float; each stream's time comes from
+// its own count, so the two stay together exactly as long as the caller feeds them from one clock.
 #include <QImage>
 #include <QString>
 #include <cstdint>
@@ -16,6 +17,11 @@ class VideoEncoder {
         int height = 0;
         int fps = 30;
         int sampleRate = 44100; // of the sound handed in
+        // WebM and MOV keep the pictures' alpha (frames are straight, not premultiplied).
+        bool alpha = false;
+        // An export: an MP4 with its index at the front (what editors open best) rather
+        // than fragments that survive a crash.
+        bool forExport = false;
     };
 
     VideoEncoder();

@@ -98,6 +98,7 @@ void Mixer::stop(const QString& voice) {
     it->second.active = false;
     it->second.audibleUntil = {};
     it->second.queue.clear();
+    ended(voice, it->second, rendered_.load());
     if (it->second.midiSlot >= 0 && synth_)
         synth_->stop(it->second.midiSlot);
 }
@@ -109,6 +110,7 @@ void Mixer::close(const QString& voice) {
         return;
     if (it->second.midiSlot >= 0 && synth_)
         synth_->stop(it->second.midiSlot);
+    ended(voice, it->second, rendered_.load());
     voices_.erase(it);
 }
 
@@ -169,6 +171,19 @@ QString Mixer::typeOf(const QString& voice) const {
     return it->second.midiSlot >= 0 ? QStringLiteral("sequencer") : QStringLiteral("waveaudio");
 }
 
+void Mixer::setEdges(std::function<void(const QString&, bool, int64_t)> edges) {
+    std::lock_guard lock(mutex_);
+    edges_ = std::move(edges);
+}
+
+void Mixer::ended(const QString& name, Voice& v, int64_t frame) {
+    if (!v.sounded)
+        return;
+    v.sounded = false;
+    if (edges_)
+        edges_(name, false, frame);
+}
+
 void Mixer::setTap(std::function<void(const float*, int)> tap) {
     std::lock_guard lock(mutex_);
     tap_ = std::move(tap);
@@ -179,6 +194,11 @@ void Mixer::render(float* out, int frames) {
     std::fill(out, out + 2 * frames, 0.0f);
     for (auto& [name, v] : voices_) {
         size_t at = 0; // frames of this buffer already filled by this voice
+        if (v.active && v.pcm && !v.sounded) {
+            v.sounded = true;
+            if (edges_)
+                edges_(name, true, rendered_.load());
+        }
         while (v.active && v.pcm && at < static_cast<size_t>(frames)) {
             const size_t total = v.pcm->frames();
             const size_t n = std::min<size_t>(static_cast<size_t>(frames) - at, total - v.pos);
@@ -197,6 +217,7 @@ void Mixer::render(float* out, int frames) {
                 continue;
             }
             v.active = false;
+            ended(name, v, rendered_.load() + static_cast<int64_t>(at));
             // This buffer is heard from now on: the end sounds after its last sample, and a
             // device holds about one more period queued before it.
             const double seconds = static_cast<double>(at + static_cast<size_t>(frames)) / kRate;

@@ -63,6 +63,10 @@ class Mixer {
     // Off when the mix goes nowhere but into files on the simulator's clock (virtual
     // time): a voice ends with its last sample, not when a device would have played it.
     void setDeviceLatency(bool on) { deviceLatency_ = on; }
+    // Where each voice's sound begins and ends, in frames mixed since the start (its first
+    // sample, and the one after its last or where it was cut off), for captions; called on
+    // the thread that mixes, with the mixer locked: it must not call the mixer.
+    void setEdges(std::function<void(const QString& voice, bool starts, int64_t frame)> edges);
     // Called on the UI thread whenever a voice starts (the device wakes up).
     std::function<void()> onPlay;
 
@@ -74,6 +78,7 @@ class Mixer {
         QByteArray midi;
         int midiSlot = -1;
         bool active = false;
+        bool sounded = false; // its start was reported and its end not yet
         // The last samples are still in the device's buffer until then.
         std::chrono::steady_clock::time_point audibleUntil{};
     };
@@ -89,6 +94,8 @@ class Mixer {
     bool synthFailed_ = false;
     std::mutex synthLoading_; // one bank load at a time, outside mutex_
     std::function<void(const float*, int)> tap_;
+    std::function<void(const QString&, bool, int64_t)> edges_;
+    void ended(const QString& name, Voice& v, int64_t frame);
     std::vector<float> scratch_;
     std::atomic<int64_t> rendered_{0};
     std::atomic<bool> deviceLatency_{true};

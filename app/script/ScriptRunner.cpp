@@ -12,11 +12,13 @@ ScriptRunner::ScriptRunner(Program& program, ScriptedCompanion& companion, QObje
     : QObject(parent), program_(program), ctx_{program, companion, 0, {}, {}} {
     // A virtual clock waits for the script's next line: time moves only as the script
     // says, however late its input comes through a pipe.
-    gate_ = program_.sim.addGate([this] { return !waitingForLine_; });
+    gate_ = sim_.addGate([this] { return !waitingForLine_; });
 }
 
 ScriptRunner::~ScriptRunner() {
-    program_.sim.removeGate(gate_);
+    // The clock outlives the program (a runner may be the application's child, destroyed
+    // after the program is gone).
+    sim_.removeGate(gate_);
 }
 
 void ScriptRunner::start(const QStringList& lines) {

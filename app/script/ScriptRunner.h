@@ -4,6 +4,7 @@
 // line is a command in the program's queue; the next is taken when it has finished, so a
 // script never waits inside the event loop.
 #include "CommandTable.h"
+#include "SimClock.h"
 
 #include <QObject>
 #include <QString>
@@ -50,6 +51,7 @@ class ScriptRunner : public QObject {
     void finish(Outcome o);
 
     Program& program_;
+    SimClock& sim_ = SimClock::global();
     CommandContext ctx_;
     Source next_;
     QString error_;
