@@ -2,6 +2,7 @@
 
 #include "ApiLib.h"
 #include "Companion.h"
+#include "ExportDialog.h"
 #include "OwnOptions.h"
 #include "PanelKeys.h"
 #include "SoundFiles.h"
@@ -264,6 +265,19 @@ void Program::start(const QString& modelName) {
         return true;
     };
     ctx.openRouteImport = [this] { showRouteImport(); };
+    ctx.openExport = [this] {
+        if (!exportDialog) {
+            exportDialog = std::make_unique<ExportDialog>(QCoreApplication::applicationFilePath(),
+                                                          settingsPath, panel.get());
+            // The demo's recorded trip, when it is there, as the first choice.
+            const QString demo = QFileInfo(options.FareDataFolder).absoluteFilePath() +
+                                 QStringLiteral("/record.script");
+            if (QFileInfo::exists(demo))
+                exportDialog->setScript(demo);
+        }
+        exportDialog->show();
+        exportDialog->raise();
+    };
     ctx.recordingText = [this] {
         if (!recording->recording())
             return QString();

@@ -8,6 +8,7 @@
 #include "CommandQueue.h"
 #include "ControlServer.h"
 #include "DataIo.h"
+#include "ExportDialog.h"
 #include "Form1.h"
 #include "ImportDialog.h"
 #include "MciInterpreter.h"
@@ -83,6 +84,8 @@ struct Program : SettingsOwners {
     // この路線を表示: the folder becomes the data folder, the route is set at section 1.
     void showImportedRoute(const QString& folder, int number);
     std::unique_ptr<ImportDialog> routeImport_;
+    // 書き出し (録画's menu): made when first asked for.
+    std::unique_ptr<ExportDialog> exportDialog;
 
     // Other programs: the control server, what they see of the simulator, and the
     // companion their answers to dialogs are queued in.

@@ -23,17 +23,20 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTextStream>
 #include <QTimer>
 #include <QTranslator>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -78,6 +81,29 @@ void startExportProgress(VideoExport& e) {
     });
     QObject::connect(&e, &QObject::destroyed, [wall] { delete wall; });
     timer->start(1000);
+}
+
+// An export stopped by Ctrl+C or a termination leaves no file behind: the signal is
+// turned into an event (through a pipe), and the export removes what it wrote.
+int cancelPipe[2] = {-1, -1};
+
+void onCancelSignal(int) {
+    const char c = 1;
+    [[maybe_unused]] const auto n = ::write(cancelPipe[1], &c, 1);
+}
+
+void cancelExportOnSignal(VideoExport& e) {
+    if (::pipe(cancelPipe) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(cancelPipe[0], QSocketNotifier::Read, &e);
+    QObject::connect(notifier, &QSocketNotifier::activated, &e, [&e] {
+        e.cancel();
+        std::fprintf(stderr, "export cancelled: nothing was kept\n");
+        std::fflush(stderr);
+        std::_Exit(130);
+    });
+    std::signal(SIGINT, onCancelSignal);
+    std::signal(SIGTERM, onCancelSignal);
 }
 
 // Every option of the program; the runs that only print (help, version, the script
@@ -464,8 +490,10 @@ int main(int argcIn, char** argvIn) {
                 std::fflush(stderr);
                 std::_Exit(2);
             }
-            if (videoExport)
+            if (videoExport) {
                 startExportProgress(*videoExport);
+                cancelExportOnSignal(*videoExport);
+            }
             if (virtualTime)
                 SimClock::global().release();
             if (!piped) {

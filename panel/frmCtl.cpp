@@ -154,6 +154,15 @@ void frmCtl::wireAutoAndRecording() {
         });
     }
     connect(cmdRecord, &QPushButton::clicked, this, &frmCtl::cmdRecord_Click);
+    if (ctx_.openExport) {
+        cmdRecord->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(cmdRecord, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu menu(this);
+            QAction* exportTrip = menu.addAction(QStringLiteral("書き出し..."));
+            if (menu.exec(cmdRecord->mapToGlobal(at)) == exportTrip)
+                ctx_.openExport();
+        });
+    }
     connect(cmdRouteImport, &QPushButton::clicked, this, [this] { ctx_.openRouteImport(); });
     recordClock_ = new QTimer(this);
     recordClock_->setInterval(500);

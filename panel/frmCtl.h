@@ -42,6 +42,8 @@ struct PanelContext {
     std::function<QString()> recordingText = [] { return QString(); };
     // 路線取込...: the open-data import dialog.
     std::function<void()> openRouteImport = [] {};
+    // 録画's right button → 書き出し...: a trip exported as a video; none: no menu.
+    std::function<void()> openExport = {};
     // Following the bus's telemetry (the 自動 button's menu); without them no menu.
     std::function<bool()> following = {};
     std::function<void(bool)> setFollowing = {};

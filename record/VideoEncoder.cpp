@@ -240,7 +240,8 @@ bool VideoEncoder::open(const Settings& s) {
         // Real-time speed: a recording must keep up with the board on an ordinary machine.
         av_opt_set(v->priv_data, "deadline", "realtime", 0);
         av_opt_set_int(v->priv_data, "cpu-used", 8, 0);
-        av_opt_set_int(v->priv_data, "crf", 30, 0);
+        // An export is cut and laid over other footage: finer steps, the alpha's edges too.
+        av_opt_set_int(v->priv_data, "crf", s.forExport ? 18 : 30, 0);
         v->bit_rate = 0;
         av_opt_set_int(v->priv_data, "row-mt", 1, 0);
     } else {
