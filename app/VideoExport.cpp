@@ -28,8 +28,10 @@ bool VideoExport::start() {
         std::lock_guard lock(mutex_);
         return framesQueued_ < kInFlight;
     });
+    // The sound is gathered here and handed over with each frame: one hand-over a frame
+    // rather than one for every step of the clock.
     p_.audio->setListener([this](const float* stereo, int frames) {
-        push(Item{{}, -1, std::vector<float>(stereo, stereo + 2 * frames)});
+        pendingAudio_.insert(pendingAudio_.end(), stereo, stereo + 2 * frames);
     });
     watchCaptions();
     writer_ = std::thread([this] { writerLoop(); });
@@ -97,9 +99,17 @@ void VideoExport::scheduleFrame() {
                     [this] { takeFrame(); });
 }
 
+void VideoExport::flushAudio() {
+    if (pendingAudio_.empty())
+        return;
+    push(Item{{}, -1, std::move(pendingAudio_)});
+    pendingAudio_.clear();
+}
+
 void VideoExport::takeFrame() {
     if (!running_)
         return;
+    flushAudio();
     push(Item{picture(), nextFrame_, {}});
     ++nextFrame_;
     scheduleFrame();
@@ -181,6 +191,7 @@ bool VideoExport::writeItem(const Item& item) {
 }
 
 bool VideoExport::closeOutput() {
+    flushAudio();
     p_.sim.removeGate(gate_);
     p_.audio->setListener({});
     p_.mixer->setEdges({});

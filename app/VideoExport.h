@@ -51,6 +51,7 @@ class VideoExport : public QObject {
     };
     void scheduleFrame();
     void takeFrame();
+    void flushAudio();
     QImage picture() const;
     void push(Item item);
     void writerLoop();
@@ -68,6 +69,7 @@ class VideoExport : public QObject {
     int64_t nextFrame_ = 0;
     uint64_t gate_ = 0;
     bool madeFolder_ = false;
+    std::vector<float> pendingAudio_; // mixed since the last frame, not yet handed over
     CaptionTrack announcements_{QStringLiteral("放送")};
     CaptionTrack stops_{QStringLiteral("停留所名")};
     std::vector<QMetaObject::Connection> connections_;
