@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSpinBox>
 #include <QStandardPaths>
 
@@ -35,6 +36,7 @@ ExportDialog::ExportDialog(QString program, QString settings, QWidget* parent)
     setWindowTitle(QStringLiteral("書き出し"));
     auto* form = new QFormLayout(this);
     script_ = new QLineEdit(this);
+    script_->setMinimumWidth(360);
     form->addRow(QStringLiteral("スクリプト:"), withBrowse(script_, this, [this] {
                      const QString f = Companion::current().Qv3FileDlg(
                          this, {QStringLiteral("スクリプト(*.script)"), QStringLiteral("*.script")},
@@ -43,6 +45,7 @@ ExportDialog::ExportDialog(QString program, QString settings, QWidget* parent)
                          script_->setText(f);
                  }));
     target_ = new QLineEdit(this);
+    target_->setMinimumWidth(360);
     target_->setToolTip(QStringLiteral(".mov (ProRes 4444, 透過), .webm (VP9, 透過), .mp4 (H.264), "
                                        "/ で終わるフォルダー (PNG 連番 + audio.wav)"));
     form->addRow(QStringLiteral("書き出し先:"), withBrowse(target_, this, [this] {
@@ -119,6 +122,9 @@ void ExportDialog::start() {
         return;
     errors_.clear();
     cancelled_ = false;
+    // The video folder may not be there yet on a fresh account.
+    const QString target = target_->text();
+    QDir().mkpath(target.endsWith(QLatin1Char('/')) ? target : QFileInfo(target).absolutePath());
     run_ = std::make_unique<QProcess>();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -140,17 +146,24 @@ void ExportDialog::start() {
 void ExportDialog::progressed() {
     errors_ += run_->readAllStandardError();
     // The run's progress lines: "export: 42.0 s of the trip, 1260 frames, x18.3 real time".
+    static const QRegularExpression line(
+        QStringLiteral("^export: ([0-9.]+) s of the trip, ([0-9]+) frames, x([0-9.]+) real time"));
     const QList<QByteArray> lines = errors_.split('\n');
     for (auto it = lines.rbegin(); it != lines.rend(); ++it)
-        if (it->startsWith("export: ") && progress_) {
-            progress_->setLabelText(QString::fromUtf8(it->mid(8)));
+        if (const auto m = line.match(QString::fromUtf8(*it)); m.hasMatch() && progress_) {
+            progress_->setLabelText(
+                QStringLiteral("運行 %1 秒まで、%2 フレーム (実時間の %3 倍の速さ)")
+                    .arg(m.captured(1), m.captured(2), m.captured(3)));
             break;
         }
 }
 
 void ExportDialog::ended(int code) {
-    if (progress_)
+    if (progress_) {
+        // Closed because the run ended, not cancelled by the operator.
+        progress_->disconnect(this);
         progress_->close();
+    }
     progress_ = nullptr;
     if (cancelled_) {
         status_->setText(QStringLiteral("書き出しを中止しました。ファイルは残っていません。"));
