@@ -1,10 +1,14 @@
 #include "CommandQueue.h"
 
+#include <QElapsedTimer>
 #include <QTimer>
 
 namespace {
-// Commands run per turn of the event loop before painting and input get their turn.
+// Commands run per turn of the event loop before painting and input get their turn: at
+// most this many, and no more once this much of the machine's time has gone (a flood of
+// requests must not freeze the windows). Only when the turn ends moves; the order never.
 constexpr int kPerTurn = 64;
+constexpr qint64 kTurnBudgetNs = 4'000'000;
 } // namespace
 
 CommandQueue::CommandQueue(SimClock& clock, QObject* parent) : QObject(parent), clock_(clock) {
@@ -118,7 +122,9 @@ void CommandQueue::pump() {
         QTimer::singleShot(20, this, [this] { postPump(); });
         return;
     }
-    for (int n = 0; n < kPerTurn; ++n) {
+    QElapsedTimer turn;
+    turn.start();
+    for (int n = 0; n < kPerTurn && turn.nsecsElapsed() < kTurnBudgetNs; ++n) {
         if (hold_) {
             clock_.poke();
             return;
