@@ -89,33 +89,34 @@ void RemoteSession::requestFinished(quint64 client) {
 
 void RemoteSession::runGuest(quint64 client, const remote::RunRequest& run) {
     const QStringList words = run.line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    remote::GuestFacts facts;
-    facts.quitAllowed = p_.options.RemoteQuit != 0;
-    facts.plainValueOption = [](const QString& name) {
-        const OptionField* f = findOptionField(name);
-        return f && f->kind != OptionField::Kind::Str;
-    };
-    const remote::GuestDecision d =
-        findCommand(words.value(0))
-            ? remote::guestPermission(words, facts)
-            : remote::GuestDecision{false, QStringLiteral("unknown command")};
-    if (!d.allowed) {
-        server_.send(client, remote::errorAnswer(run.id, d.reason));
-        requestFinished(client);
-        return;
-    }
-    // The command waits its turn in the program's queue like any other; its answer goes
-    // out when it and what it holds (the lamp test, a sound) have finished.
+    // The command waits its turn in the program's queue like any other, and the guest gate
+    // decides in that turn: an option set by a command queued before it counts. Its answer
+    // goes out when it and what it holds (the lamp test, a sound) have finished.
     auto res = std::make_shared<CommandResult>();
-    const bool quitting = words[0] == QLatin1String("quit");
-    const bool option = words[0] == QLatin1String("option");
+    auto quitting = std::make_shared<bool>(false);
+    const bool option = words.value(0) == QLatin1String("option");
     p_.queue.submit(
         {CommandQueue::Source::Remote, run.line,
-         [this, client, run, res, quitting] {
-             if (quitting) // answered before the program starts to close, so it goes out
+         [this, client, run, res, quitting, words] {
+             remote::GuestFacts facts;
+             facts.quitAllowed = p_.options.RemoteQuit != 0;
+             facts.plainValueOption = [](const QString& name) {
+                 const OptionField* f = findOptionField(name);
+                 return f && f->kind != OptionField::Kind::Str;
+             };
+             const remote::GuestDecision d =
+                 findCommand(words.value(0))
+                     ? remote::guestPermission(words, facts)
+                     : remote::GuestDecision{false, QStringLiteral("unknown command")};
+             ctx_.late.reset();
+             if (!d.allowed) {
+                 *res = CommandResult::fail(d.reason);
+                 return;
+             }
+             *quitting = words[0] == QLatin1String("quit");
+             if (*quitting) // answered before the program starts to close, so it goes out
                  server_.send(client, remote::okAnswer(run.id, QJsonValue()));
              ctx_.companion.setGuest(true);
-             ctx_.late.reset();
              *res = runCommandLine(ctx_, run.line);
          },
          [this, client, run, res, quitting, option] {
@@ -125,7 +126,7 @@ void RemoteSession::runGuest(quint64 client, const remote::RunRequest& run) {
              // A plain value set from the network takes effect as the dialog's OK would.
              if (!r.error && option)
                  p_.applyOptions();
-             if (!(quitting && !r.error))
+             if (!(*quitting && !r.error))
                  server_.send(client, r.error ? remote::errorAnswer(run.id, *r.error, messages)
                                               : remote::okAnswer(run.id, r.value, messages));
              requestFinished(client);

@@ -108,7 +108,7 @@ class frmCtl : public QWidget, public PanelControls {
     // The start-up place: the screen's bottom-right corner, frame included.
     void placeAtBottomRight();
     // Places the panel again once the window manager has framed it, unless moved since.
-    void settlePlacement();
+    void settlePlacement(int tries = 10);
     int LeftTwips() const;
     int TopTwips() const;
     void moveTwips(int left, int top);

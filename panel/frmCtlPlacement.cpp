@@ -1,5 +1,7 @@
 #include "frmCtl.h"
 
+#include <QTimer>
+
 #include "BoardLayout.h"
 #include "PanelState.h"
 #include "WindowPlacement.h"
@@ -35,9 +37,15 @@ void frmCtl::placeAtBottomRight() {
     placedAt_ = pos();
 }
 
-void frmCtl::settlePlacement() {
+void frmCtl::settlePlacement(int tries) {
     // A window manager adds its frame after the window was first sized and placed: size
     // it again for the frame it now has, and place it again unless the operator moved it.
+    // A busy machine's window manager may not have framed it yet: look again a few times
+    // (without one, it never will, and the window settles as it is).
+    if (tries > 0 && frameGeometry() == geometry() && isVisible()) {
+        QTimer::singleShot(300, this, [this, tries] { settlePlacement(tries - 1); });
+        return;
+    }
     setOuterWidthTwips(ctx_.state.expanded() ? kExpandedWidthTwips : kDesignWidthTwips);
     if (restoredAt_ && pos() != *restoredAt_)
         // Placed from the settings before the window manager framed it, the window may

@@ -200,9 +200,14 @@ def check_overlay_amber(driver, sim, base):
     sim.settle()
     driver.get(base + "/board?zoom=1&transparent=1")
     assert wait_for(lambda: frames(driver) >= 1), "no picture reached the overlay"
-    time.sleep(0.5)
-    reference = sim.snapshot("amber.png")
-    r = driver.execute_async_script(KEPT_LIT, reference, [255, 168, 0])
+    # The page shows the picture it was last sent; on a busy machine that may be a step of
+    # the scroll behind the snapshot taken now, so it is compared again a few times.
+    for _ in range(8):
+        time.sleep(0.5)
+        reference = sim.snapshot("amber.png")
+        r = driver.execute_async_script(KEPT_LIT, reference, [255, 168, 0])
+        if r["kept"] >= 0.95 * r["lit"]:
+            break
     assert r["lit"] > 50, r
     assert r["kept"] >= 0.95 * r["lit"], f"the overlay lost the amber stop name: {r}"
     sim.run("option LedDisplay 0")
