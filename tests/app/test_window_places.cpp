@@ -118,11 +118,19 @@ void expectStablePlaces(bool windowManager, int restarts) {
     // Twips are 15 to the pixel: the same text is the same pixel.
     for (size_t i = 1; i < runs.size(); ++i)
         EXPECT_EQ(runs[i].saved.toStdString(), runs[0].saved.toStdString()) << "restart " << i;
+    // The dialog never wanders from one opening to the next, nor from one run to the next.
+    // The first opening of a run is left out: before a busy window manager has framed a
+    // window once, its frame's size is not known yet, and that opening may sit a title
+    // bar lower; a dialog that wandered would move again at every later opening.
     for (const Places& r : runs)
-        for (const QPoint& at : r.dialog) {
-            EXPECT_LE(std::abs(at.x() - r.dialog[0].x()), 1);
-            EXPECT_LE(std::abs(at.y() - r.dialog[0].y()), 1);
+        for (size_t i = 2; i < r.dialog.size(); ++i) {
+            EXPECT_LE(std::abs(r.dialog[i].x() - r.dialog[1].x()), 1);
+            EXPECT_LE(std::abs(r.dialog[i].y() - r.dialog[1].y()), 1);
         }
+    for (const Places& r : runs) {
+        EXPECT_LE(std::abs(r.dialog.back().x() - runs[0].dialog.back().x()), 1);
+        EXPECT_LE(std::abs(r.dialog.back().y() - runs[0].dialog.back().y()), 1);
+    }
 }
 
 } // namespace
