@@ -172,7 +172,9 @@ TEST(RemoteGuests, QuitIsAnsweredThenEveryClientSeesTheEventAndACloseFrame) {
             EXPECT_EQ(x->socket.closeCode(), QWebSocketProtocol::CloseCodeGoingAway)
                 << "run " << run;
         }
-        ASSERT_TRUE(sim.process.waitForFinished(10000));
+        // A guard against a hang only: an instrumented program on a busy machine has taken
+        // over ten seconds to end.
+        ASSERT_TRUE(sim.process.waitForFinished(60000));
         EXPECT_EQ(sim.process.exitCode(), 0);
     }
 }
