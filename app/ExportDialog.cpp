@@ -87,10 +87,12 @@ ExportDialog::ExportDialog(QString program, QString settings, QWidget* parent)
 
 ExportDialog::~ExportDialog() {
     if (run_ && run_->state() != QProcess::NotRunning) {
-        // Terminated, the run removes what it wrote.
-        run_->disconnect(this);
-        run_->terminate();
-        run_->waitForFinished(5000);
+        // Terminated, the run removes what it wrote; it is let go rather than waited for,
+        // and goes once it has ended.
+        QProcess* run = run_.release();
+        run->disconnect(this);
+        QObject::connect(run, &QProcess::finished, run, &QObject::deleteLater);
+        run->terminate();
     }
 }
 
