@@ -321,6 +321,7 @@ void Program::start(const QString& modelName) {
     optionDialog->companyList = [this] { return panel->Combo1; };
     optionDialog->setPreviewTwips = [this](int w, int h) { panel->setPreviewTwips(w, h); };
     optionDialog->openRouteImport = [this] { showRouteImport(); };
+    optionDialog->placeOver = [this] { return panel->frameGeometry(); };
     optionDialog->Form_Load();
     QObject::connect(optionDialog.get(), &QDialog::finished, panel.get(),
                      [this] { panel->optionsHidden(); });

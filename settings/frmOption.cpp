@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStackedWidget>
 #include <QTimer>
@@ -376,8 +377,11 @@ void frmOption::Command4_Click() {
 
 void frmOption::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (!lastPlace_)
+    if (!lastPlace_) {
+        centreOverPanel();
+        settleFirstPlace(20);
         return;
+    }
     const QPoint place = *lastPlace_;
     move(place);
     // Once the window manager has framed it again, the frame goes where it was.
@@ -385,6 +389,37 @@ void frmOption::showEvent(QShowEvent* e) {
         if (isVisible() && pos() != place)
             move(place);
     });
+}
+
+void frmOption::centreOverPanel() {
+    const QScreen* s = screen();
+    const QRect avail = s ? s->availableGeometry() : QRect();
+    QRect over = placeOver();
+    if (over.isEmpty())
+        over = avail;
+    QRect f = frameGeometry();
+    f.moveCenter(over.center());
+    if (!avail.isEmpty()) {
+        f.moveRight(std::min(f.right(), avail.right()));
+        f.moveBottom(std::min(f.bottom(), avail.bottom()));
+        f.moveLeft(std::max(f.left(), avail.left()));
+        f.moveTop(std::max(f.top(), avail.top()));
+    }
+    move(f.topLeft());
+}
+
+void frmOption::settleFirstPlace(int tries) {
+    // Where the toolkit first puts a dialog depends on whether the window manager has
+    // framed a window yet, which on a busy machine varies from start to start. Once this
+    // dialog has its frame (or plainly never gets one), it is centred again for the frame
+    // it has, so it opens in the same place every time.
+    if (!isVisible())
+        return;
+    if (tries > 0 && frameGeometry() == geometry()) {
+        QTimer::singleShot(300, this, [this, tries] { settleFirstPlace(tries - 1); });
+        return;
+    }
+    centreOverPanel();
 }
 
 void frmOption::hideEvent(QHideEvent* e) {

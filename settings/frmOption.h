@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <QRect>
 #include <array>
 #include <functional>
 #include <map>
@@ -68,6 +69,8 @@ class frmOption : public QDialog {
     std::function<void(int, int)> setPreviewTwips = [](int, int) {};
     // The open-data import dialog, from the fare data page.
     std::function<void()> openRouteImport = [] {};
+    // The frame the dialog first opens centred over (the panel's); empty for the screen.
+    std::function<QRect()> placeOver = [] { return QRect(); };
 
     // Every control by its name ("Text2(0)", "Option3(1)", "Command8(2)", ...).
     QWidget* control(const QString& name) const;
@@ -88,6 +91,8 @@ class frmOption : public QDialog {
 
   private:
     std::optional<QPoint> lastPlace_;
+    void centreOverPanel();
+    void settleFirstPlace(int tries);
     friend struct OptionPages;
     template <class W> W* add(const QString& name, W* w);
     QLineEdit* text(const QString& name, QString Options::*field);
