@@ -5,19 +5,9 @@
 #include "ApiLib.h"
 #include "ColorCodes.h"
 #include "Companion.h"
-#include "Glow.h"
 #include "PixelScale.h"
-#include "SegmentGlyphs.h"
 
 #include <QPainter>
-
-QColor colorFromBgr(uint32_t bgr) {
-    return QColor::fromRgb(argbFromBgr(bgr));
-}
-
-uint32_t bgrFromColor(const QColor& c) {
-    return bgrFromArgb(c.rgb());
-}
 
 M_Degit::M_Degit(QWidget* parent) : QWidget(parent), bold_(!ApiLib::isLegacyDisplaySystem()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -60,7 +50,6 @@ void M_Degit::setDegitSize(int16_t v) {
 }
 void M_Degit::setDegitStyle(int16_t v) {
     st_.DegitStyle = v;
-    glyphs_.reset();
     DrawDegit();
 }
 void M_Degit::setValue(const DigitValue& v) {
@@ -96,15 +85,13 @@ void M_Degit::ResetDegit(int16_t lightAll) {
 }
 
 QSize M_Degit::baseSize() const {
-    return {std::max(1, st_.pixelWidth()), std::max(1, st_.pixelHeight())};
+    return DigitPainter::baseSize(st_);
 }
 
 void M_Degit::resizeToClass() {
     const QSize s = baseSize() * zoom_;
     if (s != size())
         setFixedSize(s);
-    if (image_.size() != baseSize())
-        glyphs_.reset();
 }
 
 void M_Degit::setZoom(int n) {
@@ -123,70 +110,19 @@ void M_Degit::setLook(const LedLook& look) {
     DrawDegit();
 }
 
-const SegmentGlyphs& M_Degit::glyphs() {
-    if (!glyphs_) {
-        const int cellW = digitSizeClass(st_.DegitSize).digitWidthTwips / limits::kTwipsPerPixel;
-        glyphs_ = std::make_unique<SegmentGlyphs>(digitFaceName(st_.DegitStyle), bold_, cellW,
-                                                  st_.pixelHeight());
-    }
-    return *glyphs_;
+DigitPainter& M_Degit::painter() const {
+    return DigitPainter::shared(bold_);
 }
 
 void M_Degit::DrawDegit() {
     lit_ = litText(st_.Value, st_);
-    QImage img(baseSize(), QImage::Format_RGB32);
-    img.fill(colorFromBgr(st_.BackColor));
-    {
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        const SegmentGlyphs& g = glyphs();
-        const QString shown = positionText(lit_, st_.Keta);
-        for (int i = 0; i < st_.Keta; ++i) {
-            p.setBrush(colorFromBgr(st_.BaseForeColor));
-            p.drawPath(g.glyph(QLatin1Char('8'), i));
-            p.setBrush(colorFromBgr(st_.DegitForeColor));
-            p.drawPath(g.glyph(shown.at(i), i));
-        }
-    }
-    image_ = std::move(img);
+    image_ = painter().base(st_, lit_);
     setAccessibleDescription(lit_.trimmed());
     makeShown();
 }
 
 void M_Degit::makeShown() {
-    const bool glow = look_.on && look_.glow && !lit_.trimmed().isEmpty();
-    if (zoom_ == 1 && !glow) {
-        shown_ = image_;
-        update();
-        return;
-    }
-    shown_ = pixelScale(image_, zoom_);
-    if (glow) {
-        // Coverage of the lit segments at 1x, as the picture draws them; enlarged by whole
-        // pixels it is exactly where the shown segments are lit. The halo is blurred at 1x
-        // (cheap) and enlarged smoothly, being soft anyway.
-        QImage cover(image_.size(), QImage::Format_RGB32);
-        cover.fill(Qt::black);
-        {
-            QPainter p(&cover);
-            p.setRenderHint(QPainter::Antialiasing);
-            p.setPen(Qt::NoPen);
-            p.setBrush(Qt::white);
-            const SegmentGlyphs& g = glyphs();
-            const QString shown = positionText(lit_, st_.Keta);
-            for (int i = 0; i < st_.Keta; ++i)
-                p.drawPath(g.glyph(shown.at(i), i));
-        }
-        QImage halo(shown_.size(), QImage::Format_RGB32);
-        {
-            QPainter p(&halo);
-            p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(halo.rect(), blurCoverage(cover, 3));
-        }
-        const QImage inside = pixelScale(cover, zoom_);
-        addGlow(shown_, inside, halo, colorFromBgr(st_.DegitForeColor).rgb(), 0.45f);
-    }
+    shown_ = painter().shown(st_, lit_, image_, zoom_, look_);
     update();
 }
 
@@ -196,20 +132,7 @@ void M_Degit::paintEvent(QPaintEvent*) {
 }
 
 QImage M_Degit::litImage() {
-    // The lit segments alone, drawn as DrawDegit draws them, on transparency.
-    QImage img(baseSize(), QImage::Format_ARGB32_Premultiplied);
-    img.fill(Qt::transparent);
-    {
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(Qt::NoPen);
-        p.setBrush(colorFromBgr(st_.DegitForeColor));
-        const SegmentGlyphs& g = glyphs();
-        const QString shown = positionText(lit_, st_.Keta);
-        for (int i = 0; i < st_.Keta; ++i)
-            p.drawPath(g.glyph(shown.at(i), i));
-    }
-    return zoom_ == 1 ? img : pixelScale(img, zoom_);
+    return painter().litOnly(st_, lit_, zoom_);
 }
 
 void M_Degit::mouseDoubleClickEvent(QMouseEvent*) {
@@ -267,5 +190,4 @@ void M_Degit::restoreProperties(const std::map<QString, QString>& bag) {
         st_.Value = DigitValue::number(v->second.toDouble());
     st_.UserSet = get("UserSet", 1) != 0;
     st_.BackColor = static_cast<uint32_t>(get("BackColor", d.BackColor));
-    glyphs_.reset();
 }

@@ -2,6 +2,7 @@
 // The segment digit element: a right-aligned number of up to 15 positions drawn as lit
 // segments over a dim "8" in every position. Paints from a cached image, enlarged by
 // whole pixels at a zoom, with a faint glow round lit segments in the LED look.
+#include "DigitPicture.h"
 #include "DigitRules.h"
 #include "LedLook.h"
 
@@ -9,8 +10,6 @@
 #include <QWidget>
 #include <map>
 #include <memory>
-
-class SegmentGlyphs;
 
 class M_Degit : public QWidget {
     Q_OBJECT
@@ -83,7 +82,7 @@ class M_Degit : public QWidget {
     void DrawDegit();
     void makeShown();
     QSize baseSize() const;
-    const SegmentGlyphs& glyphs();
+    DigitPainter& painter() const;
 
     DigitState st_;
     bool bold_;
@@ -92,9 +91,4 @@ class M_Degit : public QWidget {
     QImage shown_;
     int zoom_ = 1;
     LedLook look_;
-    std::unique_ptr<SegmentGlyphs> glyphs_;
 };
-
-// A colour of the 0xBBGGRR integer form as a QColor.
-QColor colorFromBgr(uint32_t bgr);
-uint32_t bgrFromColor(const QColor& c);
