@@ -110,11 +110,11 @@ void Program::showVoiceDialog(const QString& title) {
 }
 
 DegitCell Program::GetDegitCell(int i) {
-    const M_Degit& d = *board->Degit(static_cast<size_t>(i));
+    const DigitState& d = board->model().cells.at(static_cast<size_t>(i));
     DegitCell c;
-    c.ZeroMode = d.ZeroMode();
-    c.Shift = d.Shift();
-    c.FillZero = d.FillZero();
+    c.ZeroMode = d.ZeroMode;
+    c.Shift = d.Shift;
+    c.FillZero = d.FillZero;
     return c;
 }
 

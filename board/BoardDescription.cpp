@@ -18,45 +18,44 @@ QJsonObject Form1::describe() const {
     QJsonObject o;
     QJsonArray digits, labels;
     for (int n = 1; n <= limits::kFareCells; ++n) {
-        const M_Degit& d = *Degit(n);
+        const DigitState& d = model_.cells[static_cast<size_t>(n)];
         QJsonObject j;
         j[QStringLiteral("index")] = n;
-        j[QStringLiteral("Value")] = valueJson(d.Value());
-        j[QStringLiteral("lit")] = d.litNow();
-        j[QStringLiteral("Keta")] = d.Keta();
-        j[QStringLiteral("ZeroMode")] = d.ZeroMode();
-        j[QStringLiteral("Shift")] = d.Shift();
-        j[QStringLiteral("FillZero")] = d.FillZero();
-        j[QStringLiteral("BackColor")] = static_cast<qint64>(d.BackColor());
-        j[QStringLiteral("BaseForeColor")] = static_cast<qint64>(d.BaseForeColor());
-        j[QStringLiteral("DegitForeColor")] = static_cast<qint64>(d.DegitForeColor());
+        j[QStringLiteral("Value")] = valueJson(d.Value);
+        j[QStringLiteral("lit")] = model_.litText(n);
+        j[QStringLiteral("Keta")] = d.Keta;
+        j[QStringLiteral("ZeroMode")] = d.ZeroMode;
+        j[QStringLiteral("Shift")] = d.Shift;
+        j[QStringLiteral("FillZero")] = d.FillZero;
+        j[QStringLiteral("BackColor")] = static_cast<qint64>(d.BackColor);
+        j[QStringLiteral("BaseForeColor")] = static_cast<qint64>(d.BaseForeColor);
+        j[QStringLiteral("DegitForeColor")] = static_cast<qint64>(d.DegitForeColor);
         digits.append(j);
 
-        const QLabel& l = *lblSeiriNum(n);
+        const BoardLabel& l = model_.labels[static_cast<size_t>(n)];
         QJsonObject k;
         k[QStringLiteral("index")] = n;
-        k[QStringLiteral("Caption")] = l.text();
-        k[QStringLiteral("Visible")] = !l.isHidden();
-        k[QStringLiteral("ForeColor")] =
-            static_cast<qint64>(bgrFromColor(l.palette().color(QPalette::WindowText)));
-        k[QStringLiteral("FontSize")] = l.font().pointSizeF();
+        k[QStringLiteral("Caption")] = l.text;
+        k[QStringLiteral("Visible")] = l.visible;
+        k[QStringLiteral("ForeColor")] = static_cast<qint64>(bgrFromArgb(l.colour));
+        k[QStringLiteral("FontSize")] = l.font.pointSizeF();
         labels.append(k);
     }
     o[QStringLiteral("Degit")] = digits;
     o[QStringLiteral("lblSeiriNum")] = labels;
 
-    const ChimeiCtl_DX& c = *ChimeiCtl();
+    const StopLine& c = model_.stopLine;
     QJsonObject ch;
     ch[QStringLiteral("name")] = c.name();
-    ch[QStringLiteral("TsugiwaMode")] = c.TsugiwaMode();
-    ch[QStringLiteral("Speed")] = c.Speed();
-    ch[QStringLiteral("ScrollStartWait")] = c.ScrollStartWait();
+    ch[QStringLiteral("TsugiwaMode")] = c.settings.tsugiwaMode;
+    ch[QStringLiteral("Speed")] = c.settings.speed;
+    ch[QStringLiteral("ScrollStartWait")] = c.settings.startWait;
     ch[QStringLiteral("stripLeft")] = c.stripLeft();
-    ch[QStringLiteral("stripWidth")] = c.stripWidth();
+    ch[QStringLiteral("stripWidth")] = c.strip().width();
     ch[QStringLiteral("scrolling")] = c.scrolling();
-    ch[QStringLiteral("BackColor")] = static_cast<qint64>(c.BackColor());
-    ch[QStringLiteral("ForeColor")] = static_cast<qint64>(c.ForeColor());
-    ch[QStringLiteral("FontMode")] = c.FontMode();
+    ch[QStringLiteral("BackColor")] = static_cast<qint64>(c.settings.backColor);
+    ch[QStringLiteral("ForeColor")] = static_cast<qint64>(c.settings.foreColor);
+    ch[QStringLiteral("FontMode")] = c.settings.fontMode;
     o[QStringLiteral("ChimeiCtl")] = ch;
 
     QJsonObject f1;

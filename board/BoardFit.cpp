@@ -15,7 +15,8 @@ BoardFit fitBoard(QSize area, QSize board, int maxZoom) {
 }
 
 bool zoomFits(QSize area, QSize board, int zoom) {
-    return zoom == 1 || (board.width() * zoom <= area.width() && board.height() * zoom <= area.height());
+    return zoom == 1 ||
+           (board.width() * zoom <= area.width() && board.height() * zoom <= area.height());
 }
 
 int largestFittingZoom(QSize area, QSize board, int maxZoom) {

@@ -1,7 +1,6 @@
 #include "Form1.h"
 
-#include "PaintLayers.h"
-
+#include "ApiLib.h"
 #include "BoardFit.h"
 #include "BoardLayout.h"
 #include "BuiltInPanel.h"
@@ -31,13 +30,18 @@ void SeiriLabel::setZoom(int zoom, const QRect& baseRect) {
 }
 
 void SeiriLabel::paintEvent(QPaintEvent* e) {
-    if (zoom_ == 1) {
+    if (!shows) {
         QLabel::paintEvent(e);
+        return;
+    }
+    if (zoom_ == 1) {
+        QPainter p(this);
+        paintBoardLabel(p, rect(), *shows);
         return;
     }
     // The text drawn exactly as at 1x, onto what lies beneath it there, then enlarged:
     // the zoomed board stays the 1x board pixel for pixel.
-    QImage at1x = backdrop && !paintlayers::litOnly() ? backdrop(base_) : QImage();
+    QImage at1x = backdrop ? backdrop(base_) : QImage();
     if (at1x.size() != base_.size()) {
         at1x = QImage(base_.size(), QImage::Format_ARGB32);
         at1x.fill(Qt::transparent);
@@ -46,11 +50,7 @@ void SeiriLabel::paintEvent(QPaintEvent* e) {
     at1x.setDotsPerMeterY(qRound(logicalDpiY() / 0.0254));
     {
         QPainter p(&at1x);
-        p.setFont(font());
-        const int flags =
-            QStyle::visualAlignment(Qt::LeftToRight, alignment()) | Qt::TextForceLeftToRight;
-        style()->drawItemText(&p, at1x.rect(), flags, palette(), isEnabled(), text(),
-                              foregroundRole());
+        paintBoardLabel(p, at1x.rect(), *shows);
     }
     QPainter(this).drawImage(0, 0, pixelScale(at1x, zoom_));
 }
@@ -100,11 +100,15 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     imgRes_[0] = builtInPanelPicture();
+    model_.boldSegments = !ApiLib::isLegacyDisplaySystem();
+    model_.labelDpi = logicalDpiY();
+    model_.windowColour = palette().color(QPalette::Window).rgba();
 
     for (int n = 1; n <= kFareCells; ++n) {
         labels_[n] = makeLabel(this, labelRect(n), QStringLiteral("ＭＳ Ｐゴシック"), 14.25);
         labels_[n]->setObjectName(QStringLiteral("lblSeiriNum(%1)").arg(n));
         auto* d = new BoardDigit(this);
+        d->bindState(&model_.cells[static_cast<size_t>(n)]);
         d->setObjectName(QStringLiteral("Degit(%1)").arg(n));
         d->setKeta(3);
         d->setDegitSize(2);
@@ -114,22 +118,30 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     }
     // Hidden spares and the clock: created invisible, nothing shows them.
     degits_[0] = new M_Degit(this);
+    degits_[0]->bindState(&model_.cells[0]);
     degits_[0]->hide();
     labels_[0] =
         makeLabel(this, pxRect(1185, 45, 780, 240), QStringLiteral("テサリー数字平体"), 12.75);
     labels_[0]->hide();
     for (int i = 0; i < 2; ++i) {
         timeDegits_[i] = new M_Degit(this);
+        timeDegits_[i]->bindState(&model_.clock[static_cast<size_t>(i)]);
         timeDegits_[i]->setKeta(2);
         timeDegits_[i]->hide();
     }
 
     chimei_ = new BoardChimei(this);
+    chimei_->bindLine(&model_.stopLine);
     chimei_->setObjectName(QStringLiteral("ChimeiCtl"));
     chimei_->setBackColor(4210752);
     chimei_->setForeColor(8438015);
-    for (SeiriLabel* l : labels_)
-        l->backdrop = [this](const QRect& r) { return backdrop(r); };
+    for (size_t n = 0; n < labels_.size(); ++n) {
+        labels_[n]->backdrop = [this](const QRect& r) { return backdrop(r); };
+        BoardLabel& m = model_.labels[n];
+        m.font = labels_[n]->font();
+        m.visible = n != 0;
+        labels_[n]->shows = &m;
+    }
     placeElements();
 
     timer1_.setInterval(1000);
@@ -174,6 +186,7 @@ void Form1::applyZoom(int z) {
     if (z == zoom_)
         return;
     zoom_ = z;
+    model_.zoom = z;
     zoomedPicture_ = pixelScale(picture_, zoom_);
     placeElements();
     update();
@@ -193,6 +206,7 @@ void Form1::setZoom(int n) {
 
 void Form1::setLook(const LedLook& look) {
     look_ = look;
+    model_.look = look;
     for (M_Degit* d : degits_)
         d->setLook(look);
     for (M_Degit* d : timeDegits_)
@@ -336,6 +350,7 @@ QImage Form1::backdrop(const QRect& r) const {
 
 void Form1::setPicture(const QImage& img) {
     picture_ = img;
+    model_.picture = img;
     zoomedPicture_ = pixelScale(img, zoom_);
     update();
 }
@@ -383,6 +398,7 @@ QRegion Form1::boardShape() const {
 
 void Form1::applyShape() {
     shaped_ = true;
+    model_.rounded = true;
     if (!fullScreen_)
         setMask(boardShape());
     update();
@@ -418,7 +434,7 @@ void Form1::Degit_DblClick(int index) {
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Paint && !rendering_)
+    if (e->type() == QEvent::Paint)
         ++paints_;
     return QWidget::eventFilter(watched, e);
 }
@@ -433,61 +449,55 @@ const QImage& Form1::latestSnapshot(int maxAgeMs) {
     return latest_;
 }
 
+QImage Form1::render(int zoom, BoardBackground background) const {
+    return renderBoard(model_, model_.stopLine.steppedToMs(), zoom, look_, background);
+}
+
 QImage Form1::snapshot() {
-    const QRect board = boardRect();
-    QImage flat(board.size(), QImage::Format_ARGB32);
-    flat.fill(Qt::transparent);
-    rendering_ = true;
-    render(&flat, QPoint(), QRegion(board), QWidget::DrawChildren | QWidget::DrawWindowBackground);
-    rendering_ = false;
-    // Outside the board's shape (the rounded corners) is transparent; only those few
-    // rectangles are touched, so a recording can take this picture 30 times a second.
-    if (shaped_) {
-        QPainter p(&flat);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        for (const QRect& r : QRegion(flat.rect()) - boardShape())
-            p.fillRect(r, Qt::transparent);
-    }
-    return flat;
+    return render(zoom_, BoardBackground::Transparent);
 }
 
 QImage Form1::snapshot(Layers layers) {
-    if (layers == Layers::Whole)
-        return snapshot();
-    const QRect board = boardRect();
-    QImage flat(board.size(), QImage::Format_ARGB32);
-    flat.fill(Qt::transparent);
-    rendering_ = true;
-    {
-        paintlayers::LitOnly only;
-        render(&flat, QPoint(), QRegion(board), QWidget::DrawChildren);
-    }
-    rendering_ = false;
-    return flat;
+    return render(zoom_,
+                  layers == Layers::LitOnly ? BoardBackground::Lit : BoardBackground::Transparent);
 }
 
 QImage Form1::snapshot(int zoom) {
-    zoom = std::clamp(zoom, 1, kMaxZoom);
-    if (zoom == zoom_)
-        return snapshot();
-    // Nothing is painted meanwhile: the event loop does not run before the zoom is back.
-    const int kept = zoom_;
-    const QSize keptSize = size();
-    applyZoom(zoom);
-    const bool grow = !rect().contains(boardRect());
-    if (grow)
-        setFixedSize(boardRect().size());
-    // The window's shape clips what is drawn; it must be the other zoom's for a moment.
-    const bool masked = shaped_ && !fullScreen_;
-    if (masked)
-        setMask(boardShape());
-    QImage img = snapshot();
-    applyZoom(kept);
-    if (grow)
-        setFixedSize(keptSize);
-    if (masked)
-        setMask(boardShape());
-    return img;
+    return render(std::clamp(zoom, 1, kMaxZoom), BoardBackground::Transparent);
+}
+
+void Form1::setLabelText(int n, const QString& text) {
+    model_.labels.at(static_cast<size_t>(n)).text = text;
+    syncLabel(n);
+}
+
+void Form1::setLabelFont(int n, const QFont& font) {
+    model_.labels.at(static_cast<size_t>(n)).font = font;
+    syncLabel(n);
+}
+
+void Form1::setLabelColour(int n, QRgb colour) {
+    model_.labels.at(static_cast<size_t>(n)).colour = colour;
+    syncLabel(n);
+}
+
+void Form1::setLabelVisible(int n, bool on) {
+    model_.labels.at(static_cast<size_t>(n)).visible = on;
+    syncLabel(n);
+}
+
+void Form1::syncLabel(int n) {
+    // The label widget keeps what it shows for accessibility and its size; it paints
+    // from the model.
+    const BoardLabel& m = model_.labels.at(static_cast<size_t>(n));
+    SeiriLabel* l = labels_.at(static_cast<size_t>(n));
+    l->setText(m.text);
+    l->setFont(m.font);
+    QPalette pal = l->palette();
+    pal.setColor(QPalette::WindowText, QColor::fromRgba(m.colour));
+    l->setPalette(pal);
+    l->setVisible(m.visible);
+    l->update();
 }
 
 void Form1::closeEvent(QCloseEvent* e) {
@@ -498,10 +508,7 @@ void Form1::closeEvent(QCloseEvent* e) {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
-    if (!rendering_)
-        ++paints_;
-    if (paintlayers::litOnly())
-        return; // an overlay: no panel picture beneath what is lit
+    ++paints_;
     QPainter p(this);
     const QRect board = boardRect();
     if (fullScreen_)
@@ -554,15 +561,11 @@ void Form1::showStopName(std::string_view cp932Name, int16_t drawMode, int16_t k
 }
 
 int16_t Form1::stopNameMode() const {
-    return chimei_->TsugiwaMode();
+    return model_.stopLine.settings.tsugiwaMode;
 }
 
 std::optional<double> Form1::shownFare(int position) const {
-    if (position < 1 || position > limits::kFareCells)
-        return std::nullopt;
-    bool ok = false;
-    const double v = degits_[static_cast<size_t>(position)]->litNow().trimmed().toDouble(&ok);
-    return ok ? std::optional<double>(v) : std::nullopt;
+    return model_.shownFare(position);
 }
 
 void Form1::clearStopName() {

@@ -2,6 +2,8 @@
 // The fare board window: borderless, rounded, the panel picture as its face with the 32
 // fare digits, their ticket-number labels and the stop-name line on top. It can be shown
 // at a whole-number zoom, full screen on black, and in the LED look.
+#include "BoardModel.h"
+#include "BoardRenderer.h"
 #include "BoardView.h"
 #include "ChimeiCtl_DX.h"
 #include "Clock.h"
@@ -33,6 +35,8 @@ class SeiriLabel : public QLabel {
     // The label's place at 1x, and what lies beneath a 1x rectangle of the board.
     void setZoom(int zoom, const QRect& baseRect);
     std::function<QImage(const QRect&)> backdrop;
+    // What it shows: the board model's label.
+    const BoardLabel* shows = nullptr;
 
   protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -59,6 +63,16 @@ class Form1 : public QWidget, public BoardView {
     const SimTimer& Timer1() const { return timer1_; }
     // Everything the board shows, by element, for the state dump.
     QJsonObject describe() const;
+    // What the board shows; the window and every picture of the board are drawn from it.
+    const BoardModel& model() const { return model_; }
+    // Ticket-number label n: its text, font, colour and whether it is shown.
+    void setLabelText(int n, const QString& text);
+    void setLabelFont(int n, const QFont& font);
+    void setLabelColour(int n, QRgb colour);
+    void setLabelVisible(int n, bool on);
+    // The board drawn from its model without touching the window: at `zoom` (1-8), the
+    // stop line where the window shows it now.
+    QImage render(int zoom, BoardBackground background) const;
 
     const QImage& Picture() const { return picture_; }
     void setPicture(const QImage& img);
@@ -154,6 +168,9 @@ class Form1 : public QWidget, public BoardView {
     QRegion boardShape() const; // in board coordinates
     QImage backdrop(const QRect& r) const;
 
+    void syncLabel(int n);
+
+    BoardModel model_;
     std::array<M_Degit*, limits::kFareCells + 1> degits_{};
     std::array<SeiriLabel*, limits::kFareCells + 1> labels_{};
     std::array<M_Degit*, 2> timeDegits_{};
@@ -172,11 +189,9 @@ class Form1 : public QWidget, public BoardView {
     QPoint origin_;      // the board's corner in the window
     QPoint normalPlace_; // where the board stood before full screen
     int normalZoom_ = 1;
-    // Paints of the board and its elements, counted for latestSnapshot(); those of its own
-    // rendering are not.
+    // Paints of the board and its elements, counted for latestSnapshot();
     uint64_t paints_ = 0;
     uint64_t paintsPictured_ = 0;
-    bool rendering_ = false;
     QImage latest_;
     QElapsedTimer latestAge_;
 };

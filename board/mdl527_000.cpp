@@ -30,17 +30,15 @@ void ApplyDefaultStyle(Options& options, Form1& board, int backlight) {
 void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
     try {
         const NumberingPlan plan = numberingPlan(mode, leadingZero);
-        QLabel* first = board.lblSeiriNum(1);
-        QFont f = first->font();
+        QFont f = board.model().labels[1].font;
         f.setFamily(QStringLiteral("ＭＳ Ｐゴシック"));
-        first->setFont(f);
+        board.setLabelFont(1, f);
         if (plan.label1Text)
-            first->setText(*plan.label1Text);
+            board.setLabelText(1, *plan.label1Text);
         for (int n = 2; n <= board::kFareCells; ++n)
-            board.lblSeiriNum(static_cast<size_t>(n))
-                ->setText(plan.others[static_cast<size_t>(n - 2)]);
+            board.setLabelText(n, plan.others[static_cast<size_t>(n - 2)]);
         f.setPointSizeF(plan.label1Points);
-        first->setFont(f);
+        board.setLabelFont(1, f);
     } catch (const AppError& e) {
         Companion::current().messageBox(
             &board,
@@ -58,12 +56,8 @@ void SeirikenNumSet(Form1& board, int16_t mode, int16_t leadingZero) {
 namespace {
 // Text colour of the 32 ticket-number labels.
 void colourTicketNumbers(Form1& board, int32_t colour) {
-    for (int n = 1; n <= board::kFareCells; ++n) {
-        QLabel* l = board.lblSeiriNum(static_cast<size_t>(n));
-        QPalette pal = l->palette();
-        pal.setColor(QPalette::WindowText, colorFromBgr(static_cast<uint32_t>(colour)));
-        l->setPalette(pal);
-    }
+    for (int n = 1; n <= board::kFareCells; ++n)
+        board.setLabelColour(n, colorFromBgr(static_cast<uint32_t>(colour)).rgba());
 }
 } // namespace
 
@@ -90,7 +84,7 @@ void colourElements(const Options& o, Form1& board) {
 
 void SetProp(const Options& o, Form1& board, int backlight) {
     for (int i = 1; i <= board::kFareCells; ++i)
-        board.lblSeiriNum(static_cast<size_t>(i))->setVisible(o.AutoTicketNumbers != 0);
+        board.setLabelVisible(i, o.AutoTicketNumbers != 0);
     mdl527_000::SeirikenNumSet(board, o.NumberingMode, o.LeadingZero);
     const int32_t ticketColor = backlight == 0   ? o.TicketColorOff
                                 : backlight == 1 ? o.TicketColorOn1

@@ -1,7 +1,5 @@
 #include "ChimeiCtl_DX.h"
 
-#include "PaintLayers.h"
-
 #include "ChimeiLayout.h"
 #include "Cp932.h"
 
@@ -127,8 +125,7 @@ void ChimeiCtl_DX::setLook(const LedLook& look) {
 
 void ChimeiCtl_DX::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    view_.paint(p, *line_, line_->stripLeft(), zoom_, look_,
-                paintlayers::litOnly() ? StopLineView::Layer::LitOnly : StopLineView::Layer::Whole);
+    view_.paint(p, *line_, line_->stripLeft(), zoom_, look_);
 }
 
 void ChimeiCtl_DX::restoreProperties(const std::map<QString, QString>& bag) {

@@ -33,6 +33,8 @@ struct DigitState {
     bool UserSet = true;
     uint32_t BackColor = 8421504;
 
+    bool operator==(const DigitState&) const = default;
+
     void setFillZero(int16_t v) { FillZero = v > Keta ? Keta : v; }
     void setZeroMode(int16_t v) { ZeroMode = v >= 4 ? 0 : v; }
     void setShift(int16_t v) {

@@ -17,31 +17,33 @@ class M_Degit : public QWidget {
     explicit M_Degit(QWidget* parent = nullptr);
     ~M_Degit() override;
 
-    const DigitState& state() const { return st_; }
+    const DigitState& state() const { return *st_; }
+    // Shows and writes `state` (kept by the caller) instead of the element's own.
+    void bindState(DigitState* state);
 
-    uint32_t BaseForeColor() const { return st_.BaseForeColor; }
+    uint32_t BaseForeColor() const { return st_->BaseForeColor; }
     void setBaseForeColor(uint32_t c);
-    uint32_t DegitForeColor() const { return st_.DegitForeColor; }
+    uint32_t DegitForeColor() const { return st_->DegitForeColor; }
     void setDegitForeColor(uint32_t c);
-    int16_t FillZero() const { return st_.FillZero; }
+    int16_t FillZero() const { return st_->FillZero; }
     void setFillZero(int16_t v);
-    int16_t ZeroMode() const { return st_.ZeroMode; }
+    int16_t ZeroMode() const { return st_->ZeroMode; }
     void setZeroMode(int16_t v);
-    int16_t Shift() const { return st_.Shift; }
+    int16_t Shift() const { return st_->Shift; }
     void setShift(int16_t v);
-    int16_t Keta() const { return st_.Keta; }
+    int16_t Keta() const { return st_->Keta; }
     void setKeta(int16_t v);
-    int16_t DegitSize() const { return st_.DegitSize; }
+    int16_t DegitSize() const { return st_->DegitSize; }
     void setDegitSize(int16_t v);
-    int16_t DegitStyle() const { return st_.DegitStyle; }
+    int16_t DegitStyle() const { return st_->DegitStyle; }
     void setDegitStyle(int16_t v);
-    const DigitValue& Value() const { return st_.Value; }
+    const DigitValue& Value() const { return st_->Value; }
     void setValue(const DigitValue& v);
     void setValue(double n) { setValue(DigitValue::number(n)); }
     void setValue(const QString& t) { setValue(DigitValue::text(t)); }
-    bool UserSet() const { return st_.UserSet; }
+    bool UserSet() const { return st_->UserSet; }
     void setUserSet(bool v);
-    uint32_t BackColor() const { return st_.BackColor; }
+    uint32_t BackColor() const { return st_->BackColor; }
     void setBackColor(uint32_t c);
 
     // Opens the per-digit settings dialog; takes its three values back whatever the
@@ -76,15 +78,14 @@ class M_Degit : public QWidget {
     void mouseDoubleClickEvent(QMouseEvent*) override;
 
   private:
-    // What is lit, alone (drawing for an overlay).
-    QImage litImage();
     void resizeToClass();
     void DrawDegit();
     void makeShown();
     QSize baseSize() const;
     DigitPainter& painter() const;
 
-    DigitState st_;
+    DigitState own_;
+    DigitState* st_ = &own_;
     bool bold_;
     QString lit_;
     QImage image_;

@@ -81,7 +81,7 @@ TEST(Form1, DefaultStyleLaysOutLabelsAndBlankDigits) {
     EXPECT_EQ(b.Degit(3)->litNow(), QString());
     EXPECT_EQ(b.Degit(3)->BackColor(), 0x808080u);
     EXPECT_EQ(b.Degit(2)->geometry(), QRect(112, 129, 57, 29));
-    EXPECT_EQ(b.lblSeiriNum(1)->palette().color(QPalette::WindowText), QColor(Qt::white));
+    EXPECT_EQ(QColor::fromRgba(b.model().labels[1].colour), QColor(Qt::white));
     EXPECT_FALSE(b.Picture().isNull());
 }
 
@@ -106,7 +106,7 @@ TEST(Form1, NumberingModesThroughSetProp) {
     // The ON2 colour applies with the backlight on ON2.
     o.TicketColorOn2 = 0x0000FF;
     SetProp(o, b, 2);
-    EXPECT_EQ(b.lblSeiriNum(5)->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    EXPECT_EQ(QColor::fromRgba(b.model().labels[5].colour), QColor(255, 0, 0));
 }
 
 TEST(Form1, OnlyTheLeftButtonOnThePanelStartsADrag) {

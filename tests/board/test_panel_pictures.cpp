@@ -25,9 +25,7 @@ class PanelPictureTest : public ::testing::Test {
     QColor shownAt(int x, int y) {
         return board.Picture().isNull() ? QColor() : board.Picture().pixelColor(x, y);
     }
-    QColor labelColour() const {
-        return board.lblSeiriNum(5)->palette().color(QPalette::WindowText);
-    }
+    QColor labelColour() const { return QColor::fromRgba(board.model().labels[5].colour); }
 
     QTemporaryDir dir;
     FakeCompanion* fake = nullptr;

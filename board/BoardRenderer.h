@@ -1,0 +1,50 @@
+#pragma once
+// Paints the whole board from its model alone, at any moment, zoom and look, with no
+// window: the same element painters the window uses, so the two cannot differ. It keeps
+// each cell's and the stop line's last picture, so a frame redraws only what changed.
+#include "BoardModel.h"
+#include "DigitPicture.h"
+#include "StopLineView.h"
+
+#include <QImage>
+#include <array>
+
+class QPainter;
+
+enum class BoardBackground {
+    Panel,       // the panel picture as the window shows it; black outside the round corners
+    Transparent, // the same, transparent outside the round corners
+    Lit,         // only the lit segments, dots and the labels, on transparency
+};
+
+class BoardRenderer {
+  public:
+    BoardRenderer();
+    // The board at `timeMs` on the simulator's clock (the stop line's scroll then), as a
+    // premultiplied ARGB picture of the board's size times `zoom` (1-8).
+    QImage render(const BoardModel& m, int64_t timeMs, int zoom, const LedLook& look,
+                  BoardBackground background);
+
+  private:
+    struct CellPicture {
+        DigitState state;
+        QString lit;
+        int zoom = 0;
+        LedLook look;
+        bool litOnly = false;
+        QImage image;
+    };
+    const QImage& cell(const BoardModel& m, const DigitState& st, size_t slot, int zoom,
+                       const LedLook& look, bool litOnly);
+    void paintBase(QImage& out, const BoardModel& m, int zoom, bool litOnly);
+
+    std::array<CellPicture, limits::kFareCells + 1> cells_;
+    StopLineView line_;
+};
+
+// A label's text as the window draws it, into `rect` of a painter.
+void paintBoardLabel(QPainter& p, const QRect& rect, const BoardLabel& label);
+
+// One renderer for the UI thread's callers.
+QImage renderBoard(const BoardModel& m, int64_t timeMs, int zoom, const LedLook& look,
+                   BoardBackground background);
