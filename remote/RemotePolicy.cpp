@@ -1,5 +1,7 @@
 #include "RemotePolicy.h"
 
+#include "LeadingFlags.h"
+
 #include <QSet>
 
 namespace remote {
@@ -24,7 +26,10 @@ GuestDecision snapshotRule(const QStringList& w) {
         what != QLatin1String("ticket"))
         return refuse(QStringLiteral("snapshot takes board, panel or ticket over the network"));
     // The picture comes back in the answer; a file name would write on this computer.
-    const int plain = what == QLatin1String("board") && arg(w, 2) == QLatin1String("--zoom") ? 4 : 2;
+    const int plain =
+        what == QLatin1String("board")
+            ? readLeadingFlags(w, 2, {QStringLiteral("zoom"), QStringLiteral("background")}).next
+            : 2;
     if (w.size() > plain)
         return refuse(QStringLiteral("snapshot returns the picture in the answer; a client "
                                      "may not name a file"));
@@ -77,7 +82,7 @@ const std::vector<GuestRule>& guestRules() {
         {"record", "start (into the video folder, under a name the program chooses) and stop; "
                    "not a file of the client's"},
         {"state", "without a file: the state comes back in the answer"},
-        {"snapshot", "board [--zoom N], panel or ticket without a file: the PNG comes back in "
+        {"snapshot", "board [--zoom N] [--background panel|transparent|lit], panel or ticket without a file: the PNG comes back in "
                      "the answer"},
         {"option", "plain values only (numbers, colours, flags); not paths, texts or "
                    "RemoteControl, RemoteLan, RemoteQuit"},

@@ -1,5 +1,7 @@
 #include "CommandTable.h"
 
+#include "LeadingFlags.h"
+
 #include "Program.h"
 #include "ScriptedCompanion.h"
 #include "StateDump.h"
@@ -381,15 +383,32 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
     const QString what = l.arg(1);
     QString path = l.afterFirst();
     QImage img;
-    if (what == QLatin1String("board") && l.arg(2) == QLatin1String("--zoom")) {
-        bool ok = false;
-        const int zoom = l.arg(3).toInt(&ok);
-        if (!ok || zoom < 1 || zoom > 4)
-            return Result::fail(QStringLiteral("snapshot board --zoom takes 1-4"));
-        path = path.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty);
-        img = p.board->snapshot(zoom);
-    } else if (what == QLatin1String("board"))
-        img = p.board->snapshot();
+    if (what == QLatin1String("board")) {
+        const LeadingFlags f =
+            readLeadingFlags(l.words, 2, {QStringLiteral("zoom"), QStringLiteral("background")});
+        if (!f.error.isEmpty())
+            return Result::fail(f.error);
+        int zoom = p.board->zoom();
+        if (f.values.count(QStringLiteral("zoom"))) {
+            bool ok = false;
+            zoom = f.values.at(QStringLiteral("zoom")).toInt(&ok);
+            if (!ok || zoom < 1 || zoom > 4)
+                return Result::fail(QStringLiteral("snapshot board --zoom takes 1-4"));
+        }
+        const QString bg = f.values.count(QStringLiteral("background"))
+                               ? f.values.at(QStringLiteral("background"))
+                               : QStringLiteral("transparent");
+        static const std::map<QString, BoardBackground> backgrounds{
+            {QStringLiteral("panel"), BoardBackground::Panel},
+            {QStringLiteral("transparent"), BoardBackground::Transparent},
+            {QStringLiteral("lit"), BoardBackground::Lit}};
+        if (!backgrounds.count(bg))
+            return Result::fail(
+                QStringLiteral("snapshot board --background takes panel, transparent or lit"));
+        path = l.words.mid(f.next).join(QLatin1Char(' '));
+        // Drawn from what the board shows, never from the window: any zoom, any background.
+        img = p.board->render(zoom, backgrounds.at(bg));
+    }
     else if (what == QLatin1String("panel"))
         img = p.panel->grab().toImage();
     else if (what == QLatin1String("options"))
@@ -615,9 +634,11 @@ const std::vector<CommandRow>& commandTable() {
         {"state", 0, kAnyArgs, "state [FILE]", "the whole observable state as one JSON line",
          state},
         {"snapshot", 1, kAnyArgs,
-         "snapshot board [--zoom N]|panel|options|routes|ticket [FILE.png]",
-         "a window's pixels (the board at its zoom, or at N); without a file, base64 PNG in "
-         "the answer",
+         "snapshot board [--zoom N] [--background panel|transparent|lit]|panel|options|routes|"
+         "ticket [FILE.png]",
+         "a picture: the board drawn from what it shows (at its zoom or N; transparent corners, "
+         "black ones, or only what is lit), the other windows' pixels; without a file, base64 "
+         "PNG in the answer",
          snapshot},
         {"follow", 1, 1, "follow on|off", "follow the telemetry other programs send", follow},
         {"telemetry", 1, kAnyArgs, "telemetry JSON",
