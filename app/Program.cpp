@@ -159,8 +159,6 @@ void Program::saveSettings() {
 
 void Program::applyDisplay() {
     ::applyDisplay(options, *board, zoomOverride);
-    if (exportZoom)
-        board->setZoom(*exportZoom);
     for (const auto& f : lookChanged)
         f();
 }

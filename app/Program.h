@@ -74,8 +74,6 @@ struct Program : SettingsOwners {
     int recordZoom = 1;
     // --zoom: the board's zoom for this run, instead of the one the options remember.
     std::optional<int> zoomOverride;
-    // --export-zoom: the board drawn at this zoom whatever the screen (nobody looks at it).
-    std::optional<int> exportZoom;
     // Draws the board at its zoom and in its look, as the options and --zoom say.
     void applyDisplay();
     // 路線データの取り込み: made when first asked for, kept for the run.

@@ -116,20 +116,20 @@ void VideoExport::takeFrame() {
 }
 
 QImage VideoExport::picture() const {
-    QImage board = p_.board->snapshot();
+    // Drawn from what the board shows at this frame's moment, at the export's own zoom:
+    // the window stays as the operator set it.
+    const int64_t now = SimClock::global().nowMs();
     switch (o_.background) {
     case exportfmt::Background::Transparent:
-        return board;
+        return p_.board->render(o_.zoom, BoardBackground::Transparent, now);
     case exportfmt::Background::Lit:
-        return p_.board->snapshot(Form1::Layers::LitOnly);
+        return p_.board->render(o_.zoom, BoardBackground::Lit, now);
     case exportfmt::Background::Panel:
         break;
     }
     // Opaque: black outside the rounded shape, as a dark studio wall would show it.
-    QImage flat(board.size(), QImage::Format_RGB32);
-    flat.fill(Qt::black);
-    QPainter(&flat).drawImage(0, 0, board);
-    return flat;
+    return p_.board->render(o_.zoom, BoardBackground::Panel, now)
+        .convertToFormat(QImage::Format_RGB32);
 }
 
 void VideoExport::push(Item item) {

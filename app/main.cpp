@@ -417,8 +417,6 @@ int main(int argcIn, char** argvIn) {
     std::unique_ptr<VideoExport> videoExport;
     bool exportFailed = false;
     if (exporting) {
-        program.exportZoom = exporting->zoom;
-        program.applyDisplay();
         videoExport = std::make_unique<VideoExport>(program, *exporting);
         program.quitting.push_back([&videoExport, &exportFailed] {
             if (!videoExport->running())

@@ -449,8 +449,9 @@ const QImage& Form1::latestSnapshot(int maxAgeMs) {
     return latest_;
 }
 
-QImage Form1::render(int zoom, BoardBackground background) const {
-    return renderBoard(model_, model_.stopLine.steppedToMs(), zoom, look_, background);
+QImage Form1::render(int zoom, BoardBackground background, std::optional<int64_t> atMs) const {
+    return renderBoard(model_, atMs.value_or(model_.stopLine.steppedToMs()), zoom, look_,
+                       background);
 }
 
 QImage Form1::snapshot() {

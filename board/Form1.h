@@ -71,8 +71,9 @@ class Form1 : public QWidget, public BoardView {
     void setLabelColour(int n, QRgb colour);
     void setLabelVisible(int n, bool on);
     // The board drawn from its model without touching the window: at `zoom` (1-8), the
-    // stop line where the window shows it now.
-    QImage render(int zoom, BoardBackground background) const;
+    // stop line where the window shows it now, or where it is at `atMs` on the clock.
+    QImage render(int zoom, BoardBackground background,
+                  std::optional<int64_t> atMs = std::nullopt) const;
 
     const QImage& Picture() const { return picture_; }
     void setPicture(const QImage& img);
