@@ -316,7 +316,9 @@ void Program::start(const QString& modelName) {
     optionDialog->SetProp = [this] { applyOptions(); };
     optionDialog->reapplyBacklight = [this] { panelState.setBacklight(panelState.backlight()); };
     optionDialog->today = [this] { return clock.today(); };
-    optionDialog->companyList = [this] { return panel->Combo1; };
+    optionDialog->setCompanies = [this](const QStringList& names) {
+        panelState.setCompanies(names);
+    };
     optionDialog->setPreviewTwips = [this](int w, int h) { panel->setPreviewTwips(w, h); };
     optionDialog->openRouteImport = [this] { showRouteImport(); };
     optionDialog->placeOver = [this] { return panel->frameGeometry(); };

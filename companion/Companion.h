@@ -73,8 +73,7 @@ class Companion {
                                  const QString& startFolder) = 0;
     // Colour chooser starting at `colour` (0xBBGGRR), with the custom colour table kept by
     // the caller; true and `colour` changed when a colour was chosen.
-    virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour,
-                                CustomColors& custom) = 0;
+    virtual bool Qv3ChooseColor(QWidget* owner, int32_t& colour, CustomColors& custom) = 0;
     // Date chooser; true and year, month, day set when a date was chosen.
     virtual bool Call_dlg111(QWidget* owner, SystemTime& date) = 0;
     // Opens a folder in the desktop's file manager; failures are silent.
@@ -88,6 +87,8 @@ class Companion {
     virtual int32_t QV4_GetPlgInfo(const QString& path, ticket::PlgInfo& info);
     virtual void QV4_SetPlgComment(const QString& path, QPlainTextEdit* box);
     virtual void QV4_SetCorpAddList(const QString& path, QComboBox* list);
+    // The plug-in's companies, for the panel state's list.
+    virtual QStringList QV4_CorpList(const QString& path);
     // Draws the ticket into `picture`; a path that is not a valid plug-in draws nothing.
     virtual void QV4_DrawSeiriken(const QString& path, QImage& picture, SeirikenArgs& args);
 

@@ -66,6 +66,11 @@ void Companion::QV4_SetCorpAddList(const QString& path, QComboBox* list) {
     list->setCurrentIndex(p->companies.isEmpty() ? -1 : 0);
 }
 
+QStringList Companion::QV4_CorpList(const QString& path) {
+    const ticket::Plugin* p = plugin(path);
+    return p ? p->companies : QStringList();
+}
+
 void Companion::QV4_DrawSeiriken(const QString& path, QImage& picture, SeirikenArgs& args) {
     const ticket::Plugin* p = plugin(path);
     if (!p)

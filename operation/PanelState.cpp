@@ -55,6 +55,13 @@ void PanelState::setCompany(int index) {
     Q_EMIT companyChanged(index);
 }
 
+void PanelState::setCompanies(const QStringList& names) {
+    companies_ = names;
+    Q_EMIT companiesChanged(names);
+    company_ = -2; // whatever was chosen, the new list's choice is news
+    setCompany(names.isEmpty() ? -1 : 0);
+}
+
 void PanelState::save(CtrlDataInfo& info) const {
     info.ScrollSpeedValue = speed_;
     info.ScrollIntervalValue = interval_;

@@ -6,6 +6,7 @@
 #include "SettingsRecord.h"
 
 #include <QObject>
+#include <QStringList>
 #include <cstdint>
 
 class PanelState : public QObject {
@@ -24,6 +25,8 @@ class PanelState : public QObject {
     bool expanded() const { return expanded_; }
     // The entry of the panel's company list the ticket is drawn for, -1 when none.
     int company() const { return company_; }
+    // The ticket plug-in's companies, as the panel's list shows them.
+    const QStringList& companies() const { return companies_; }
 
     // Each setter takes a value in range and reports whether it did; a change signals.
     bool setBacklight(int state);
@@ -32,6 +35,8 @@ class PanelState : public QObject {
     bool setEntryPage(int page);
     void setExpanded(bool on);
     void setCompany(int index);
+    // A new list chooses its first company (none when empty).
+    void setCompanies(const QStringList& names);
 
     // The panel's block of the settings file; the window's place and late night are
     // filled by their owners.
@@ -47,6 +52,7 @@ class PanelState : public QObject {
     void entryPageChanged(int page);
     void expandedChanged(bool on);
     void companyChanged(int index);
+    void companiesChanged(const QStringList& names);
 
   private:
     int backlight_ = 0;
@@ -55,4 +61,5 @@ class PanelState : public QObject {
     int page_ = 0;
     bool expanded_ = false;
     int company_ = -1;
+    QStringList companies_;
 };

@@ -179,6 +179,11 @@ void frmCtl::wireModels() {
     connect(&s, &PanelState::entryPageChanged, this, &frmCtl::showEntryPage);
     connect(&s, &PanelState::expandedChanged, this, &frmCtl::showExpanded);
     connect(&s, &PanelState::companyChanged, Combo1, &QComboBox::setCurrentIndex);
+    connect(&s, &PanelState::companiesChanged, this, [this](const QStringList& names) {
+        const QSignalBlocker quiet(Combo1);
+        Combo1->clear();
+        Combo1->addItems(names);
+    });
     showScroll(s.scrollSpeed(), s.scrollInterval());
 }
 

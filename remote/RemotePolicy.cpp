@@ -52,9 +52,8 @@ GuestDecision optionRule(const QStringList& w, const GuestFacts& f) {
 } // namespace
 
 bool isSecurityOption(const QString& name) {
-    static const QSet<QString> guarded = {QStringLiteral("RemoteControl"),
-                                          QStringLiteral("RemoteLan"),
-                                          QStringLiteral("RemoteQuit")};
+    static const QSet<QString> guarded = {
+        QStringLiteral("RemoteControl"), QStringLiteral("RemoteLan"), QStringLiteral("RemoteQuit")};
     return guarded.contains(name);
 }
 
@@ -82,7 +81,8 @@ const std::vector<GuestRule>& guestRules() {
         {"record", "start (into the video folder, under a name the program chooses) and stop; "
                    "not a file of the client's"},
         {"state", "without a file: the state comes back in the answer"},
-        {"snapshot", "board [--zoom N] [--background panel|transparent|lit], panel or ticket without a file: the PNG comes back in "
+        {"snapshot", "board [--zoom N] [--background panel|transparent|lit], panel or ticket "
+                     "without a file: the PNG comes back in "
                      "the answer"},
         {"option", "plain values only (numbers, colours, flags); not paths, texts or "
                    "RemoteControl, RemoteLan, RemoteQuit"},
@@ -105,11 +105,11 @@ const std::vector<GuestRule>& guestRules() {
 GuestDecision guestPermission(const QStringList& w, const GuestFacts& f) {
     const QString name = arg(w, 0);
     static const QSet<QString> plain = {
-        QStringLiteral("key"),       QStringLiteral("list"),      QStringLiteral("reset"),
-        QStringLiteral("next"),      QStringLiteral("back"),      QStringLiteral("blank"),
-        QStringLiteral("latenight"), QStringLiteral("preview"),   QStringLiteral("backlight"),
-        QStringLiteral("speed"),     QStringLiteral("interval"),  QStringLiteral("page"),
-        QStringLiteral("company"),   QStringLiteral("zoom"),      QStringLiteral("fullscreen"),
+        QStringLiteral("key"),       QStringLiteral("list"),     QStringLiteral("reset"),
+        QStringLiteral("next"),      QStringLiteral("back"),     QStringLiteral("blank"),
+        QStringLiteral("latenight"), QStringLiteral("preview"),  QStringLiteral("backlight"),
+        QStringLiteral("speed"),     QStringLiteral("interval"), QStringLiteral("page"),
+        QStringLiteral("company"),   QStringLiteral("zoom"),     QStringLiteral("fullscreen"),
         QStringLiteral("follow"),    QStringLiteral("telemetry")};
     if (plain.contains(name))
         return allow();

@@ -334,7 +334,7 @@ int32_t frmOption::SetPlgin(const QString& path) {
                                                           : QStringLiteral("---> 不可")));
     setPreviewTwips(info.previewWidth, info.previewHeight);
     if (info.companyCount >= 1)
-        c.QV4_SetCorpAddList(path, companyList());
+        setCompanies(c.QV4_CorpList(path));
     return 1;
 }
 
@@ -344,8 +344,7 @@ void frmOption::Command1_Click() {
         QStringLiteral("プラグインの選択"));
     if (f.isEmpty())
         return;
-    if (QComboBox* list = companyList())
-        list->clear();
+    setCompanies({});
     if (SetPlgin(f) != 0) {
         static_cast<QLineEdit*>(controls_.at(QStringLiteral("txtSeiriPlgDir")))->setText(f);
         return;

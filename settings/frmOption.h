@@ -65,7 +65,7 @@ class frmOption : public QDialog {
     std::function<void()> reapplyBacklight = [] {};
     std::function<QDate()> today;
     // The panel's side of a plug-in: its company list and the preview box's size (twips).
-    std::function<QComboBox*()> companyList = [] { return nullptr; };
+    std::function<void(const QStringList&)> setCompanies = [](const QStringList&) {};
     std::function<void(int, int)> setPreviewTwips = [](int, int) {};
     // The open-data import dialog, from the fare data page.
     std::function<void()> openRouteImport = [] {};

@@ -210,11 +210,11 @@ Result version(CommandContext& c, const CommandLine&) {
 }
 
 Result company(CommandContext& c, const CommandLine& l) {
-    QComboBox* list = panelOf(c).Combo1;
+    PanelState& state = c.program.panelState;
     const auto v = toInt(l.arg(1));
-    if (!v || *v < 0 || *v >= list->count())
+    if (!v || *v < 0 || *v >= state.companies().size())
         return Result::fail(QStringLiteral("company takes an index into the panel's company list"));
-    list->setCurrentIndex(*v);
+    state.setCompany(*v);
     return {};
 }
 
@@ -408,8 +408,7 @@ Result snapshot(CommandContext& c, const CommandLine& l) {
         path = l.words.mid(f.next).join(QLatin1Char(' '));
         // Drawn from what the board shows, never from the window: any zoom, any background.
         img = p.board->render(zoom, backgrounds.at(bg));
-    }
-    else if (what == QLatin1String("panel"))
+    } else if (what == QLatin1String("panel"))
         img = p.panel->grab().toImage();
     else if (what == QLatin1String("options"))
         img = p.optionDialog->grab().toImage();

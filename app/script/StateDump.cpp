@@ -53,24 +53,23 @@ void describePanel(const Program& p, QJsonObject& o) {
     fc[QStringLiteral("PanelPage")] = p.panelState.entryPage();
     fc[QStringLiteral("Check1")] = shown.blankOn ? 1 : 0;
     fc[QStringLiteral("Check2")] = shown.lateNightOn ? 1 : 0;
-    fc[QStringLiteral("Check4")] = f.Check4->isChecked() ? 1 : 0;
-    fc[QStringLiteral("Check4Caption")] = f.Check4->text();
+    fc[QStringLiteral("Check4")] = p.panelState.expanded() ? 1 : 0;
+    fc[QStringLiteral("Check4Caption")] =
+        p.panelState.expanded() ? QStringLiteral("<<") : QStringLiteral(">>");
     fc[QStringLiteral("grpM_TapeCaption")] = shown.tapeCaption;
     fc[QStringLiteral("enabled")] = shown.enabledMap();
     fc[QStringLiteral("cmdAuto")] = shown.autoOn ? 1 : 0;
     fc[QStringLiteral("backlight")] = p.panelState.backlight();
-    fc[QStringLiteral("HScroll1")] = QJsonArray{f.HScroll1[0]->value(), f.HScroll1[1]->value()};
+    fc[QStringLiteral("HScroll1")] =
+        QJsonArray{p.panelState.scrollSpeed(), p.panelState.scrollInterval()};
     QJsonObject prev;
     prev[QStringLiteral("width")] = f.previewWidthTwips();
     prev[QStringLiteral("height")] = f.previewHeightTwips();
     prev[QStringLiteral("drawn")] = p.trip->previewDrawn();
     fc[QStringLiteral("picSeirikenPrev")] = prev;
     QJsonObject companies;
-    companies[QStringLiteral("index")] = f.Combo1->currentIndex();
-    QStringList names;
-    for (int i = 0; i < f.Combo1->count(); ++i)
-        names << f.Combo1->itemText(i);
-    companies[QStringLiteral("items")] = QJsonArray::fromStringList(names);
+    companies[QStringLiteral("index")] = p.panelState.company();
+    companies[QStringLiteral("items")] = QJsonArray::fromStringList(p.panelState.companies());
     fc[QStringLiteral("Combo1")] = companies;
     o[QStringLiteral("frmCtl")] = fc;
 }

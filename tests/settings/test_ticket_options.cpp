@@ -19,12 +19,21 @@ QString demoPlugin(const char* name) {
     return QStringLiteral(DEMO_DIR "/plugins/") + QString::fromLatin1(name);
 }
 
+// The panel's company list as the dialog hands it over.
+struct CompanyList {
+    QStringList names;
+    int count() const { return static_cast<int>(names.size()); }
+    QString itemText(int i) const { return names.value(i); }
+    void addItem(const QString& n) { names << n; }
+    void addItems(const QStringList& n) { names << n; }
+};
+
 class TicketOptionsTest : public ::testing::Test {
   protected:
     void SetUp() override {
         fake = &FakeCompanion::reset();
         dlg.today = [] { return QDate(2026, 12, 7); };
-        dlg.companyList = [this] { return &companies; };
+        dlg.setCompanies = [this](const QStringList& names) { companies.names = names; };
         dlg.setPreviewTwips = [this](int w, int h) { preview = {w, h}; };
         dlg.Form_Load();
         // The plug-in frame takes clicks only while the preview is in use.
@@ -55,7 +64,7 @@ class TicketOptionsTest : public ::testing::Test {
     Options model;
     CustomColors custom{};
     frmOption dlg{model, custom};
-    QComboBox companies;
+    CompanyList companies;
     QSize preview;
     QTemporaryDir dir;
     int files = 0;
