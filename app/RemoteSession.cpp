@@ -177,7 +177,7 @@ QJsonObject RemoteSession::stopFields(int row) const {
     const Trip& t = *p_.trip;
     QJsonArray fares;
     for (int n = 1; n <= limits::kFareCells; ++n) {
-        const auto v = p_.board->shownFare(n);
+        const auto v = p_.board->model().shownFare(n);
         fares.append(v ? QJsonValue(*v) : QJsonValue());
     }
     const bool firstRow = row == std::max<int>(t.state().StartSection, 1);
@@ -248,10 +248,10 @@ void RemoteSession::panelChanged() {
 }
 
 void RemoteSession::streamFrame() {
-    // Drawn again only after the board painted something; the same picture twice is
-    // not sent.
-    const QImage& frame = p_.board->latestSnapshot();
-    if (frame.cacheKey() == lastFrame_.cacheKey() || frame == lastFrame_)
+    // Drawn from what the board shows, whether or not its window is on screen; the same
+    // picture twice is not sent.
+    const QImage frame = p_.board->snapshot();
+    if (frame == lastFrame_)
         return;
     lastFrame_ = frame;
     server_.sendFrame(frame);

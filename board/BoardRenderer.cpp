@@ -78,23 +78,38 @@ QImage BoardRenderer::render(const BoardModel& m, int64_t timeMs, int zoom, cons
     const bool litOnly = background == BoardBackground::Lit;
     QImage out(kBoard * zoom, QImage::Format_ARGB32_Premultiplied);
     paintBase(out, m, zoom, litOnly);
-    QPainter p(&out);
-    for (size_t n = 1; n <= static_cast<size_t>(limits::kFareCells); ++n)
-        p.drawImage(board::degitRect(static_cast<int>(n)).topLeft() * zoom,
-                    cell(m, m.cells[n], n, zoom, look, litOnly));
-    const QRect line = zoomed(board::chimeiRect(), zoom);
-    p.save();
-    p.setClipRect(line);
-    p.translate(line.topLeft());
-    line_.paint(p, m.stopLine, m.stopLine.leftAt(timeMs), zoom, look,
-                litOnly ? StopLineView::Layer::LitOnly : StopLineView::Layer::Whole);
-    p.restore();
-    p.end();
+    paintCells(out, m, zoom, look, litOnly);
+    paintStopLine(out, m, timeMs, zoom, look, litOnly);
     if (background == BoardBackground::Transparent)
         cutCorners(out, zoom, Qt::transparent);
     else if (background == BoardBackground::Panel)
         cutCorners(out, zoom, Qt::black);
     return out;
+}
+
+void BoardRenderer::paintCells(QImage& picture, const BoardModel& m, int zoom, const LedLook& look,
+                               bool litOnly) {
+    QPainter p(&picture);
+    if (litOnly)
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+    for (size_t n = 1; n <= static_cast<size_t>(limits::kFareCells); ++n)
+        p.drawImage(board::degitRect(static_cast<int>(n)).topLeft() * zoom,
+                    cell(m, m.cells[n], n, zoom, look, litOnly));
+}
+
+void BoardRenderer::paintStopLine(QImage& picture, const BoardModel& m, int64_t timeMs, int zoom,
+                                  const LedLook& look, bool litOnly) {
+    const QRect line = zoomed(board::chimeiRect(), zoom);
+    QPainter p(&picture);
+    p.setClipRect(line);
+    if (litOnly) {
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(line, Qt::transparent);
+        p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
+    p.translate(line.topLeft());
+    line_.paint(p, m.stopLine, m.stopLine.leftAt(timeMs, scroll_), zoom, look,
+                litOnly ? StopLineView::Layer::LitOnly : StopLineView::Layer::Whole);
 }
 
 QImage renderBoard(const BoardModel& m, int64_t timeMs, int zoom, const LedLook& look,

@@ -25,6 +25,13 @@ class BoardRenderer {
     QImage render(const BoardModel& m, int64_t timeMs, int zoom, const LedLook& look,
                   BoardBackground background);
 
+    // Parts of a picture `render` made at `zoom` drawn again, for what changed: the stop
+    // line at `timeMs`, or the 32 fare cells.
+    void paintStopLine(QImage& picture, const BoardModel& m, int64_t timeMs, int zoom,
+                       const LedLook& look, bool litOnly = false);
+    void paintCells(QImage& picture, const BoardModel& m, int zoom, const LedLook& look,
+                    bool litOnly = false);
+
   private:
     struct CellPicture {
         DigitState state;
@@ -40,6 +47,7 @@ class BoardRenderer {
 
     std::array<CellPicture, limits::kFareCells + 1> cells_;
     StopLineView line_;
+    StopLine::Cursor scroll_;
 };
 
 // A label's text as the window draws it, into `rect` of a painter.

@@ -148,9 +148,6 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     connect(&timer1_, &SimTimer::timeout, this, &Form1::Timer1_Timer);
     timer1_.start();
 
-    for (QWidget* w : findChildren<QWidget*>())
-        w->installEventFilter(this);
-
     auto* full = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(full, &QShortcut::activated, this, [this] { setFullScreen(!fullScreen_); });
     auto* back = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -433,22 +430,6 @@ void Form1::Degit_DblClick(int index) {
     setPanelEnabled(true);
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* e) {
-    if (e->type() == QEvent::Paint)
-        ++paints_;
-    return QWidget::eventFilter(watched, e);
-}
-
-const QImage& Form1::latestSnapshot(int maxAgeMs) {
-    if (latest_.isNull() || paints_ != paintsPictured_ || !latestAge_.isValid() ||
-        latestAge_.hasExpired(maxAgeMs)) {
-        paintsPictured_ = paints_;
-        latest_ = snapshot();
-        latestAge_.start();
-    }
-    return latest_;
-}
-
 QImage Form1::render(int zoom, BoardBackground background, std::optional<int64_t> atMs) const {
     return renderBoard(model_, atMs.value_or(model_.stopLine.steppedToMs()), zoom, look_,
                        background);
@@ -509,7 +490,6 @@ void Form1::closeEvent(QCloseEvent* e) {
 }
 
 void Form1::paintEvent(QPaintEvent*) {
-    ++paints_;
     QPainter p(this);
     const QRect board = boardRect();
     if (fullScreen_)

@@ -13,7 +13,6 @@
 #include "SettingsRecord.h"
 
 #include "SimClock.h"
-#include <QElapsedTimer>
 #include <QImage>
 #include <QJsonObject>
 #include <QLabel>
@@ -135,10 +134,6 @@ class Form1 : public QWidget, public BoardView {
     // What an overlay takes: only the lit segments, dots and the labels, on transparency.
     enum class Layers { Whole, LitOnly };
     QImage snapshot(Layers layers);
-    // The snapshot made again only when something on the board was painted since, or
-    // `maxAgeMs` has passed (a window that is not shown paints nothing): for watchers
-    // that look 60 times a second.
-    const QImage& latestSnapshot(int maxAgeMs = 500);
 
     // What the trip controller drives.
     void showFare(int position, const DigitValue& value) override;
@@ -154,7 +149,6 @@ class Form1 : public QWidget, public BoardView {
     std::optional<double> shownFare(int position) const override;
 
   protected:
-    bool eventFilter(QObject* watched, QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
@@ -190,9 +184,4 @@ class Form1 : public QWidget, public BoardView {
     QPoint origin_;      // the board's corner in the window
     QPoint normalPlace_; // where the board stood before full screen
     int normalZoom_ = 1;
-    // Paints of the board and its elements, counted for latestSnapshot();
-    uint64_t paints_ = 0;
-    uint64_t paintsPictured_ = 0;
-    QImage latest_;
-    QElapsedTimer latestAge_;
 };

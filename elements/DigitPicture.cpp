@@ -6,6 +6,7 @@
 #include "SegmentGlyphs.h"
 
 #include <QPainter>
+#include <vector>
 
 QColor colorFromBgr(uint32_t bgr) {
     return QColor::fromRgb(argbFromBgr(bgr));
@@ -37,9 +38,50 @@ const SegmentGlyphs& DigitPainter::glyphs(const DigitState& st) {
     return *g;
 }
 
+const QImage* DigitPainter::tile(const DigitState& st, QChar c) {
+    const int cellW = digitSizeClass(st.DegitSize).digitWidthTwips / limits::kTwipsPerPixel;
+    const TileKey key{
+        st.DegitStyle,     cellW,      st.pixelHeight(), st.BackColor, st.BaseForeColor,
+        st.DegitForeColor, c.unicode()};
+    auto it = tiles_.find(key);
+    if (it != tiles_.end())
+        return it->second.isNull() ? nullptr : &it->second;
+    QImage& t = tiles_[key];
+    const SegmentGlyphs& g = glyphs(st);
+    // Shifted by whole positions an outline covers the same pixels, so a position drawn
+    // alone is the same as drawn in its place; only an outline inside its own position
+    // (its edge pixels included) can be drawn so.
+    const QRectF inside(0, -1e6, cellW, 2e6);
+    if (!inside.contains(g.glyph(QLatin1Char('8'), 0).controlPointRect()) ||
+        !inside.contains(g.glyph(c, 0).controlPointRect()))
+        return nullptr;
+    t = QImage(cellW, st.pixelHeight(), QImage::Format_RGB32);
+    t.fill(colorFromBgr(st.BackColor));
+    QPainter p(&t);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colorFromBgr(st.BaseForeColor));
+    p.drawPath(g.glyph(QLatin1Char('8'), 0));
+    p.setBrush(colorFromBgr(st.DegitForeColor));
+    p.drawPath(g.glyph(c, 0));
+    return &t;
+}
+
 QImage DigitPainter::base(const DigitState& st, const QString& lit) {
     QImage img(baseSize(st), QImage::Format_RGB32);
     img.fill(colorFromBgr(st.BackColor));
+    const QString shownText = positionText(lit, st.Keta);
+    const int cellW = digitSizeClass(st.DegitSize).digitWidthTwips / limits::kTwipsPerPixel;
+    std::vector<const QImage*> tiles;
+    for (int i = 0; i < st.Keta; ++i)
+        if (const QImage* t = tile(st, shownText.at(i)))
+            tiles.push_back(t);
+    if (static_cast<int>(tiles.size()) == st.Keta) {
+        QPainter p(&img);
+        for (int i = 0; i < st.Keta; ++i)
+            p.drawImage(i * cellW, 0, *tiles[static_cast<size_t>(i)]);
+        return img;
+    }
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(Qt::NoPen);

@@ -35,6 +35,16 @@ class DigitPainter {
 
   private:
     const SegmentGlyphs& glyphs(const DigitState& st);
+    // One position's picture (the dim "8" under `c`) in the state's face and colours, or
+    // none when the character's outline may reach past its position.
+    const QImage* tile(const DigitState& st, QChar c);
+    struct TileKey {
+        int style, cellW, height;
+        uint32_t back, unlit, lit;
+        char16_t c;
+        auto operator<=>(const TileKey&) const = default;
+    };
+    std::map<TileKey, QImage> tiles_;
 
     bool bold_;
     std::map<std::tuple<int, int, int>, std::unique_ptr<SegmentGlyphs>> glyphs_;

@@ -48,6 +48,7 @@ bool StopLine::setName(std::string_view bytes, int64_t nowMs) {
     // Setting a name ends whatever scrolled before; only the newest name moves.
     motion_.reset();
     frames_.reset();
+    ++epoch_;
     if (!l.scrolls)
         return false;
     if (settings.speed == 0)
@@ -74,6 +75,7 @@ void StopLine::startScroll(int stripWidth, std::optional<int> fromLeft, int64_t 
 }
 
 void StopLine::restartClock(int64_t nowMs) {
+    ++epoch_;
     scrollStartMs_ = lastTickMs_ = nowMs;
     framesShown_ = 0;
 }
@@ -147,7 +149,18 @@ bool StopLine::advanceTo(int64_t nowMs) {
     framesShown_ = s.framesShown;
     const bool moved = left != stripLeft_;
     stripLeft_ = left;
+    ++epoch_;
     return moved;
+}
+
+int StopLine::leftAt(int64_t nowMs, Cursor& c) const {
+    if (!scrolling() || nowMs <= lastTickMs_)
+        return stripLeft_;
+    if (!c.s || c.epoch != epoch_ || nowMs < c.s->lastTickMs) {
+        c.s = std::make_shared<Stepper>(Stepper{motion_, frames_, lastTickMs_, framesShown_});
+        c.epoch = epoch_;
+    }
+    return stepTo(*c.s, nowMs, false);
 }
 
 int StopLine::leftAt(int64_t nowMs) const {
@@ -171,6 +184,7 @@ void StopLine::tick(int64_t elapsedMs) {
         return;
     motion_->advance(elapsedMs, settings.speed, settings.startWait);
     stripLeft_ = motion_->left();
+    ++epoch_;
 }
 
 void StopLine::tickFrames(int64_t frames) {
@@ -178,6 +192,7 @@ void StopLine::tickFrames(int64_t frames) {
         return;
     frames_->advance(frames, settings.speed, settings.startWait);
     stripLeft_ = frames_->left();
+    ++epoch_;
 }
 
 std::map<QString, QString> StopLine::saveProperties() const {

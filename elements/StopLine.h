@@ -11,6 +11,7 @@
 #include <QString>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -47,6 +48,8 @@ struct StopLineSettings {
 };
 
 class StopLine {
+    struct Stepper;
+
   public:
     static constexpr int kHeight = 56;
     static constexpr int kFrameMs = 15; // the scroll's step in the plain look
@@ -70,6 +73,14 @@ class StopLine {
     bool advanceTo(int64_t nowMs);
     // Where the strip's left edge is at `nowMs`, without stepping this line.
     int leftAt(int64_t nowMs) const;
+    // A viewer's own copy of the scroll, stepped on from one picture to the next so that
+    // each costs only the time between them.
+    class Cursor {
+        friend class StopLine;
+        std::shared_ptr<Stepper> s;
+        uint64_t epoch = 0;
+    };
+    int leftAt(int64_t nowMs, Cursor& cursor) const;
     // The look decides how the scroll steps; switching goes on from where the strip is.
     void setLook(const LedLook& look, int64_t nowMs);
     // Tests step the scroll by hand: iterations of the plain look, frames of the LED one.
@@ -104,6 +115,7 @@ class StopLine {
     };
     int stepTo(Stepper& s, int64_t nowMs, bool capped) const;
 
+    uint64_t epoch_ = 0; // counts every change of the scroll's own state
     QString name_;
     QImage strip_;
     int stripLeft_ = 0;
