@@ -63,6 +63,7 @@ QJsonObject Form1::describe() const {
     f1[QStringLiteral("Top")] = TopTwips();
     f1[QStringLiteral("Caption")] = windowTitle();
     f1[QStringLiteral("Timer1")] = Timer1().isActive();
+    f1[QStringLiteral("blanked")] = model_.blanked;
     // How it is drawn: the chosen zoom, the one shown now, full screen and the LED look.
     f1[QStringLiteral("zoom")] = zoom();
     f1[QStringLiteral("shownZoom")] = shownZoom();

@@ -34,7 +34,9 @@ struct BoardModel {
     std::array<BoardLabel, limits::kFareCells + 1> labels;
     StopLine stopLine;
 
-    QImage picture;                 // the panel picture, at 1x
+    std::array<QImage, 3> panels;   // the built-in pictures for the backlight OFF, ON1, ON2
+    QImage picture;                 // the panel picture shown, at 1x
+    bool blanked = false;           // 表示消去: the fares and the name put out
     QRgb windowColour = 0xFFEFEFEF; // what a picture smaller than the board leaves showing
     bool rounded = false;           // the rounded corners are cut
     bool boldSegments = true;       // the segment face's weight

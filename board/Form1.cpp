@@ -99,7 +99,7 @@ Form1::Form1(QWidget* parent) : QWidget(parent, Qt::FramelessWindowHint | Qt::Wi
     setFixedSize(kClientWidth, kClientHeight);
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    imgRes_[0] = builtInPanelPicture();
+    model_.panels[0] = builtInPanelPicture();
     model_.boldSegments = !ApiLib::isLegacyDisplaySystem();
     model_.labelDpi = logicalDpiY();
     model_.windowColour = palette().color(QPalette::Window).rgba();
@@ -559,6 +559,7 @@ void Form1::setScroll(int speed, int startWaitMs) {
 }
 
 void Form1::blank(bool on) {
+    model_.blanked = on;
     if (!on) {
         if (timeDegits_[0]->isVisible())
             timer1_.start();

@@ -58,7 +58,7 @@ class Form1 : public QWidget, public BoardView {
     const std::array<M_Degit*, 2>& TimeDegit() const { return timeDegits_; }
     ChimeiCtl_DX* ChimeiCtl() const { return chimei_; }
     // The built-in panels for OFF, ON1 and ON2.
-    QImage& imgRes(int i) { return imgRes_[static_cast<size_t>(i)]; }
+    QImage& imgRes(int i) { return model_.panels.at(static_cast<size_t>(i)); }
     const SimTimer& Timer1() const { return timer1_; }
     // Everything the board shows, by element, for the state dump.
     QJsonObject describe() const;
@@ -170,7 +170,6 @@ class Form1 : public QWidget, public BoardView {
     std::array<SeiriLabel*, limits::kFareCells + 1> labels_{};
     std::array<M_Degit*, 2> timeDegits_{};
     ChimeiCtl_DX* chimei_ = nullptr;
-    std::array<QImage, 3> imgRes_;
     SimTimer timer1_;
     const Clock* clock_ = nullptr;
     QImage picture_;

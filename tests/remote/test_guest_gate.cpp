@@ -45,6 +45,7 @@ TEST(GuestGate, TheOperatorsCommandsPassAndEverythingElseIsRefusedWithItsReason)
         {"state", true, ""},
         {"snapshot board", true, ""},
         {"snapshot board --zoom 3", true, ""},
+        {"snapshot board --background lit --zoom 2", true, ""},
         {"snapshot ticket", true, ""},
         {"record start", true, ""},
         {"record stop", true, ""},
@@ -54,6 +55,8 @@ TEST(GuestGate, TheOperatorsCommandsPassAndEverythingElseIsRefusedWithItsReason)
         {"state /home/user/.bashrc", false, "file"},
         {"snapshot board /tmp/x.png", false, "file"},
         {"snapshot board --zoom 2 /tmp/x.png", false, "file"},
+        {"snapshot board --background lit /tmp/x.png", false, "file"},
+        {"snapshot board --zoom 2 --background", false, "file"},
         {"snapshot options", false, "board, panel or ticket"},
         {"record start /tmp/x.mp4", false, "file"},
         {"record start tcp://127.0.0.1:9/x.mp4", false, "file"},
@@ -89,8 +92,8 @@ TEST(GuestGate, TheOperatorsCommandsPassAndEverythingElseIsRefusedWithItsReason)
         EXPECT_EQ(d.allowed, r.allowed) << r.line;
         if (!r.allowed) {
             EXPECT_FALSE(d.reason.isEmpty()) << r.line;
-            EXPECT_TRUE(d.reason.contains(QString::fromUtf8(r.reasonHas))) << r.line << ": "
-                                                                          << d.reason.toStdString();
+            EXPECT_TRUE(d.reason.contains(QString::fromUtf8(r.reasonHas)))
+                << r.line << ": " << d.reason.toStdString();
         }
     }
     EXPECT_TRUE(decide("quit", true).allowed);
