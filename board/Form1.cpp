@@ -184,7 +184,7 @@ void Form1::applyZoom(int z) {
         return;
     zoom_ = z;
     model_.zoom = z;
-    zoomedPicture_ = pixelScale(picture_, zoom_);
+    zoomedPicture_ = pixelScale(model_.picture, zoom_);
     placeElements();
     update();
 }
@@ -341,12 +341,11 @@ QImage Form1::backdrop(const QRect& r) const {
     QImage img(r.size(), QImage::Format_ARGB32);
     img.fill(palette().color(QPalette::Window));
     QPainter p(&img);
-    p.drawImage(-r.topLeft(), picture_);
+    p.drawImage(-r.topLeft(), model_.picture);
     return img;
 }
 
 void Form1::setPicture(const QImage& img) {
-    picture_ = img;
     model_.picture = img;
     zoomedPicture_ = pixelScale(img, zoom_);
     update();
@@ -496,7 +495,7 @@ void Form1::paintEvent(QPaintEvent*) {
         p.fillRect(rect(), Qt::black);
     // A picture smaller than the board leaves the window's own grey showing.
     p.fillRect(board, palette().color(QPalette::Window));
-    p.drawImage(board.topLeft(), zoom_ == 1 ? picture_ : zoomedPicture_);
+    p.drawImage(board.topLeft(), zoom_ == 1 ? model_.picture : zoomedPicture_);
     // Full screen has no window shape; the corners are cut on the black instead.
     if (fullScreen_ && shaped_)
         for (const QRect& r : QRegion(board) - boardShape().translated(board.topLeft()))

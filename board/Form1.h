@@ -74,7 +74,7 @@ class Form1 : public QWidget, public BoardView {
     QImage render(int zoom, BoardBackground background,
                   std::optional<int64_t> atMs = std::nullopt) const;
 
-    const QImage& Picture() const { return picture_; }
+    const QImage& Picture() const { return model_.picture; }
     void setPicture(const QImage& img);
 
     // Position in twips, as the settings file keeps it.
@@ -172,7 +172,6 @@ class Form1 : public QWidget, public BoardView {
     ChimeiCtl_DX* chimei_ = nullptr;
     SimTimer timer1_;
     const Clock* clock_ = nullptr;
-    QImage picture_;
     QImage zoomedPicture_;
     QPoint dragOffset_;
     bool manualDrag_ = false;
