@@ -28,6 +28,22 @@ TEST(PanelState, TakesOnlyWhatItsControlsCanShowAndSignalsChanges) {
     EXPECT_FALSE(s.setEntryPage(2));
 }
 
+TEST(PanelState, ANewCompanyListChoosesItsFirstAndAnEmptyOneNone) {
+    PanelState s;
+    std::vector<int> chosen;
+    QObject::connect(&s, &PanelState::companyChanged, [&](int i) { chosen.push_back(i); });
+    s.setCompanies({QStringLiteral("みなも交通"), QStringLiteral("港南バス")});
+    s.setCompany(1);
+    // Another plug-in whose list is as long: its first company, even though the index
+    // was 1 before; the panel's list must hear of it.
+    s.setCompanies({QStringLiteral("北岸交通"), QStringLiteral("西浦バス")});
+    EXPECT_EQ(s.company(), 0);
+    s.setCompanies({});
+    EXPECT_EQ(s.company(), -1);
+    EXPECT_TRUE(s.companies().isEmpty());
+    EXPECT_EQ(chosen, (std::vector<int>{0, 1, 0, -1}));
+}
+
 TEST(PanelState, SettingsBlockRoundTripsAndRefusesWhatTheBarsCannotHold) {
     PanelState s;
     CtrlDataInfo in;
