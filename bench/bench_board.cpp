@@ -38,6 +38,19 @@ void BM_RenderWholeBoardZoom1(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderWholeBoardZoom1)->Unit(benchmark::kMicrosecond);
 
+// The same at zoom 4, as a recording or an export of a big board takes it: Arg 0 the
+// default look, 1 the LED look with its glow.
+void BM_RenderWholeBoardZoom4(benchmark::State& state) {
+    const BoardModel m = fullBoard();
+    BoardRenderer r;
+    const LedLook look{state.range(0) != 0, true, 0};
+    r.render(m, 0, 4, look, BoardBackground::Panel);
+    int64_t t = 0;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(r.render(m, t += 16, 4, look, BoardBackground::Transparent));
+}
+BENCHMARK(BM_RenderWholeBoardZoom4)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // One display frame of a scrolling name: the line alone drawn again into the picture.
 void BM_ScrollFrameZoom1(benchmark::State& state) {
     const BoardModel m = fullBoard();

@@ -22,6 +22,8 @@ struct BoardLabel {
     QFont font;
     QRgb colour = 0xFFFFFFFF;
     bool visible = true;
+
+    bool operator==(const BoardLabel&) const = default;
 };
 
 struct BoardModel {

@@ -5,6 +5,7 @@
 #include "WindowShape.h"
 
 #include <QPainter>
+#include <cstring>
 
 namespace {
 const QSize kBoard(board::kClientWidth, board::kClientHeight);
@@ -52,7 +53,12 @@ const QImage& BoardRenderer::cell(const BoardModel& m, const DigitState& st, siz
     return c.image;
 }
 
-void BoardRenderer::paintBase(QImage& out, const BoardModel& m, int zoom, bool litOnly) {
+const QImage& BoardRenderer::baseLayer(const BoardModel& m, int zoom, bool litOnly) {
+    BaseLayer& c = base_;
+    if (!c.image.isNull() && c.zoom == zoom && c.litOnly == litOnly &&
+        c.picture == m.picture.cacheKey() && c.window == m.windowColour && c.dpi == m.labelDpi &&
+        c.labels == m.labels)
+        return c.image;
     // The picture and the labels at 1x, enlarged by whole pixels: the labels' text is
     // drawn exactly as at 1x, so every zoom is the 1x board pixel for pixel.
     QImage base(kBoard, QImage::Format_ARGB32);
@@ -67,17 +73,29 @@ void BoardRenderer::paintBase(QImage& out, const BoardModel& m, int zoom, bool l
         for (int n = 1; n <= limits::kFareCells; ++n)
             paintBoardLabel(p, board::labelRect(n), m.labels[static_cast<size_t>(n)]);
     }
-    QPainter p(&out);
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.drawImage(0, 0, zoom == 1 ? base : pixelScale(base, zoom));
+    c = BaseLayer{zoom,
+                  litOnly,
+                  m.picture.cacheKey(),
+                  m.windowColour,
+                  m.labelDpi,
+                  m.labels,
+                  pixelScale(base, zoom).convertToFormat(QImage::Format_ARGB32_Premultiplied)};
+    return c.image;
+}
+
+QImage& BoardRenderer::canvas(const QSize& size) {
+    if (canvas_.size() != size || !canvas_.isDetached())
+        canvas_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    return canvas_;
 }
 
 QImage BoardRenderer::render(const BoardModel& m, int64_t timeMs, int zoom, const LedLook& look,
                              BoardBackground background) {
     zoom = std::clamp(zoom, 1, kMaxScreenZoom);
     const bool litOnly = background == BoardBackground::Lit;
-    QImage out(kBoard * zoom, QImage::Format_ARGB32_Premultiplied);
-    paintBase(out, m, zoom, litOnly);
+    const QImage& base = baseLayer(m, zoom, litOnly);
+    QImage& out = canvas(base.size());
+    std::memcpy(out.bits(), base.constBits(), static_cast<size_t>(base.sizeInBytes()));
     paintCells(out, m, zoom, look, litOnly);
     paintStopLine(out, m, timeMs, zoom, look, litOnly);
     if (background == BoardBackground::Transparent)

@@ -43,7 +43,23 @@ class BoardRenderer {
     };
     const QImage& cell(const BoardModel& m, const DigitState& st, size_t slot, int zoom,
                        const LedLook& look, bool litOnly);
-    void paintBase(QImage& out, const BoardModel& m, int zoom, bool litOnly);
+    // The panel picture and the labels at `zoom`, made again only when they change.
+    const QImage& baseLayer(const BoardModel& m, int zoom, bool litOnly);
+    // The picture to draw into: the last one again when its taker has let it go, so a
+    // stream of frames does not ask the system for fresh memory each time.
+    QImage& canvas(const QSize& size);
+
+    struct BaseLayer {
+        int zoom = 0;
+        bool litOnly = false;
+        qint64 picture = 0;
+        QRgb window = 0;
+        int dpi = 0;
+        std::array<BoardLabel, limits::kFareCells + 1> labels;
+        QImage image;
+    };
+    BaseLayer base_;
+    QImage canvas_;
 
     std::array<CellPicture, limits::kFareCells + 1> cells_;
     StopLineView line_;
