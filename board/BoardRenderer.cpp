@@ -5,6 +5,7 @@
 #include "WindowShape.h"
 
 #include <QPainter>
+#include <atomic>
 #include <cstring>
 
 namespace {
@@ -86,6 +87,10 @@ const QImage& BoardRenderer::baseLayer(const BoardModel& m, int zoom, bool litOn
 QImage& BoardRenderer::canvas(const QSize& size) {
     if (canvas_.size() != size || !canvas_.isDetached())
         canvas_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
+    else
+        // Its last taker may have let it go on another thread (an encoder's): what that
+        // thread read of it happens before this thread writes it again.
+        std::atomic_thread_fence(std::memory_order_acquire);
     return canvas_;
 }
 
