@@ -33,6 +33,20 @@ struct Export {
     QString err;
 };
 
+// The simulator exporting `target` from `script`, off screen, from the project folder (the
+// demo's scripts name its files from there).
+void startExport(QProcess& p, const QString& target, const QString& settings, const QString& script,
+                 const QStringList& extra = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    p.setProcessEnvironment(env);
+    p.setWorkingDirectory(QStringLiteral(DEMO_DIR "/.."));
+    p.start(QStringLiteral(SIMULATOR),
+            QStringList{QStringLiteral("--export"), target, QStringLiteral("--settings"), settings,
+                        QStringLiteral("--script"), script} +
+                extra);
+}
+
 Export runExport(const QString& dir, const QString& target, const QStringList& extra = {},
                  const QByteArray& more = {}) {
     QFile f(dir + QStringLiteral("/trip.script"));
@@ -40,14 +54,7 @@ Export runExport(const QString& dir, const QString& target, const QStringList& e
     f.write(kScript + more);
     f.close();
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QStringLiteral(DEMO_DIR "/.."));
-    p.start(QStringLiteral(SIMULATOR),
-            QStringList{QStringLiteral("--export"), target, QStringLiteral("--settings"),
-                        dir + QStringLiteral("/s.in4"), QStringLiteral("--script"),
-                        dir + QStringLiteral("/trip.script")} +
+    startExport(p, target, dir + QStringLiteral("/s.in4"), dir + QStringLiteral("/trip.script"),
                 extra);
     Export e;
     if (!p.waitForFinished(180000))
@@ -235,13 +242,7 @@ TEST(Export, ACancelledExportLeavesNoFile) {
     f.close();
     const QString out = dir.filePath(QStringLiteral("long.mov"));
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
-    p.setWorkingDirectory(QStringLiteral(DEMO_DIR "/.."));
-    p.start(QStringLiteral(SIMULATOR),
-            {QStringLiteral("--export"), out, QStringLiteral("--settings"),
-             dir.filePath(QStringLiteral("s.in4")), QStringLiteral("--script"), f.fileName()});
+    startExport(p, out, dir.filePath(QStringLiteral("s.in4")), f.fileName());
     ASSERT_TRUE(p.waitForStarted(30000));
     QByteArray err;
     while (!err.contains("export: ") && p.state() == QProcess::Running) {
