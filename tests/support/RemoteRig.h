@@ -56,6 +56,15 @@ class Simulator {
         address = url.match(out).captured(1);
         script(QStringLiteral("option FareDataFolder %1").arg(QStringLiteral(DEMO_DIR)));
         script(QStringLiteral("option ResetSound %1/sounds/key.wav").arg(QStringLiteral(DEMO_DIR)));
+        // The script and the network are two doors: a client that came in before these lines
+        // had run would find no fare data. The state line answers after them.
+        script(QStringLiteral("state"));
+        waitUntil([&] {
+            process.waitForReadyRead(50);
+            out += QString::fromUtf8(process.readAllStandardOutput());
+            return out.contains(QLatin1String("\"ownOptions\"")) ||
+                   process.state() == QProcess::NotRunning;
+        });
     }
     ~Simulator() {
         script(QStringLiteral("quit"));
