@@ -307,6 +307,9 @@ void frmCtl::refresh() {
     Check1->setEnabled(p.blank);
     grpM_Tape->setEnabled(p.tape);
     cmdAuto->setEnabled(p.autoRun);
+    // The switches show the trip's state, whoever turned it (a script, a client, the page).
+    const QSignalBlocker quietBlank(Check1);
+    Check1->setChecked(p.blankOn);
     const QSignalBlocker quiet(Check2);
     Check2->setChecked(p.lateNightOn);
 }

@@ -70,6 +70,19 @@ frmCtl& panelOf(CommandContext& c) {
     return *c.program.panel;
 }
 
+// A panel button pressed as a click presses it. Whether it takes the press is the panel
+// presentation's answer, not the widget's: greyed, nothing happens, as on screen. It runs
+// in this command's own turn, so the command ends (and a client is answered) after what
+// the press holds: the lamp test, a step sound played to its end. And a message it gives
+// goes to whoever sent the command rather than to a dialog on the operator's screen.
+Result press(CommandContext& c, bool PanelPresentation::*takesInput,
+             const std::function<void(frmCtl&)>& handler) {
+    frmCtl& panel = panelOf(c);
+    if (panel.presentation().*takesInput)
+        handler(panel);
+    return {};
+}
+
 // ---- the panel's entry, stepping and switches
 
 Result key(CommandContext& c, const CommandLine& l) {
@@ -83,8 +96,8 @@ Result key(CommandContext& c, const CommandLine& l) {
         index = *d;
     if (index < 0)
         return Result::fail(QStringLiteral("key takes 0-9, route or section"));
-    panelOf(c).CommandButton1[static_cast<size_t>(index)]->click();
-    return {};
+    return press(c, &PanelPresentation::entry,
+                 [index](frmCtl& p) { p.CommandButton1_Click(index); });
 }
 
 Result list(CommandContext& c, const CommandLine& l) {
@@ -116,23 +129,20 @@ Result list(CommandContext& c, const CommandLine& l) {
 }
 
 Result reset(CommandContext& c, const CommandLine& l) {
-    if (l.arg(1) == QLatin1String("keypad"))
-        panelOf(c).Command1[1]->click();
-    else if (l.arg(1) == QLatin1String("list"))
-        panelOf(c).Command1[0]->click();
-    else
+    const int index = l.arg(1) == QLatin1String("keypad") ? 1
+                      : l.arg(1) == QLatin1String("list") ? 0
+                                                          : -1;
+    if (index < 0)
         return Result::fail(QStringLiteral("reset takes keypad or list"));
-    return {};
+    return press(c, &PanelPresentation::entry, [index](frmCtl& p) { p.Command1_Click(index); });
 }
 
 Result next(CommandContext& c, const CommandLine&) {
-    panelOf(c).Command2[1]->click();
-    return {};
+    return press(c, &PanelPresentation::next, [](frmCtl& p) { p.Command2_Click(1); });
 }
 
 Result back(CommandContext& c, const CommandLine&) {
-    panelOf(c).Command2[0]->click();
-    return {};
+    return press(c, &PanelPresentation::back, [](frmCtl& p) { p.Command2_Click(0); });
 }
 
 // A switch of the panel turned on or off as a click does.
@@ -144,12 +154,27 @@ Result toggle(QAbstractButton* b, const CommandLine& l) {
     return {};
 }
 
+// A switch the trip owns, turned as a click turns it: only when it takes input and only
+// when it changes; the panel's box follows the trip.
+Result tripSwitch(CommandContext& c, const CommandLine& l, bool PanelPresentation::*takesInput,
+                  bool PanelPresentation::*isOn, void (Trip::*set)(bool)) {
+    const auto on = onOff(l.arg(1));
+    if (!on)
+        return Result::fail(QStringLiteral("takes on or off"));
+    const PanelPresentation shown = panelOf(c).presentation();
+    if (shown.*takesInput && shown.*isOn != *on)
+        (c.program.trip.get()->*set)(*on);
+    return {};
+}
+
 Result blank(CommandContext& c, const CommandLine& l) {
-    return toggle(panelOf(c).Check1, l);
+    return tripSwitch(c, l, &PanelPresentation::blank, &PanelPresentation::blankOn,
+                      &Trip::setBlank);
 }
 
 Result latenight(CommandContext& c, const CommandLine& l) {
-    return toggle(panelOf(c).Check2, l);
+    return tripSwitch(c, l, &PanelPresentation::lateNight, &PanelPresentation::lateNightOn,
+                      &Trip::setLateNight);
 }
 
 Result preview(CommandContext& c, const CommandLine& l) {
@@ -186,22 +211,20 @@ Result page(CommandContext& c, const CommandLine& l) {
     const auto v = toInt(l.arg(1));
     if (!v || *v < 0 || *v > 1)
         return Result::fail(QStringLiteral("page takes 0 or 1"));
-    doubleClick(panelOf(c).Frame1[static_cast<size_t>(*v)]);
-    return {};
+    const int index = *v;
+    return press(c, &PanelPresentation::entry, [index](frmCtl& p) { p.Frame1_DblClick(index); });
 }
 
 Result tape(CommandContext& c, const CommandLine& l) {
-    frmCtl& panel = panelOf(c);
     const QString a = l.arg(1);
-    QPushButton* b = a == QLatin1String("next")     ? panel.cmdTapeNext
-                     : a == QLatin1String("back")   ? panel.cmdTapeBack
-                     : a == QLatin1String("stop")   ? panel.cmdTapeStop
-                     : a == QLatin1String("adjust") ? panel.cmdTapeSet
-                                                    : nullptr;
-    if (!b)
+    void (frmCtl::*handler)() = a == QLatin1String("next")     ? &frmCtl::cmdTapeNext_Click
+                                : a == QLatin1String("back")   ? &frmCtl::cmdTapeBack_Click
+                                : a == QLatin1String("stop")   ? &frmCtl::cmdTapeStop_Click
+                                : a == QLatin1String("adjust") ? &frmCtl::cmdTapeSet_Click
+                                                               : nullptr;
+    if (!handler)
         return Result::fail(QStringLiteral("tape takes next, back, stop or adjust"));
-    b->click();
-    return {};
+    return press(c, &PanelPresentation::tape, [handler](frmCtl& p) { (p.*handler)(); });
 }
 
 Result version(CommandContext& c, const CommandLine&) {

@@ -25,6 +25,10 @@ QJsonObject stateOf(Client& c) {
     return c.run(QStringLiteral("state"))[QStringLiteral("result")].toObject();
 }
 
+QJsonObject panelOf(const QJsonObject& state) {
+    return state[QStringLiteral("frmCtl")].toObject();
+}
+
 // A WebSocket text frame as a client sends it (masked with a zero key).
 QByteArray clientFrame(const QByteArray& payload) {
     QByteArray f("\x81", 1);
@@ -115,6 +119,44 @@ TEST(RemoteGuests, TheOperatorsCommandsActAndPicturesComeBackInTheAnswer) {
     EXPECT_TRUE(file.endsWith(QLatin1String(".mp4")));
     ASSERT_TRUE(c.run(QStringLiteral("record stop"))[QStringLiteral("ok")].toBool());
     EXPECT_TRUE(QFileInfo(file).size() > 0);
+}
+
+TEST(RemoteGuests, APanelPressIsAnsweredAfterWhatItHoldsAndItsMessageGoesToItsSender) {
+    Simulator sim;
+    Client c(sim.address);
+    ASSERT_TRUE(c.hello());
+    // A route with no fare data: the panel's message comes back in the answer, and no
+    // dialog waits for the operator (the next request is answered).
+    for (const char* line : {"key route", "key 9", "key 9", "key section", "key 1"})
+        ASSERT_TRUE(c.run(QString::fromLatin1(line))[QStringLiteral("ok")].toBool()) << line;
+    const QJsonObject failed = c.run(QStringLiteral("reset keypad"));
+    ASSERT_TRUE(failed[QStringLiteral("ok")].toBool());
+    EXPECT_TRUE(failed[QStringLiteral("messages")].toArray().first().toString().contains(
+        QStringLiteral("指定した系統のデータがありません")))
+        << QJsonDocument(failed).toJson().toStdString();
+    const QJsonObject after = stateOf(c);
+    EXPECT_FALSE(panelOf(after)[QStringLiteral("enabled")][QStringLiteral("Command2(1)")].toBool());
+    // A greyed データ送り takes no press, as on screen.
+    ASSERT_TRUE(c.run(QStringLiteral("next"))[QStringLiteral("ok")].toBool());
+    EXPECT_EQ(stateOf(c)[QStringLiteral("CurrentRow")].toInt(),
+              after[QStringLiteral("CurrentRow")].toInt());
+
+    // A route that loads: its answer comes once the lamp test is over and the route is
+    // set (its event is sent first), ready to step.
+    for (const char* line : {"key route", "key 1", "key section", "key 1"})
+        ASSERT_TRUE(c.run(QString::fromLatin1(line))[QStringLiteral("ok")].toBool()) << line;
+    ASSERT_TRUE(c.run(QStringLiteral("reset keypad"))[QStringLiteral("ok")].toBool());
+    const auto at = [&](const std::function<bool(const QJsonObject&)>& is) {
+        return std::find_if(c.messages.begin(), c.messages.end(), is) - c.messages.begin();
+    };
+    const auto routeEvent = at(
+        [](const QJsonObject& m) { return m[QStringLiteral("event")] == QStringLiteral("route"); });
+    const auto answer = at([&](const QJsonObject& m) {
+        return m.contains(QStringLiteral("ok")) && m[QStringLiteral("id")].toInt() == c.lastId;
+    });
+    EXPECT_LT(routeEvent, answer);
+    EXPECT_TRUE(
+        panelOf(stateOf(c))[QStringLiteral("enabled")][QStringLiteral("Command2(1)")].toBool());
 }
 
 TEST(RemoteGuests, TheSeventeenthRequestWaitingIsRefusedAtOnce) {
