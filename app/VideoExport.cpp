@@ -219,7 +219,7 @@ bool VideoExport::closeOutput() {
 QStringList VideoExport::captionFiles() const {
     // trip.mov → trip.announcements.srt …; a folder holds its own.
     const bool folder = o_.container == exportfmt::Container::PngFolder;
-    const QString base = folder ? QDir(o_.path).filePath(QString())
+    const QString base = folder ? QDir(o_.path).absolutePath() + QLatin1Char('/')
                                 : QFileInfo(o_.path).path() + QLatin1Char('/') +
                                       QFileInfo(o_.path).completeBaseName() + QLatin1Char('.');
     QStringList out;

@@ -1,6 +1,7 @@
 // A trip exported as a video on virtual time: each format as a player probes it, the
 // alpha where it is promised, frames that are the board's own pictures at their moments,
 // the same bytes twice, captions beside, and nothing left by a cancelled export.
+#include "RecordedSound.h"
 #include "RunTool.h"
 
 #include <QCryptographicHash>
@@ -12,6 +13,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -47,11 +49,11 @@ void startExport(QProcess& p, const QString& target, const QString& settings, co
                 extra);
 }
 
-Export runExport(const QString& dir, const QString& target, const QStringList& extra = {},
-                 const QByteArray& more = {}) {
+Export runScript(const QString& dir, const QByteArray& script, const QString& target,
+                 const QStringList& extra = {}) {
     QFile f(dir + QStringLiteral("/trip.script"));
     f.open(QIODevice::WriteOnly);
-    f.write(kScript + more);
+    f.write(script);
     f.close();
     QProcess p;
     startExport(p, target, dir + QStringLiteral("/s.in4"), dir + QStringLiteral("/trip.script"),
@@ -62,6 +64,29 @@ Export runExport(const QString& dir, const QString& target, const QStringList& e
     e.exitCode = p.exitCode();
     e.err = QString::fromUtf8(p.readAllStandardError());
     return e;
+}
+
+Export runExport(const QString& dir, const QString& target, const QStringList& extra = {},
+                 const QByteArray& more = {}) {
+    return runScript(dir, kScript + more, target, extra);
+}
+
+// The cues of a SubRip file as (start, end) in seconds.
+std::vector<std::pair<double, double>> cueTimes(const QString& srt) {
+    QFile f(srt);
+    f.open(QIODevice::ReadOnly);
+    static const QRegularExpression time(
+        QStringLiteral(R"((\d\d):(\d\d):(\d\d),(\d\d\d) --> (\d\d):(\d\d):(\d\d),(\d\d\d))"));
+    std::vector<std::pair<double, double>> out;
+    for (auto it = time.globalMatch(QString::fromUtf8(f.readAll())); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        auto at = [&](int k) {
+            return m.captured(k).toInt() * 3600.0 + m.captured(k + 1).toInt() * 60.0 +
+                   m.captured(k + 2).toInt() + m.captured(k + 3).toInt() / 1000.0;
+        };
+        out.emplace_back(at(1), at(5));
+    }
+    return out;
 }
 
 QJsonObject probe(const QString& file) {
@@ -200,6 +225,42 @@ TEST(Export, FramesAreTheBoardsOwnPicturesAtTheirMomentsAndRepeatToTheByte) {
     e = runExport(dir.path(), b, transparent, at6);
     ASSERT_EQ(e.exitCode, 0) << e.err.toStdString();
     EXPECT_EQ(hashFolder(a), hashFolder(b));
+}
+
+TEST(Export, EachAnnouncementsCueRunsFromItsVoicesFirstSampleToItsLast) {
+    QTemporaryDir dir;
+    const QString out = dir.filePath(QStringLiteral("trip/"));
+    // No chimes, and each announcement heard to its end before the next: what sounds
+    // around a cue is its voice alone.
+    QByteArray script = kScript;
+    script.replace("option PreSound1 demo/sounds/chime.wav\n", "option PreSound1 \n")
+        .replace("option PreSound2 demo/sounds/step.wav\n", "option PreSound2 \n")
+        .replace("wait 1500\n", "wait 7000\n")
+        .replace("wait 4000\n", "wait 6000\n");
+    const Export e = runScript(dir.path(), script, out);
+    ASSERT_EQ(e.exitCode, 0) << e.err.toStdString();
+    const RecordedChannel sound = leftChannel(QDir(out).filePath(QStringLiteral("audio.wav")));
+    const auto cues = cueTimes(QDir(out).filePath(QStringLiteral("announcements.srt")));
+    ASSERT_EQ(cues.size(), 2u);
+    const auto n = static_cast<long>(sound.samples.size());
+    auto heard = [&](long i) {
+        return i >= 0 && i < n && sound.samples[static_cast<size_t>(i)] != 0;
+    };
+    // One period of the mixer (512 frames), and a cue's milliseconds.
+    const long period = 512, ms = sound.rate / 1000 + 1;
+    for (const auto& [start, end] : cues) {
+        const auto s = static_cast<long>(start * sound.rate),
+                   f = static_cast<long>(end * sound.rate);
+        long first = s - period;
+        while (first < n && !heard(first))
+            ++first;
+        long last = f + period;
+        while (last > s && !heard(last))
+            --last;
+        EXPECT_LE(std::abs(first - s), period + ms) << start;
+        EXPECT_LE(std::abs(last - f), period + ms) << end;
+        EXPECT_GT(last - first, sound.rate) << "a second or more of voice";
+    }
 }
 
 TEST(Export, OnlyWhatIsLitIsOpaqueInAnOverlay) {

@@ -1,5 +1,7 @@
 // A trip you can hear: the simulator records what it plays, and the recording is
 // measured for the chimes at the right moments.
+#include "RecordedSound.h"
+
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -8,31 +10,11 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 namespace {
 
-// A recording's left channel and its rate; empty when it cannot be read.
-struct Channel {
-    std::vector<float> samples;
-    int rate = 1;
-};
-Channel leftChannel(const QString& wav) {
-    SF_INFO info{};
-    SNDFILE* f = sf_open(QFile::encodeName(wav).constData(), SFM_READ, &info);
-    if (!f)
-        return {};
-    std::vector<float> all(static_cast<size_t>(info.frames * info.channels));
-    sf_readf_float(f, all.data(), info.frames);
-    sf_close(f);
-    Channel c{std::vector<float>(static_cast<size_t>(info.frames)), info.samplerate};
-    for (size_t i = 0; i < c.samples.size(); ++i)
-        c.samples[i] = all[i * static_cast<size_t>(info.channels)];
-    return c;
-}
-
 // The level (RMS) of `c` in windows of 1/`perSecond` s, from `from` seconds on.
-std::vector<double> levels(const Channel& c, int perSecond, double from = 0) {
+std::vector<double> levels(const RecordedChannel& c, int perSecond, double from = 0) {
     const auto win = static_cast<size_t>(c.rate / perSecond);
     std::vector<double> rms;
     for (auto at = static_cast<size_t>(std::max(0.0, from) * c.rate); at + win <= c.samples.size();
@@ -148,7 +130,7 @@ TEST(SoundTrip, RouteChimeThenOneStepSoundPerStepInTheRecording) {
 namespace {
 // The loudest sample from `from` seconds on, in a recording.
 double peakAfter(const QString& wav, double from, double to = 1e9) {
-    const Channel c = leftChannel(wav);
+    const RecordedChannel c = leftChannel(wav);
     double peak = 0;
     const auto first = static_cast<size_t>(std::max(0.0, from) * c.rate);
     const auto last = std::min(c.samples.size(), static_cast<size_t>(std::min(to, 1e6) * c.rate));
