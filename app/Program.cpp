@@ -48,6 +48,7 @@ void Program::startSound(const QString& modelName, const QString& recordTo) {
     mci = std::make_unique<MciInterpreter>(*mixer, [this](const std::function<bool()>& done) {
         queue.holdUntil(done, QStringLiteral("WaitingForSound"), soundfiles::kMaxSeconds * 1000);
     });
+    mci->setClock([this] { return static_cast<int64_t>(sim.nowMs()); });
     auto api = std::make_unique<mdlSndAPI>(
         modelName, [this](const QString& c) { mci->send(c); },
         [this](int ms) {

@@ -63,8 +63,9 @@ void CommandQueue::holdUntil(std::function<bool()> ready, const QString& why, in
         return;
     if (!ready || ready())
         return;
-    hold_ = Hold{why, 0, std::move(ready), limitMs < 0 ? -1 : clock_.nowMs() + limitMs};
-    hold_->timer = clock_.after(kPollMs, this, [this] { poll(); });
+    hold_ = Hold{why, 0, std::move(ready), limitMs < 0 ? -1 : clock_.nowMs() + limitMs,
+                 clock_.nowMs() + kPollMs};
+    hold_->timer = clock_.schedule(hold_->nextPollAt, this, [this] { poll(); });
 }
 
 void CommandQueue::poll() {
@@ -74,7 +75,13 @@ void CommandQueue::poll() {
         endHold();
         return;
     }
-    hold_->timer = clock_.after(kPollMs, this, [this] { poll(); });
+    // On a fixed beat from the hold's start, not from this look: in real time each look
+    // comes a little late, and a beat that started again from there would slip by that
+    // much every time, where a virtual run's does not.
+    hold_->nextPollAt += kPollMs;
+    if (const int64_t behind = clock_.nowMs() - hold_->nextPollAt; behind > 0)
+        hold_->nextPollAt += (behind + kPollMs - 1) / kPollMs * kPollMs; // after a stall
+    hold_->timer = clock_.schedule(hold_->nextPollAt, this, [this] { poll(); });
 }
 
 void CommandQueue::endHold() {

@@ -68,6 +68,7 @@ class CommandQueue : public QObject {
         uint64_t timer = 0;
         std::function<bool()> ready;
         int64_t limitAt = -1;
+        int64_t nextPollAt = 0;
     };
     void postPump();
     void pump();

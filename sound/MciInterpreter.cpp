@@ -16,6 +16,7 @@ void MciInterpreter::open(const QString& path, bool midi, const QString& alias) 
     if (!midi) {
         if (auto pcm = cache_.find(*key)) {
             // Converted before: open at once, as the original's "open ... wait" did.
+            lengths_[alias] = pcm->frames();
             mixer_.openPcm(alias, std::move(pcm));
             files_[alias] = path;
             return;
@@ -52,16 +53,36 @@ void MciInterpreter::loaded(const QString& alias, quint64 ticket, std::shared_pt
     loading_.erase(it);
     bool opened = false;
     if (pcm) {
+        lengths_[alias] = pcm->frames();
         mixer_.openPcm(alias, std::move(pcm));
         opened = true;
     } else if (midi) {
+        lengths_.erase(alias); // a synthesised piece's length is the mixer's to find
         opened = mixer_.openMidi(alias, std::move(*midi));
     }
     if (!opened)
         return;
     files_[alias] = load.path;
     if (load.play)
-        mixer_.play(alias);
+        start(alias);
+}
+
+void MciInterpreter::start(const QString& alias) {
+    mixer_.play(alias);
+    endsAtMs_.erase(alias);
+    const auto length = lengths_.find(alias);
+    if (nowMs_ && length != lengths_.end())
+        endsAtMs_[alias] =
+            nowMs_() +
+            static_cast<int64_t>((length->second * 1000 + Mixer::kRate - 1) / Mixer::kRate);
+}
+
+bool MciInterpreter::ended(const QString& alias) const {
+    if (loading(alias))
+        return false;
+    if (const auto end = endsAtMs_.find(alias); end != endsAtMs_.end())
+        return nowMs_() >= end->second;
+    return !mixer_.playing(alias);
 }
 
 void MciInterpreter::send(const QString& command) {
@@ -79,17 +100,19 @@ void MciInterpreter::send(const QString& command) {
         if (auto it = loading_.find(alias); it != loading_.end())
             it->second.play = true;
         else
-            mixer_.play(alias);
+            start(alias);
         if (!m.captured(2).isEmpty() && waitUntil_)
-            waitUntil_([this, alias] { return !loading(alias) && !mixer_.playing(alias); });
+            waitUntil_([this, alias] { return ended(alias); });
         return;
     }
     if (const auto m = single.match(command); m.hasMatch()) {
         const QString alias = m.captured(2);
+        endsAtMs_.erase(alias); // a sound stopped has ended, whatever its length
         if (m.captured(1) == QLatin1String("close")) {
             loading_.erase(alias);
             mixer_.close(alias);
             files_.erase(alias);
+            lengths_.erase(alias);
         } else {
             if (auto it = loading_.find(alias); it != loading_.end())
                 it->second.play = false;

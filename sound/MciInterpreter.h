@@ -6,7 +6,11 @@
 // Opening a file that is not converted yet hands it to a loader thread and returns at
 // once; the channel's later commands take effect when it is ready, in their order (a
 // play starts the sound then, a stop or close before that wins). A waiting play waits for
-// the load and then the sound, the windows painting meanwhile.
+// the load and then the sound, the windows painting meanwhile. With the simulator's clock
+// given, a waiting play of a sampled sound ends when its length has passed on that clock
+// from its start, not when the mixer is next seen to have finished it: the mixer works a
+// device period ahead in real time, and seeing its end a period late at each chime would
+// put a real run a little further behind a virtual one at every stop.
 #include "Mixer.h"
 #include "SoundCache.h"
 #include "TaskThread.h"
@@ -22,6 +26,10 @@ class MciInterpreter {
     using WaitUntil = std::function<void(const std::function<bool()>& done)>;
     MciInterpreter(Mixer& mixer, WaitUntil waitUntil);
     ~MciInterpreter();
+
+    // The simulator's time in milliseconds; without it a waiting play ends when the mixer
+    // has finished the sound.
+    void setClock(std::function<int64_t()> nowMs) { nowMs_ = std::move(nowMs); }
 
     void send(const QString& command);
     // The file an open channel holds, null when it is closed (or still loading).
@@ -41,9 +49,17 @@ class MciInterpreter {
     void loaded(const QString& alias, quint64 ticket, std::shared_ptr<const Pcm> pcm,
                 std::optional<QByteArray> midi);
     void open(const QString& path, bool midi, const QString& alias);
+    // Starts a channel's sound and notes when it will have ended, if its length is known.
+    void start(const QString& alias);
+    // A waiting play's end: the load done and the sound's length passed (or the mixer done
+    // with a sound of unknown length, or one stopped).
+    bool ended(const QString& alias) const;
 
     std::map<QString, QString> files_;
     std::map<QString, Load> loading_;
+    std::map<QString, size_t> lengths_;   // frames of the sampled sounds open
+    std::map<QString, int64_t> endsAtMs_; // when a started sampled sound ends
+    std::function<int64_t()> nowMs_;
     quint64 nextTicket_ = 0;
     Mixer& mixer_;
     WaitUntil waitUntil_;

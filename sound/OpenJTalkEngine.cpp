@@ -68,8 +68,12 @@ void OpenJTalkEngine::speak(const QString& text) {
             enqueueReady();
         }
     }
-    startMore();
-    warmUp();
+    // Starting processes costs a few milliseconds: on the next turn, so what follows the
+    // start of speech (the board's step, the next wait) is not put back by it.
+    QTimer::singleShot(0, this, [this] {
+        startMore();
+        warmUp();
+    });
 }
 
 QString OpenJTalkEngine::preparedKey(const QString& piece) const {

@@ -204,3 +204,28 @@ TEST_F(Loading, AWaitingPlayWaitsForTheLoadAndThenTheSound) {
     // 0.2 s is about 17 pulls of 512 frames: the wait lasted the sound, not less.
     EXPECT_GE(polls, 17);
 }
+
+TEST_F(Loading, OnTheClockAWaitingPlayLastsItsLengthFromItsStartUnlessStopped) {
+    const QString s = writeSine(dir.filePath(QStringLiteral("c.wav")), 22050, 440, 0.2);
+    int64_t now = 1000;
+    std::function<bool()> done;
+    MciInterpreter waiting(mixer, [&](const std::function<bool()>& d) { done = d; });
+    waiting.setClock([&] { return now; });
+    waiting.send(open(s, QStringLiteral("C")));
+    waiting.send(QStringLiteral("play C from 0 wait"));
+    ASSERT_TRUE(done);
+    EXPECT_FALSE(done()) << "still loading";
+    now = 1050; // it starts when converted
+    waitForLoads(waiting);
+    // The mixer is never pulled here: the end is the clock's, 200 ms after the start.
+    now = 1249;
+    EXPECT_FALSE(done());
+    now = 1250;
+    EXPECT_TRUE(done());
+
+    // Played again and stopped half-way: the wait ends with the stop.
+    waiting.send(QStringLiteral("play C from 0 wait"));
+    EXPECT_FALSE(done());
+    waiting.send(QStringLiteral("stop C"));
+    EXPECT_TRUE(done());
+}
