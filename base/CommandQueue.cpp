@@ -26,6 +26,7 @@ CommandQueue& CommandQueue::global() {
 }
 
 void CommandQueue::submit(Command c) {
+    c.atMs = clock_.nowMs();
     pending_.push_back(std::move(c));
     postPump();
 }
@@ -86,6 +87,9 @@ void CommandQueue::poll() {
 
 void CommandQueue::endHold() {
     hold_.reset();
+    // Ended by a timer of the clock: this is the moment it was due.
+    releasedAt_ = clock_.nowMs();
+    runsAt_ = std::max(runsAt_, releasedAt_);
     postPump();
 }
 
@@ -136,6 +140,9 @@ void CommandQueue::pump() {
             clock_.poke();
             return;
         }
+        // What runs now runs as of the moment it could have: in real time the loop gets
+        // to it a little later.
+        const SimClock::DueScope at(clock_, runsAt_);
         if (!steps_.empty()) {
             auto fn = std::move(steps_.front());
             steps_.pop_front();
@@ -156,6 +163,7 @@ void CommandQueue::pump() {
         }
         current_ = std::move(pending_.front());
         pending_.pop_front();
+        runsAt_ = std::max(current_->atMs, releasedAt_);
         steps_.push_back(current_->run);
     }
     postPump();

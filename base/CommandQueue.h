@@ -23,6 +23,9 @@ class CommandQueue : public QObject {
         std::function<void()> run;
         // When the command and everything it said should follow have finished.
         std::function<void()> done;
+        // When it was given (set by submit): it runs as of then, or of the end of the
+        // hold it waited behind, whichever is later.
+        int64_t atMs = 0;
     };
 
     explicit CommandQueue(SimClock& clock, QObject* parent = nullptr);
@@ -85,5 +88,7 @@ class CommandQueue : public QObject {
     std::vector<std::function<void()>> staged_;
     std::optional<Hold> hold_;
     bool inStep_ = false;
+    int64_t releasedAt_ = 0; // when the last hold ended
+    int64_t runsAt_ = 0;     // the moment the command under way runs as of
     bool pumpPosted_ = false;
 };

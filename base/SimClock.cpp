@@ -22,7 +22,24 @@ void SimClock::setMode(Mode m) {
 }
 
 int64_t SimClock::nowMs() const {
+    if (mode_ == Mode::Virtual)
+        return virtualNow_;
+    return due_ ? *due_ : real_.elapsed();
+}
+
+int64_t SimClock::realNowMs() const {
     return mode_ == Mode::Virtual ? virtualNow_ : real_.elapsed();
+}
+
+SimClock::DueScope::DueScope(SimClock& c, int64_t dueMs) : c_(c), before_(c.due_) {
+    if (c_.mode_ == Mode::Real) {
+        const auto real = static_cast<int64_t>(c_.real_.elapsed());
+        c_.due_ = std::clamp(dueMs, real - kMaxLateMs, real);
+    }
+}
+
+SimClock::DueScope::~DueScope() {
+    c_.due_ = before_;
 }
 
 uint64_t SimClock::schedule(int64_t dueMs, QObject* owner, std::function<void()> fn) {
@@ -85,7 +102,7 @@ void SimClock::arm() {
         timer_.stop();
         return;
     }
-    const int64_t wait = std::max<int64_t>(0, entries_.begin()->first.first - nowMs());
+    const int64_t wait = std::max<int64_t>(0, entries_.begin()->first.first - realNowMs());
     timer_.start(static_cast<int>(std::min<int64_t>(wait, 1 << 30)));
 }
 
@@ -117,13 +134,15 @@ void SimClock::step() {
 void SimClock::fireDue() {
     firing_ = true;
     // Entries added while these run, due now, run in this turn too; later ones wait.
-    while (!entries_.empty() && entries_.begin()->first.first <= nowMs()) {
+    while (!entries_.empty() && entries_.begin()->first.first <= realNowMs()) {
         auto it = entries_.begin();
+        const int64_t due = it->first.first;
         Entry e = std::move(it->second);
         keys_.erase(it->first.second);
         entries_.erase(it);
         if (e.hasOwner && !e.owner)
             continue;
+        const DueScope at(*this, due);
         e.fn();
     }
     firing_ = false;
@@ -164,8 +183,8 @@ void SimTimer::fired() {
     if (!singleShot_) {
         // From the moment it was due, so a repeating timer keeps its beat.
         due_ += std::max(1, interval_);
-        if (due_ < clock_.nowMs() - 250)
-            due_ = clock_.nowMs() + std::max(1, interval_); // after a stall: no catch-up burst
+        if (due_ < clock_.realNowMs() - 250)
+            due_ = clock_.realNowMs() + std::max(1, interval_); // after a stall: no catch-up burst
         id_ = clock_.schedule(due_, this, [this] { fired(); });
     }
     Q_EMIT timeout();

@@ -29,8 +29,30 @@ class SimClock : public QObject {
     void setMode(Mode m);
     bool isVirtual() const { return mode_ == Mode::Virtual; }
 
-    // Milliseconds since the simulator started.
+    // Milliseconds since the simulator started. In real time, while something due at a
+    // moment runs (an entry of this clock, a command released at the end of a hold), it
+    // is that moment, as in virtual time: what it starts counts from when it was due, not
+    // from however late the machine got to it, so a real run does not fall behind a
+    // virtual one by that lateness at every step.
     int64_t nowMs() const;
+
+    // Real time only: for as long as it lives, the clock reads `dueMs` (never more than
+    // kMaxLateMs behind the real time: what waited longer, behind a dialog or a stalled
+    // machine, starts from now).
+    class DueScope {
+      public:
+        DueScope(SimClock& c, int64_t dueMs);
+        ~DueScope();
+        DueScope(const DueScope&) = delete;
+        DueScope& operator=(const DueScope&) = delete;
+
+      private:
+        SimClock& c_;
+        std::optional<int64_t> before_;
+    };
+    static constexpr int64_t kMaxLateMs = 50;
+    // The real time itself, whatever is running.
+    int64_t realNowMs() const;
 
     // Runs `fn` on this thread at `dueMs` (at once, on the next turn, when it has passed).
     // Nothing runs once `owner` is gone. Entries due at the same moment run in the order
@@ -76,6 +98,7 @@ class SimClock : public QObject {
 
     Mode mode_ = Mode::Real;
     QElapsedTimer real_;
+    std::optional<int64_t> due_; // what a DueScope reads
     int64_t virtualNow_ = 0;
     uint64_t nextId_ = 0;
     std::map<Key, Entry> entries_;

@@ -4,7 +4,10 @@
 #include "SimClock.h"
 #include "VirtualTime.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QStringList>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -144,4 +147,43 @@ TEST(CommandQueue, OutsideAnyCommandWhatFollowsRunsAtOnceUnlessSomethingHolds) {
     EXPECT_EQ(ran, 1);
     vt::runUntil([&] { return ran == 2; }, 20);
     EXPECT_EQ(ran, 2);
+}
+
+// In real time, whatever runs at a due moment reads that moment, and so do the commands
+// released by a hold: work that takes the machine a while does not push back what it
+// starts, and a chain of holds ends where a virtual run's would. (When the machine is so
+// busy that a link came more than the clock's tolerance late, the clock rightly starts
+// from the real time and nothing can be said: the test is skipped.)
+TEST(CommandQueue, InRealTimeAChainOfHoldsCountsFromEachMomentDueNotFromWhenItRan) {
+    SimClock clock;
+    ASSERT_FALSE(clock.isVirtual());
+    CommandQueue q(clock);
+    std::vector<int64_t> at, late;
+    std::function<void()> link = [&] {
+        at.push_back(clock.nowMs());
+        // Slow work: three milliseconds of the machine's time.
+        QElapsedTimer busy;
+        busy.start();
+        while (busy.nsecsElapsed() < 3'000'000) {
+        }
+        late.push_back(clock.realNowMs() - clock.nowMs());
+        if (at.size() < 6) {
+            q.holdFor(7, QStringLiteral("Link"));
+            q.holdUntil([&] { return clock.nowMs() >= at.back() + 12; }, QStringLiteral("Look"));
+            q.then(link);
+        }
+    };
+    q.submit(CommandQueue::Source::Script, QStringLiteral("chain"), link);
+    QElapsedTimer guard;
+    guard.start();
+    while (at.size() < 6 && guard.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    ASSERT_EQ(at.size(), 6u);
+    if (*std::max_element(late.begin(), late.end()) > SimClock::kMaxLateMs - 10)
+        GTEST_SKIP() << "the machine was too busy to tell";
+    for (size_t i = 1; i < at.size(); ++i) {
+        // 7 ms of hold, then a look every 5 ms from there: the first finds 12 ms passed.
+        EXPECT_EQ(at[i] - at[i - 1], 12) << i;
+        EXPECT_GE(late[i], 3);
+    }
 }
