@@ -141,6 +141,7 @@ void showSettingsError(QWidget* owner, const Outcome& o) {
 void Program::loadSettings() {
     const Outcome o = mdlIniIoEx::LoadSettings(settingsPath, *this, settings);
     ownoptions::load(settingsPath, options);
+    preloadSounds();
     applyDisplay();
     optionDialog->refreshFromModel();
     if (!o.ok)
@@ -164,7 +165,17 @@ void Program::applyDisplay() {
         f();
 }
 
+void Program::preloadSounds() {
+    // Every chime the options name is converted ahead: the first of each sounds at once.
+    if (!mci)
+        return;
+    mci->preload({options.RouteSetSound, options.ResetSound, options.StepSoundFile,
+                  options.StepSound1, options.StepSound2, options.StepSound3, options.PreSoundFile,
+                  options.PreSound1, options.PreSound2, options.PreSound3});
+}
+
 void Program::applyOptions() {
+    preloadSounds();
     ::SetProp(options, *board, panelState.backlight());
     applyDisplay();
     if (remote)

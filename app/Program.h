@@ -117,6 +117,8 @@ struct Program : SettingsOwners {
     void start(const QString& modelName);
     // Applies the options to the board as the options dialog's OK does.
     void applyOptions();
+    // Converts the sounds the options name ahead of their first play.
+    void preloadSounds();
     // The settings file, with its error box on failure.
     void loadSettings();
     void saveSettings();

@@ -166,10 +166,11 @@ void RemoteSession::telemetry(const remote::Telemetry& t) {
         apply(TelemetryFollower::onApproach(list, nextFlag()));
 }
 
-void RemoteSession::emitEvent(const QString& name, const QJsonObject& fields) {
+void RemoteSession::emitEvent(const QString& name, const QJsonObject& fields,
+                              std::optional<int64_t> atMs) {
     ++eventsSent_;
     QJsonObject stamped = fields;
-    stamped[QStringLiteral("ms")] = static_cast<qint64>(p_.sim.nowMs());
+    stamped[QStringLiteral("ms")] = static_cast<qint64>(atMs.value_or(p_.sim.nowMs()));
     server_.broadcast(remote::eventMessage(name, stamped));
 }
 
@@ -241,9 +242,11 @@ void RemoteSession::panelChanged() {
     if (panelPending_)
         return;
     panelPending_ = true;
-    QTimer::singleShot(0, this, [this] {
+    // Stamped with the moment of the first change: a virtual clock may have moved on by
+    // the time the event goes out.
+    QTimer::singleShot(0, this, [this, at = p_.sim.nowMs()] {
         panelPending_ = false;
-        emitEvent(QStringLiteral("panel"), {{QStringLiteral("panel"), dumpPanel(p_)}});
+        emitEvent(QStringLiteral("panel"), {{QStringLiteral("panel"), dumpPanel(p_)}}, at);
     });
 }
 

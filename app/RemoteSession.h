@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <deque>
 #include <map>
+#include <optional>
 
 struct Program;
 class ScriptedCompanion;
@@ -50,7 +51,9 @@ class RemoteSession : public QObject {
     void runGuest(quint64 client, const remote::RunRequest& run);
     // A client's request has been answered: one fewer waiting.
     void requestFinished(quint64 client);
-    void emitEvent(const QString& name, const QJsonObject& fields = {});
+    // To every client, stamped with the simulator's time (or `atMs`).
+    void emitEvent(const QString& name, const QJsonObject& fields = {},
+                   std::optional<int64_t> atMs = std::nullopt);
     void watchModel();
     QJsonObject stopFields(int row) const;
     void checkSpeechEnd();

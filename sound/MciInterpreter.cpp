@@ -31,7 +31,7 @@ void MciInterpreter::open(const QString& path, bool midi, const QString& alias) 
             smf = soundfiles::loadMidi(path);
             if (smf && !mixer_.prepareSynth())
                 smf.reset();
-        } else {
+        } else if (!(pcm = cache_.find(key))) { // a preload ahead of it may have done it
             pcm = soundfiles::loadWav(path);
             cache_.put(key, pcm);
         }
@@ -42,6 +42,18 @@ void MciInterpreter::open(const QString& path, bool midi, const QString& alias) 
             },
             Qt::QueuedConnection);
     });
+}
+
+void MciInterpreter::preload(const QStringList& paths) {
+    for (const QString& path : paths) {
+        const auto key = SoundCache::keyOf(path);
+        if (!key || !path.endsWith(QLatin1String(".wav"), Qt::CaseInsensitive) || cache_.find(*key))
+            continue;
+        loader_.post([this, path, key = *key] {
+            if (!cache_.find(key))
+                cache_.put(key, soundfiles::loadWav(path));
+        });
+    }
 }
 
 void MciInterpreter::loaded(const QString& alias, quint64 ticket, std::shared_ptr<const Pcm> pcm,

@@ -17,6 +17,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <map>
 
@@ -32,6 +33,10 @@ class MciInterpreter {
     void setClock(std::function<int64_t()> nowMs) { nowMs_ = std::move(nowMs); }
 
     void send(const QString& command);
+    // Converts these sound files (.wav) on the loader thread ahead of their first play, so
+    // that one starts at once too; files converted before, missing or not sampled are
+    // passed over.
+    void preload(const QStringList& paths);
     // The file an open channel holds, null when it is closed (or still loading).
     QString fileOf(const QString& alias) const;
     // Whether a channel's file is still being loaded.

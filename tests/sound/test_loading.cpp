@@ -10,6 +10,7 @@
 #include "SoundWaits.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
@@ -228,4 +229,19 @@ TEST_F(Loading, OnTheClockAWaitingPlayLastsItsLengthFromItsStartUnlessStopped) {
     EXPECT_FALSE(done());
     waiting.send(QStringLiteral("stop C"));
     EXPECT_TRUE(done());
+}
+
+TEST_F(Loading, AChimePreloadedOpensAtOnceAndOthersArePassedOver) {
+    const QString s = writeSine(dir.filePath(QStringLiteral("p.wav")), 22050, 440, 0.2);
+    mci.preload({s, dir.filePath(QStringLiteral("missing.wav")), QString(),
+                 dir.filePath(QStringLiteral("song.mid"))});
+    const auto key = SoundCache::keyOf(s);
+    ASSERT_TRUE(key);
+    QElapsedTimer guard;
+    guard.start();
+    while (!mci.cache().find(*key) && guard.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    mci.send(open(s, QStringLiteral("P")));
+    EXPECT_FALSE(mci.loading(QStringLiteral("P"))) << "converted ahead: no load on opening";
+    EXPECT_TRUE(mixer.isOpen(QStringLiteral("P")));
 }
