@@ -336,6 +336,8 @@ int main(int argcIn, char** argvIn) {
     if (virtualTime) {
         SimClock::global().setMode(SimClock::Mode::Virtual);
         SimClock::global().hold();
+    } else if (scripted) {
+        SimClock::global().waitForStart(); // real time too: a script's moments are its own
     }
     Program program;
     program.stalls = std::make_unique<StallWatch>(cli.isSet(debugStalls));
@@ -494,6 +496,7 @@ int main(int argcIn, char** argvIn) {
             }
             if (virtualTime)
                 SimClock::global().release();
+            SimClock::global().startNow();
             if (!piped) {
                 runner->start(lines);
                 return;

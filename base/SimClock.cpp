@@ -24,16 +24,31 @@ void SimClock::setMode(Mode m) {
 int64_t SimClock::nowMs() const {
     if (mode_ == Mode::Virtual)
         return virtualNow_;
-    return due_ ? *due_ : real_.elapsed();
+    return due_ ? *due_ : realNowMs();
 }
 
 int64_t SimClock::realNowMs() const {
-    return mode_ == Mode::Virtual ? virtualNow_ : real_.elapsed();
+    if (mode_ == Mode::Virtual)
+        return virtualNow_;
+    return waitingForStart_ ? 0 : real_.elapsed();
+}
+
+void SimClock::waitForStart() {
+    if (mode_ == Mode::Real)
+        waitingForStart_ = true;
+}
+
+void SimClock::startNow() {
+    if (!waitingForStart_)
+        return;
+    waitingForStart_ = false;
+    real_.restart();
+    arm();
 }
 
 SimClock::DueScope::DueScope(SimClock& c, int64_t dueMs) : c_(c), before_(c.due_) {
     if (c_.mode_ == Mode::Real) {
-        const auto real = static_cast<int64_t>(c_.real_.elapsed());
+        const int64_t real = c_.realNowMs();
         c_.due_ = std::clamp(dueMs, real - kMaxLateMs, real);
     }
 }

@@ -65,6 +65,11 @@ class SimClock : public QObject {
     // When the next entry is due, if any.
     std::optional<int64_t> nextDue() const;
 
+    // Real time only: the clock reads 0 until startNow(), as a virtual clock stays at 0
+    // until its script starts, so a script's moments are the same numbers in both.
+    void waitForStart();
+    void startNow();
+
     // Virtual time only: while a hold is taken (speech being synthesised, a sound being
     // decoded) the clock does not move, so their results are in place when it goes on.
     void hold();
@@ -99,6 +104,7 @@ class SimClock : public QObject {
     Mode mode_ = Mode::Real;
     QElapsedTimer real_;
     std::optional<int64_t> due_; // what a DueScope reads
+    bool waitingForStart_ = false;
     int64_t virtualNow_ = 0;
     uint64_t nextId_ = 0;
     std::map<Key, Entry> entries_;

@@ -187,3 +187,25 @@ TEST(CommandQueue, InRealTimeAChainOfHoldsCountsFromEachMomentDueNotFromWhenItRa
         EXPECT_GE(late[i], 3);
     }
 }
+
+// A scripted run in real time counts from its script's start, as a virtual one does:
+// until then the clock reads 0 and nothing due later runs.
+TEST(SimClock, InRealTimeAClockWaitingForItsStartReadsZeroUntilThen) {
+    SimClock clock;
+    clock.waitForStart();
+    QObject owner;
+    bool fired = false;
+    clock.after(5, &owner, [&] { fired = true; });
+    QElapsedTimer spin;
+    spin.start();
+    while (spin.elapsed() < 20)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    EXPECT_EQ(clock.nowMs(), 0);
+    EXPECT_FALSE(fired);
+    clock.startNow();
+    spin.restart();
+    while (!fired && spin.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    EXPECT_TRUE(fired);
+    EXPECT_GE(clock.nowMs(), 5);
+}
